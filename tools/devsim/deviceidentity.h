@@ -1,0 +1,26 @@
+#pragma once
+// What one simulated device is and how it misbehaves.
+
+#include <QHostAddress>
+#include <QString>
+
+struct DeviceIdentity
+{
+    QHostAddress address{QStringLiteral("127.0.0.2")};
+    QString vendor = QStringLiteral("Vantor");
+    QString model = QStringLiteral("4320");
+    QString serial = QStringLiteral("100001");
+    QString product = QStringLiteral("VANTOR-4320");
+    QString swVersion = QStringLiteral("01.07");
+    QString swBuild = QStringLiteral("0041");
+    QString alias = QStringLiteral("Bridge terminal");
+    QString community = QStringLiteral("quarry");
+
+    quint16 slpPort = 427;
+    quint16 snmpPort = 161;
+
+    // Fault switches, shared by every protocol the device speaks.
+    int delayMs = 0;      // answer this late
+    bool silent = false;  // answer nothing at all
+    bool broken = false;  // answer with malformed messages
+};

@@ -1,0 +1,87 @@
+// devsim: one simulated device of the maker at one loopback address.
+// Prints "devsim ready" on standard output once every protocol listens;
+// ends on SIGTERM/SIGINT.
+
+#include "deviceidentity.h"
+#include "slpagent.h"
+#include "snmpagent.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <csignal>
+#include <unistd.h>
+
+static void onSignal(int)
+{
+    ::_exit(0);
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("devsim"));
+
+    DeviceIdentity id;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Simulates one device on a loopback address."));
+    parser.addHelpOption();
+    const QCommandLineOption address("address", "Loopback address to serve on.", "ip", id.address.toString());
+    const QCommandLineOption vendor("vendor", "Vendor text.", "text", id.vendor);
+    const QCommandLineOption model("model", "Model text.", "text", id.model);
+    const QCommandLineOption serial("serial", "Serial number.", "text", id.serial);
+    const QCommandLineOption product("product", "Product text.", "text", id.product);
+    const QCommandLineOption swVersion("sw-version", "Software version (MM.mm).", "text", id.swVersion);
+    const QCommandLineOption swBuild("sw-build", "Software build (bbbb).", "text", id.swBuild);
+    const QCommandLineOption alias("alias", "Device alias.", "text", id.alias);
+    const QCommandLineOption community("community", "SNMP community.", "text", id.community);
+    const QCommandLineOption slpPort("slp-port", "SLP port.", "port", QString::number(id.slpPort));
+    const QCommandLineOption snmpPort("snmp-port", "SNMP port.", "port", QString::number(id.snmpPort));
+    const QCommandLineOption delay("delay-ms", "Answer this many ms late.", "ms", "0");
+    const QCommandLineOption silent("silent", "Answer nothing.");
+    const QCommandLineOption broken("broken", "Answer with malformed messages.");
+    const QCommandLineOption noSlp("no-slp", "Do not run the SLP agent.");
+    const QCommandLineOption noSnmp("no-snmp", "Do not run the SNMP agent.");
+    parser.addOptions({address, vendor, model, serial, product, swVersion, swBuild, alias, community,
+                       slpPort, snmpPort, delay, silent, broken, noSlp, noSnmp});
+    parser.process(app);
+
+    id.address = QHostAddress(parser.value(address));
+    id.vendor = parser.value(vendor);
+    id.model = parser.value(model);
+    id.serial = parser.value(serial);
+    id.product = parser.value(product);
+    id.swVersion = parser.value(swVersion);
+    id.swBuild = parser.value(swBuild);
+    id.alias = parser.value(alias);
+    id.community = parser.value(community);
+    id.slpPort = parser.value(slpPort).toUShort();
+    id.snmpPort = parser.value(snmpPort).toUShort();
+    id.delayMs = parser.value(delay).toInt();
+    id.silent = parser.isSet(silent);
+    id.broken = parser.isSet(broken);
+
+    QTextStream err(stderr);
+    if (id.address.isNull() || !id.address.isLoopback()) {
+        err << "devsim: refusing to serve on a non-loopback address\n";
+        return 2;
+    }
+
+    SlpAgent slp(id);
+    SnmpAgent snmp(id);
+    QString error;
+    if (!parser.isSet(noSlp) && !slp.start(&error)) {
+        err << "devsim: SLP: " << error << "\n";
+        return 1;
+    }
+    if (!parser.isSet(noSnmp) && !snmp.start(&error)) {
+        err << "devsim: SNMP: " << error << "\n";
+        return 1;
+    }
+
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+    QTextStream(stdout) << "devsim ready\n" << Qt::flush;
+    return app.exec();
+}
