@@ -24,6 +24,7 @@ class TestDevsimSnmp : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void listensOnlyAtItsAddress();
     void servesSystemGroupAndIdentity_data();
     void servesSystemGroupAndIdentity();
     void servesTheModelsObjects_data();
@@ -116,6 +117,25 @@ QString TestDevsimSnmp::value(const QString &object)
 {
     ToolResult r = get({object});
     return r.exitCode == 0 ? r.out.remove('"') : QStringLiteral("<failed: %1>").arg(r.err);
+}
+
+void TestDevsimSnmp::listensOnlyAtItsAddress()
+{
+    if (!testsupport::haveProgram("ss"))
+        QSKIP("ss (package iproute2) is not installed");
+    testsupport::Peer sim;
+    QVERIFY(startDevice(sim, 12));
+    // Every socket of the process, UDP and TCP, bound or listening.
+    QProcess ss;
+    ss.start("ss", {"-H", "-n", "-a", "-u", "-t", "-p"});
+    QVERIFY(ss.waitForFinished(5000));
+    const QString pid = QStringLiteral("pid=%1,").arg(sim.process().processId());
+    QStringList sockets;
+    for (const QString &line : QString::fromLocal8Bit(ss.readAllStandardOutput()).split('\n')) {
+        if (line.contains(pid))
+            sockets << line.simplified().section(' ', 4, 4);
+    }
+    QCOMPARE(sockets, QStringList{m_agent});
 }
 
 void TestDevsimSnmp::servesSystemGroupAndIdentity_data()
@@ -326,9 +346,11 @@ void TestDevsimSnmp::softwareDownloadMovesThroughStates()
     QCOMPARE(value("zkSoftwareDownloadStatus.0"), QString("4"));
     QVERIFY(value("zkSoftwareDownloadErrorDescription.0").size() >= 5);
 
-    const ToolResult r = set({"zkSoftwareDownloadIpAddress.0", "a", "127.0.0.1", "zkSoftwareDownloadPortNumber.0",
-                              "i", "6969", "zkSoftwareDownloadFileName.0", "s", "VANTOR-432001.080052",
-                              "zkSoftwareDownloadControl.0", "i", "2"});
+    // The start comes first in the request; the device still uses the
+    // address, port and file of the same request.
+    const ToolResult r = set({"zkSoftwareDownloadControl.0", "i", "2", "zkSoftwareDownloadIpAddress.0", "a",
+                              "127.0.0.1", "zkSoftwareDownloadPortNumber.0", "i", "6969",
+                              "zkSoftwareDownloadFileName.0", "s", "VANTOR-432001.080052"});
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QCOMPARE(value("zkSoftwareDownloadStatus.0"), QString("2"));
     QCOMPARE(value("zkSoftwareDownloadPortNumber.0"), QString("6969"));

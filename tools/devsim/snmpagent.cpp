@@ -246,13 +246,22 @@ int SnmpAgent::handleRequests(netsnmp_mib_handler *, netsnmp_handler_registratio
             }
             break;
         }
+        case MODE_SET_ACTION: {
+            // Every object of the request is stored before the device reacts
+            // to any of them (a download start sees its new server address
+            // whatever the order of the variables).
+            QVariant value;
+            checkValue(object, request->requestvb, &value);
+            store->set(object.name, value);
+            break;
+        }
         case MODE_SET_COMMIT: {
             QVariant value;
             checkValue(object, request->requestvb, &value);
-            store->write(object.name, value);
+            store->announceWrite(object.name, value);
             break;
         }
-        default: // RESERVE2, ACTION, FREE, UNDO: nothing held, nothing to undo
+        default: // RESERVE2, FREE, UNDO: nothing held; ACTION cannot fail
             break;
         }
     }
