@@ -174,6 +174,11 @@ QString InfoEvent::getStateText() const
     return QStringLiteral("?");
 }
 
+InfoDevice *InfoEvent::getSource() const
+{
+    return m_source.data();
+}
+
 QString InfoEvent::getSourceName() const
 {
     return m_source ? m_source->getName() : QString();

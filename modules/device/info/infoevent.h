@@ -42,7 +42,7 @@ public:
     QString getStateText() const;
     QString getExtraText() const { return m_extraText; }
     QDateTime getDateTime() const { return m_time; }
-    InfoDevice *getSource() const { return m_source.data(); }
+    InfoDevice *getSource() const;
     // The source's name, or empty when there is no (longer a) source.
     QString getSourceName() const;
     QString getSourceIconName(int size) const;

@@ -4,7 +4,7 @@
 
 TLinkSoftware::TLinkSoftware()
 {
-    qDebug() << "TLinkSoftware::TLinkSoftware" << ": default SW obj created";
+    qDebug("TLinkSoftware::TLinkSoftware: default SW obj created");
 }
 
 TLinkSoftware::TLinkSoftware(quint8 major, quint8 minor, quint16 build, quint32 value)
@@ -13,8 +13,8 @@ TLinkSoftware::TLinkSoftware(quint8 major, quint8 minor, quint16 build, quint32 
     , m_build(build)
     , m_value(value)
 {
-    qDebug().nospace() << "TLinkSoftware::TLinkSoftware: SW obj created with version: " << major << "."
-                       << minor;
+    qDebug().nospace() << "TLinkSoftware::TLinkSoftware: SW obj created with version: " << int(major) << "."
+                       << int(minor);
 }
 
 QString TLinkSoftware::getVersionText() const

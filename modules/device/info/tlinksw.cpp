@@ -5,7 +5,7 @@
 TLinkSw::TLinkSw(quint8 major, quint8 minor, quint16 build, quint32 value)
     : TLinkSoftware(major, minor, build, value)
 {
-    qDebug().nospace() << "TLinkSw::TLinkSw: SW obj created with version: " << major << "." << minor;
+    qDebug().nospace() << "TLinkSw::TLinkSw: SW obj created with version: " << int(major) << "." << int(minor);
     m_numeric = false;
 }
 
@@ -18,20 +18,20 @@ bool TLinkSw::setVersion(const QString &version, const QString &build)
     bool ok = false;
     uint major = version.left(dot < 0 ? version.size() : dot).toUInt(&ok, 10);
     if (!ok) {
-        qDebug() << "TLinkSw::setVersion" << ":Version number (major) is wrong";
+        qDebug("TLinkSw::setVersion:Version number (major) is wrong");
         major = 0;
     }
     uint minor = 0;
     if (dot >= 0) {
         minor = version.mid(dot + 1).toUInt(&ok, 10);
         if (!ok) {
-            qDebug() << "TLinkSw::setVersion" << ":Version number (minor) is wrong";
+            qDebug("TLinkSw::setVersion:Version number (minor) is wrong");
             minor = 0;
         }
     }
     uint buildNumber = build.toUInt(&ok, 10);
     if (!ok) {
-        qDebug() << "TLinkSw::setVersion" << ":Build number (minor) is wrong";
+        qDebug("TLinkSw::setVersion:Build number (minor) is wrong");
         buildNumber = 0;
     }
 
@@ -52,7 +52,7 @@ bool TLinkSw::setVersion(quint8 major, quint8 minor, quint16 build)
     m_numeric = true;
     if (isVersion(major, minor, build))
         return false;
-    qDebug().nospace() << "TLinkSw::setVersion: SW obj changed version/build: " << major << "." << minor << " "
+    qDebug().nospace() << "TLinkSw::setVersion: SW obj changed version/build: " << int(major) << "." << int(minor) << " "
                        << build;
     m_major = major;
     m_minor = minor;
