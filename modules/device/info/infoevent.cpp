@@ -8,6 +8,10 @@
 
 namespace {
 
+// Known to the meta-type system before main, so that events can be queued
+// between threads from the start.
+const int infoEventTypeId = qRegisterMetaType<InfoEvent>("InfoEvent");
+
 const char *const srcDeviceDiscovery = QT_TRANSLATE_NOOP("InfoEvent", "Device discovery");
 const char *const srcServiceDiscovery = QT_TRANSLATE_NOOP("InfoEvent", "Service discovery");
 const char *const srcSwUpdateService = QT_TRANSLATE_NOOP("InfoEvent", "Software update service");
