@@ -29,9 +29,25 @@ void TestInfoEvent::initTestCase()
 {
     QCoreApplication::setOrganizationName("Vantor & Vantor");
     QCoreApplication::setApplicationName("ZEL");
-    QVERIFY(InfoManager::instance());
-    QCOMPARE(InfoManager::instance(), InfoManager::instance());
     QVERIFY(QMetaType::type("InfoEvent") != QMetaType::UnknownType);
+
+    // First use from several threads at once: one hub, living on the main
+    // thread whoever created it.
+    QVector<InfoManager *> seen(8, nullptr);
+    QList<QThread *> threads;
+    for (int i = 0; i < seen.size(); ++i)
+        threads.append(QThread::create([&seen, i] { seen[i] = InfoManager::instance(); }));
+    for (QThread *thread : qAsConst(threads))
+        thread->start();
+    for (QThread *thread : qAsConst(threads)) {
+        QVERIFY(thread->wait(5000));
+        delete thread;
+    }
+    InfoManager *hub = InfoManager::instance();
+    QVERIFY(hub);
+    for (InfoManager *other : qAsConst(seen))
+        QCOMPARE(other, hub);
+    QCOMPARE(hub->thread(), QThread::currentThread());
 }
 
 void TestInfoEvent::eventTable_data()
