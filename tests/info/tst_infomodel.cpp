@@ -187,6 +187,12 @@ void TestInfoModel::entryWithoutSections()
     QCOMPARE(device.serviceRecords().size(), 4);
     QVERIFY(device.statusProperties().isEmpty());
 
+    // Records of an entry that is renamed after its sections are dropped.
+    InfoDevice renamed(nullptr, "dev");
+    renamed.initModelInfo("T3", "Test");
+    QCOMPARE(renamed.serviceRecords().size(), 5);
+    QCOMPARE(renamed.getModelServiceName(1792), QString("zkRight"));
+
     // An object that never reads the model list keeps the defaults.
     InfoDevice handler(nullptr, "Device Handler");
     QCOMPARE(handler.getModelId(), 0);

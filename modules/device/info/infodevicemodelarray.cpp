@@ -225,6 +225,9 @@ int InfoDeviceModelArray::parseModel(int mode)
     FirmwareUpgradeInfo firmware;
     CertificateInfo certificate;
     auto matches = [&] { return modelName == m_wantedModel && vendor == m_wantedVendor; };
+    // Records of an entry that turns out not to match are dropped again.
+    const int servicesBefore = m_services.size();
+    const int statusBefore = m_statusProperties.size();
 
     while (reader.readNextStartElement()) {
         const QStringRef name = reader.name();
@@ -252,8 +255,11 @@ int InfoDeviceModelArray::parseModel(int mode)
             reader.skipCurrentElement();
         }
     }
-    if (reader.hasError() || !matches())
+    if (reader.hasError() || !matches()) {
+        m_services.erase(m_services.begin() + servicesBefore, m_services.end());
+        m_statusProperties.erase(m_statusProperties.begin() + statusBefore, m_statusProperties.end());
         return NotFound;
+    }
 
     switch (mode) {
     case IconMode:
