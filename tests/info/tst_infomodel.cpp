@@ -301,8 +301,8 @@ void TestInfoModel::shippedModelList_data()
     QTest::addColumn<bool>("configuration");
     QTest::addColumn<bool>("mibFile");
     QTest::newRow("4320") << "4320" << "telnet" << false << true;
-    QTest::newRow("4330") << "4330" << "snmp" << false << true;
-    QTest::newRow("4350") << "4350" << "none" << false << false;
+    QTest::newRow("4330") << "4330" << "none" << false << true;
+    QTest::newRow("4350") << "4350" << "snmp" << false << false;
     QTest::newRow("4411") << "4411" << "none" << true << true;
 }
 
@@ -325,8 +325,20 @@ void TestInfoModel::shippedModelList()
         QVERIFY(QRegularExpression("^1\\.3\\.6\\.1\\.4\\.1\\.32473\\.3\\.2\\.2\\.1\\.\\d+\\.3\\.$")
                     .match(device.getCertificateAttribute()).hasMatch());
 
+    // The objects the device serves: those of the common MIB and its model's.
+    QStringList mibObjects;
+    for (const QString &mib : {QString("vantor_decimal_SMIv2.mib"), "VANTOR-ZK" + model + "-MIB.mib"}) {
+        QFile file(QString(ZEL_SOURCE_RES_DIR) + "/mibs/" + mib);
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+        const QString text = QString::fromUtf8(file.readAll());
+        QRegularExpressionMatchIterator it =
+            QRegularExpression("^(zk\\w+)\\s+OBJECT-TYPE", QRegularExpression::MultilineOption).globalMatch(text);
+        while (it.hasNext())
+            mibObjects.append(it.next().captured(1));
+    }
+
     // Device status and web interface for all; every SNMP service name is
-    // one of the maker's MIB objects.
+    // one of the device's MIB objects.
     QVERIFY(!device.getModelServiceName(1792).isEmpty());
     QCOMPARE(device.getModelServiceProtocol(1792), QString("snmp"));
     QCOMPARE(device.getModelServiceProtocol(1824), QString("http"));
@@ -335,14 +347,16 @@ void TestInfoModel::shippedModelList()
     QStringList snmp;
     device.getServiceNames("snmp", snmp);
     for (const QString &name : qAsConst(snmp))
-        QVERIFY2(name.startsWith("zk"), qPrintable(name));
+        QVERIFY2(mibObjects.contains(name), qPrintable(name));
 
     // Status objects are read over SNMP and every rule can be judged.
     QStringList statusNames;
     QVERIFY(device.getSnmpStatusProperties(statusNames) > 0);
     QVERIFY(statusNames.contains(device.getModelServiceName(1792)));
     for (const InfoStatusProperty &property : device.statusProperties()) {
-        QVERIFY(property.name.startsWith("zk"));
+        QVERIFY2(mibObjects.contains(property.name), qPrintable(property.name));
+        QVERIFY2(property.valueObject.isEmpty() || mibObjects.contains(property.valueObject),
+                 qPrintable(property.valueObject));
         QVERIFY(QStringList({"Integer", "Integer32", "String"}).contains(property.type));
         QVERIFY(property.ok.condition >= 0);
     }
