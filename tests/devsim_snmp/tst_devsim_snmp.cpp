@@ -247,13 +247,13 @@ void TestDevsimSnmp::refusesBadWrites_data()
                                 << "VANTOR-4320-100001";
     QTest::newRow("read-only") << QStringList{".1.3.6.1.2.1.1.1.0", "s", "x"} << "noSuchName" << "zkSystemConfigModelNumber.0"
                                << "4320";
-    QTest::newRow("not a named value") << QStringList{".1.3.6.1.4.1.32473.4.1.12.0", "i", "7"} << "badValue"
+    QTest::newRow("not a named value") << QStringList{".1.3.6.1.4.1.32473.3.2.2.1.1.12.0", "i", "7"} << "badValue"
                                        << "zkSystemConfigReset.0" << "1";
-    QTest::newRow("out of range") << QStringList{".1.3.6.1.4.1.32473.4.4.4.0", "i", "70000"} << "badValue"
+    QTest::newRow("out of range") << QStringList{".1.3.6.1.4.1.32473.3.2.2.1.4.4.0", "i", "70000"} << "badValue"
                                   << "zkLoggingClientDestinationPort.0" << "514";
-    QTest::newRow("bad clock text") << QStringList{".1.3.6.1.4.1.32473.4.1.9.0", "s", "yesterday"} << "badValue"
+    QTest::newRow("bad clock text") << QStringList{".1.3.6.1.4.1.32473.3.2.2.1.1.9.0", "s", "yesterday"} << "badValue"
                                     << "zkSystemConfigReset.0" << "1";
-    QTest::newRow("too long") << QStringList{".1.3.6.1.4.1.32473.4.1.10.0", "s", QString(300, 'x')} << "badValue"
+    QTest::newRow("too long") << QStringList{".1.3.6.1.4.1.32473.3.2.2.1.1.10.0", "s", QString(300, 'x')} << "badValue"
                               << "zkSystemConfigAliasName.0" << "Bridge terminal";
 }
 
@@ -277,7 +277,7 @@ void TestDevsimSnmp::unknownObjectGivesNoSuchName()
 {
     testsupport::Peer sim;
     QVERIFY(startDevice(sim, 6));
-    for (const char *oid : {".1.3.6.1.4.1.32473.4.99.0", ".1.3.6.1.2.1.2.1.0", ".1.3.6.1.2.1.1.1.1"}) {
+    for (const char *oid : {".1.3.6.1.4.1.32473.3.2.2.1.99.0", ".1.3.6.1.2.1.2.1.0", ".1.3.6.1.2.1.1.1.1"}) {
         const ToolResult r = get({oid});
         QVERIFY2(r.exitCode != 0 && r.err.contains("noSuchName"), qPrintable(oid + (": " + r.err)));
     }
