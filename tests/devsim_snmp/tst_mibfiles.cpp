@@ -87,7 +87,7 @@ void TestMibFiles::snmptranslateParses_data()
 {
     QTest::addColumn<QString>("file");
     const QStringList files = QDir(mibDir).entryList({"*.txt", "*.mib"}, QDir::Files);
-    QCOMPARE(files.size(), 8);
+    QVERIFY(files.contains("SNMPv2-SMI.txt") && files.contains("vantor_decimal_SMIv2.mib"));
     for (const QString &file : files)
         QTest::newRow(qPrintable(file)) << file;
 }

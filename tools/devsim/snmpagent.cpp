@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QHostAddress>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <net-snmp/net-snmp-config.h>
@@ -146,17 +147,19 @@ bool SnmpAgent::start(QString *error)
         return false;
     }
     theAgent = this;
+    // Net-SNMP's start-up wants a folder of its own; nothing is kept in it.
+    const QTemporaryDir persistentDir;
 
     // No configuration files, no persistent state, no MIBs but ours.
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
-    if (m_persistentDir.isValid())
-        ::setenv("SNMP_PERSISTENT_DIR", QFile::encodeName(m_persistentDir.path()).constData(), 1);
+    if (persistentDir.isValid())
+        ::setenv("SNMP_PERSISTENT_DIR", QFile::encodeName(persistentDir.path()).constData(), 1);
     ::setenv("MIBS", "", 1);
     // No folder to read modules from by name: the catalog loads the files
     // by path, in import order, and only the device's own model module.
-    netsnmp_set_mib_directory(QFile::encodeName(m_persistentDir.filePath(QStringLiteral("no-mibs"))).constData());
+    netsnmp_set_mib_directory(QFile::encodeName(persistentDir.filePath(QStringLiteral("no-mibs"))).constData());
     snmp_enable_stderrlog();
 
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 0);
@@ -194,8 +197,6 @@ bool SnmpAgent::start(QString *error)
             return false;
         }
     }
-    // Nothing is kept between runs: the folder was needed by the start-up only.
-    m_persistentDir.remove();
     watchSockets();
     m_alarmTimer = new QTimer(this);
     connect(m_alarmTimer, &QTimer::timeout, this, [] {
