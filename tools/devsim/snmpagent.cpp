@@ -16,7 +16,6 @@
 
 #include <arpa/inet.h>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -271,15 +270,11 @@ int SnmpAgent::handleRequests(netsnmp_mib_handler *, netsnmp_handler_registratio
 
 int SnmpAgent::checkAccess(int, int, void *serverArg, void *clientArg)
 {
+    // The community itself is checked by the agent's access control (the
+    // rwcommunity line); a silent or restarting device drops everything.
     auto *view = static_cast<view_parameters *>(serverArg);
     auto *agent = static_cast<SnmpAgent *>(clientArg);
-    const netsnmp_pdu *pdu = view->pdu;
-    const QByteArray community = agent->m_identity.community.toLatin1();
-    const bool communityOk = (pdu->version == SNMP_VERSION_1 || pdu->version == SNMP_VERSION_2c)
-                             && pdu->community_len == size_t(community.size())
-                             && std::memcmp(pdu->community, community.constData(), pdu->community_len) == 0;
-    // A refused request is dropped without an answer, as devices do.
-    if (!communityOk || agent->m_identity.silent || agent->m_behaviour->isRestarting())
+    if (agent->m_identity.silent || agent->m_behaviour->isRestarting())
         view->errorcode = VACM_NOACCESS;
     return SNMP_ERR_NOERROR;
 }
