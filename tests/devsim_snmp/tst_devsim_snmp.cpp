@@ -3,6 +3,7 @@
 // fault switches.
 #include "testsupport.h"
 
+#include <QtNetwork>
 #include <QtTest>
 
 namespace {
@@ -34,6 +35,7 @@ private slots:
     void refusesBadWrites_data();
     void refusesBadWrites();
     void unknownObjectGivesNoSuchName();
+    void survivesMalformedRequests();
     void dropsRequests_data();
     void dropsRequests();
     void answersLate();
@@ -281,6 +283,26 @@ void TestDevsimSnmp::unknownObjectGivesNoSuchName()
         const ToolResult r = get({oid});
         QVERIFY2(r.exitCode != 0 && r.err.contains("noSuchName"), qPrintable(oid + (": " + r.err)));
     }
+}
+
+void TestDevsimSnmp::survivesMalformedRequests()
+{
+    testsupport::Peer sim;
+    QVERIFY(startDevice(sim, 13));
+    // A valid SNMPv1 GET of sysDescr.0 with community "quarry", then cut
+    // short, with a length beyond the datagram, and plain noise.
+    const QByteArray get = QByteArray::fromHex("3029" "020100" "0406717561727279" "a01c" "020400000001" "020100"
+                                               "020100" "300e" "300c" "06082b06010201010100" "0500");
+    QByteArray overlong = get;
+    overlong[1] = char(0x7f);
+    QUdpSocket socket;
+    const QHostAddress address(m_agent.section(':', 0, 0));
+    const quint16 port = m_agent.section(':', 1).toUShort();
+    for (const QByteArray &datagram : {get.left(20), overlong, QByteArray(64, '\xff'), QByteArray()})
+        socket.writeDatagram(datagram, address, port);
+    QTest::qWait(200);
+    QCOMPARE(value("zkSystemConfigModelNumber.0"), QString("4320"));
+    QVERIFY(sim.process().state() == QProcess::Running);
 }
 
 void TestDevsimSnmp::dropsRequests_data()
