@@ -6,6 +6,7 @@
 #include "slp.h"
 #include "testsupport.h"
 #include "tlinkdeviceattributethread.h"
+#include "tlinkdevicediscoverthread.h"
 #include "tlinkdeviceservicethread.h"
 #include "tlinkslp.h"
 #include "tlinkslpmanagerif.h"
@@ -49,6 +50,7 @@ private slots:
     void attributeRules_data();
     void attributeRules();
     void attributeWorkerReports();
+    void discoverWorkerTracksOnlineUrls();
 
     void serviceSearchEndsAfterFailedSubSearch_data();
     void serviceSearchEndsAfterFailedSubSearch();
@@ -262,6 +264,52 @@ void TestDiscovery::attributeWorkerReports()
     answer(url3, a);
     QTRY_COMPARE(news.items.size(), 2);
     QCOMPARE(online.items.size(), 2);
+}
+
+void TestDiscovery::discoverWorkerTracksOnlineUrls()
+{
+    auto *worker = new TLinkDeviceDiscoverThread; // lives on its thread for the process's life
+    Received<QString> asked, lost;
+    Received<QStringList> online;
+    connect(worker, &TLinkDeviceDiscoverThread::searchForAttributes, &asked.context,
+            [&](const QString &u) { asked.items << u; });
+    connect(worker, &TLinkDeviceDiscoverThread::urlLost, &lost.context, [&](const QString &u) { lost.items << u; });
+    connect(worker, &TLinkDeviceDiscoverThread::onlineDevices, &online.context,
+            [&](const QStringList &l) { online.items << l; });
+    const QString a = DevsimFleet::deviceUrl(2), b = DevsimFleet::deviceUrl(3);
+    const auto found = [worker](const QString &url) {
+        QMetaObject::invokeMethod(worker, "foundDevice", Qt::QueuedConnection, Q_ARG(QString, url));
+    };
+    const auto end = [worker] {
+        QMetaObject::invokeMethod(worker, "finishDeviceDisc", Qt::QueuedConnection,
+                                  Q_ARG(QString, "service:device.vantor"));
+    };
+
+    // One pass: each URL is handed on once, a foreign one never.
+    found(a);
+    found(b);
+    found(a);
+    found("service:device.vantor://198.51.100.7");
+    end();
+    QTRY_COMPARE(online.items.size(), 3);
+    QCOMPARE(asked.items, (QStringList{a, b}));
+    QCOMPARE(online.items.last(), (QStringList{a, b}));
+
+    // A pass that finds the same again changes nothing but still reports.
+    found(b);
+    found(a);
+    end();
+    QTRY_COMPARE(online.items.size(), 4);
+    QCOMPARE(online.items.last(), (QStringList{a, b}));
+    QVERIFY(lost.items.isEmpty());
+
+    // An SLP error ends the pass as if nothing was found: both are lost at once.
+    QMetaObject::invokeMethod(worker, "errorSLP", Qt::QueuedConnection, Q_ARG(QString, "SLP_NETWORK_ERROR "),
+                              Q_ARG(QString, "-"), Q_ARG(QString, "service:device.vantor"));
+    QTRY_COMPARE(online.items.size(), 5);
+    QCOMPARE(online.items.last(), QStringList());
+    QCOMPARE(lost.items, (QStringList{a, b}));
+    QCOMPARE(asked.items.size(), 2);
 }
 
 void TestDiscovery::serviceSearchEndsAfterFailedSubSearch_data()
