@@ -58,7 +58,6 @@ class TestSlp : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void readsReplies();
     void refusesBadReplies_data();
@@ -76,6 +75,7 @@ private slots:
 
 private:
     DevsimFleet m_fleet;
+    bool m_devices = false;
 };
 
 void TestSlp::initTestCase()
@@ -84,17 +84,14 @@ void TestSlp::initTestCase()
     qputenv("ZEL_SLP_INTERFACES", "lo");
     SLPSetProperty("net.slp.interfaces", "lo");
     QCOMPARE(QByteArray(SLPGetProperty("net.slp.interfaces")), QByteArray("lo"));
-    if (!testsupport::isRoot())
-        QSKIP("binding port 427 on 127.0.0.x needs root");
+    m_devices = testsupport::isRoot();
+    if (!m_devices)
+        return; // the message tests run all the same
     for (int host : Good)
         QVERIFY(m_fleet.start(host));
     QVERIFY(m_fleet.start(Silent, {"--silent"}));
     QVERIFY(m_fleet.start(Broken, {"--broken"}));
     QVERIFY(m_fleet.start(Late, {"--delay-ms", "300"}));
-}
-
-void TestSlp::cleanupTestCase()
-{
 }
 
 void TestSlp::readsReplies()
@@ -220,6 +217,8 @@ void TestSlp::encodesRequests()
 
 void TestSlp::findsEveryDeviceOnce()
 {
+    if (!m_devices)
+        QSKIP("the simulated devices need root (port 427 on 127.0.0.x)");
     SLPHandle h = nullptr;
     QCOMPARE(SLPOpen(nullptr, SLP_TRUE, &h), SLP_OK);
     SlpCollector c;
@@ -254,6 +253,8 @@ void TestSlp::findsAttributes_data()
 
 void TestSlp::findsAttributes()
 {
+    if (!m_devices)
+        QSKIP("the simulated devices need root (port 427 on 127.0.0.x)");
     QFETCH(int, host);
     QFETCH(bool, unicast);
     QFETCH(int, finalCode);
@@ -281,6 +282,8 @@ void TestSlp::findsAttributes()
 
 void TestSlp::findsServiceTypesOnce()
 {
+    if (!m_devices)
+        QSKIP("the simulated devices need root (port 427 on 127.0.0.x)");
     SLPHandle h = nullptr;
     QCOMPARE(SLPOpen(nullptr, SLP_TRUE, &h), SLP_OK);
     SlpCollector c;
@@ -330,6 +333,8 @@ void TestSlp::reportsNetworkFailure()
 
 void TestSlp::wiresharkReadsRequests()
 {
+    if (!m_devices)
+        QSKIP("the simulated devices need root (port 427 on 127.0.0.x)");
     if (!testsupport::haveProgram("tshark"))
         QSKIP("tshark is not installed");
     const QString pcap = QDir::temp().filePath("slp.pcap");
