@@ -70,6 +70,7 @@ private slots:
     void findsAttributes();
     void findsServiceTypesOnce();
     void closeCancelsSearch();
+    void closeFromCallback();
     void reportsNetworkFailure();
     void wiresharkReadsRequests();
 
@@ -314,6 +315,34 @@ void TestSlp::closeCancelsSearch()
     QTest::qWait(3000);
     QCOMPARE(c.calls(), calls);
     QCOMPARE(calls, 0);
+}
+
+namespace {
+// Closes its handle at the first URL it gets.
+struct Closer
+{
+    QAtomicInt calls;
+    static SLPBoolean callback(SLPHandle h, const char *, unsigned short, SLPError, void *cookie)
+    {
+        static_cast<Closer *>(cookie)->calls.ref();
+        SLPClose(h);
+        return SLP_TRUE;
+    }
+};
+} // namespace
+
+void TestSlp::closeFromCallback()
+{
+    if (!m_devices)
+        QSKIP("the simulated devices need root (port 427 on 127.0.0.x)");
+    SLPHandle h = nullptr;
+    QCOMPARE(SLPOpen(nullptr, SLP_TRUE, &h), SLP_OK);
+    Closer closer;
+    QCOMPARE(SLPFindSrvs(h, "service:device.vantor", nullptr, nullptr, Closer::callback, &closer), SLP_OK);
+    QTRY_COMPARE(closer.calls.loadRelaxed(), 1);
+    // Four devices answer, but the search ended with the close: no more calls.
+    QTest::qWait(3000);
+    QCOMPARE(closer.calls.loadRelaxed(), 1);
 }
 
 void TestSlp::reportsNetworkFailure()
