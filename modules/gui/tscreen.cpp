@@ -12,6 +12,13 @@ TScreen::TScreen(const QString &heading, const QString &pageHeading, QWidget *pa
 {
 }
 
+TScreen::~TScreen()
+{
+    // Update objects owned by this screen die after this point; stop watching them.
+    for (TUpdateObject *object : qAsConst(m_updateObjects))
+        disconnect(object, &QObject::destroyed, this, nullptr);
+}
+
 void TScreen::setPageHeading(const QString &text)
 {
     m_pageHeading = text;

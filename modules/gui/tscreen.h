@@ -15,6 +15,7 @@ class TScreen : public QFrame
     friend class TMainWindow;
 public:
     TScreen(const QString &heading, const QString &pageHeading, QWidget *parent = nullptr);
+    ~TScreen() override;
 
     QString heading() const { return m_heading; }
     QString pageHeading() const { return m_pageHeading; }
@@ -24,6 +25,8 @@ public:
     virtual void deactivate();
 
     void addUpdateObject(TUpdateObject *object);
+    // The screen's snapshot in the main window's scene (null until first shown).
+    QGraphicsPixmapItem *pixmapItem() const { return m_pixmapItem; }
     QList<TUpdateObject *> updateObjects() const { return m_updateObjects; }
 
 signals:
