@@ -30,6 +30,9 @@ TAbstractSubWindow::TAbstractSubWindow(int animationKind, int keyboardMode)
 
 TAbstractSubWindow::~TAbstractSubWindow()
 {
+    // Children (the default button among them) die after this point; stop watching them.
+    if (m_defaultButton)
+        disconnect(m_defaultButton, &QObject::destroyed, this, &TAbstractSubWindow::handleObjectDestroy);
     openEventInfoWindows().removeAll(this);
     if (m_view) {
         qDebug() << "TAbstractSubWindow::~TAbstractSubWindow: Window frame not freed before destroy";

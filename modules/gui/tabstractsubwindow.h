@@ -15,6 +15,7 @@ class TSubWindowView;
 class TAbstractSubWindow : public QFrame
 {
     Q_OBJECT
+    friend class TSubWindowView;
 public:
     // animationKind: 0 none, 1 slide, 2 grow, 3 unfold.
     // keyboardMode: bit 0 = keyboard always shown, bit 1 = keyboard offered and user-hideable.

@@ -150,6 +150,10 @@ TMainWindow::TMainWindow(QWidget *parent, const QString &name, bool headingsOn)
 
 TMainWindow::~TMainWindow()
 {
+    // Registered children die after this point; stop watching them.
+    for (const Animating &entry : qAsConst(m_animating))
+        disconnect(entry.object, &QObject::destroyed, this, &TMainWindow::animatingWidgetDestroyed);
+    m_animating.clear();
     delete m_saver;
     m_saver = nullptr;
     if (s_instance == this)

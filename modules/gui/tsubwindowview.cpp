@@ -58,6 +58,16 @@ TSubWindowView::TSubWindowView()
     hide();
 }
 
+TSubWindowView::~TSubWindowView()
+{
+    // A hosted window is a descendant and dies after this point.
+    if (m_window) {
+        disconnect(m_window, &QObject::destroyed, this, &TSubWindowView::handleWindowDestroy);
+        m_window->m_view = nullptr; // so that it does not hand this view back to the pool
+    }
+    freeViews().removeAll(this);
+}
+
 void TSubWindowView::setWindow(TAbstractSubWindow *window)
 {
     m_window = window;
@@ -251,7 +261,8 @@ void TSubWindowView::handleWindowDestroy(QObject *object)
         return;
     if (TMainWindow::instance())
         TMainWindow::instance()->removeSubWindowView(this);
-    m_scrollArea->takeWidget();
+    // The window is being destroyed: the scroll area forgets it by itself, and
+    // taking it out (which re-parents it) would touch a half-destroyed widget.
     stopAnimation();
     m_window = nullptr;
     releaseKeyboard();

@@ -21,6 +21,7 @@ class TSubWindowView : public TWindowView
     Q_OBJECT
 public:
     TSubWindowView();
+    ~TSubWindowView() override;
 
     void showWindow(TAbstractSubWindow *window, const QPoint &start, const QPoint &end, const QSize &size,
                     QWidget *pExtra);

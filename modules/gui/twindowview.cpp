@@ -13,6 +13,12 @@ TWindowView::TWindowView(QWidget *parent)
 {
 }
 
+TWindowView::~TWindowView()
+{
+    // The last focus widget is a descendant and dies after this point.
+    watchLastFocusWidget(nullptr);
+}
+
 int TWindowView::isDistress() const
 {
     return 0;

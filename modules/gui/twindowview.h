@@ -11,6 +11,7 @@ class TWindowView : public TAnimationPixmapWidget
     Q_OBJECT
 public:
     explicit TWindowView(QWidget *parent = nullptr);
+    ~TWindowView() override;
 
     void setViewActive(bool active);
     virtual int isDistress() const;
