@@ -64,10 +64,11 @@ void TSavePixmapThread::handleSaveImage(const QImage &image, bool greyScale)
             writer.write(out);
             file.close();
             qDebug().noquote() << "TSavePixmapThread::handleSaveImage: save completed to " + QDir::toNativeSeparators(fileName);
+            m_slots.release();
             emit saved(fileName);
-        } else {
-            qDebug() << "TSavePixmapThread::handleSaveImage: open failed";
+            return;
         }
+        qDebug() << "TSavePixmapThread::handleSaveImage: open failed";
     }
     m_slots.release();
 }

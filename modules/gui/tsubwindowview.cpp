@@ -241,9 +241,24 @@ void TSubWindowView::handleKeyboardHeightChanged(int height)
     }
     m_border->setGeometry(r.x(), y, r.width(), h);
     if (m_window) {
+        if (!m_heightsFixed) {
+            m_heightsFixed = true;
+            m_savedMinimumHeight = m_window->minimumHeight();
+            m_savedMaximumHeight = m_window->maximumHeight();
+        }
         m_window->setMinimumHeight(h - 50);
         m_window->setMaximumHeight(h - 50);
     }
+}
+
+void TSubWindowView::restoreWindowHeights()
+{
+    // The keyboard fixed the window's height only for this showing.
+    if (m_heightsFixed && m_window) {
+        m_window->setMinimumHeight(m_savedMinimumHeight);
+        m_window->setMaximumHeight(m_savedMaximumHeight);
+    }
+    m_heightsFixed = false;
 }
 
 void TSubWindowView::releaseKeyboard()
@@ -264,6 +279,7 @@ void TSubWindowView::handleWindowDestroy(QObject *object)
     // The window is being destroyed: the scroll area forgets it by itself, and
     // taking it out (which re-parents it) would touch a half-destroyed widget.
     stopAnimation();
+    m_heightsFixed = false;
     m_window = nullptr;
     releaseKeyboard();
 }
@@ -276,6 +292,7 @@ void TSubWindowView::closeEvent(QCloseEvent *event)
             TMainWindow::instance()->removeSubWindowView(this);
         m_scrollArea->takeWidget();
         stopAnimation();
+        restoreWindowHeights();
         if (!window->isClosing())
             window->close();
         window->setParent(nullptr);

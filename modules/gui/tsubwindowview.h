@@ -61,6 +61,7 @@ private:
     QPixmap renderBorder(const QRect &rect);
     void stopAnimation();
     void releaseKeyboard();
+    void restoreWindowHeights();
 
     QFrame *m_windowArea;
     TTouchKeyboard *m_keyboard;
@@ -74,4 +75,7 @@ private:
     bool m_overlay = true;
     bool m_keyboardInUse = false;
     bool m_closing = false;
+    bool m_heightsFixed = false;
+    int m_savedMinimumHeight = 0;
+    int m_savedMaximumHeight = 0;
 };

@@ -67,6 +67,9 @@ void TTouchKeyboard::showKeyboard(bool animatedShow)
 {
     if (!m_contentFrame)
         buildKeys();
+    // A keyboard hidden at once (not by its slide) starts again from nothing.
+    if (isHidden() && !isSliding())
+        setCurrentHeight(0);
     show();
     emit showing();
     if (!animatedShow) {

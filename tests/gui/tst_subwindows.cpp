@@ -339,6 +339,14 @@ private slots:
         QCOMPARE(hidding.at(0).at(0).value<THiddingReason>(), HIDDING_REASON_OWN_KEY_EVENT_MISSING);
         window.close();
         QCOMPARE(keyboard->keyboardCharacterSet(), KEYBOARD_CHARACTER_SET_ASCII);
+        // Shown again (the keyboard was put away at once): its slide starts afresh.
+        window.showWindow(QPoint(400, 300));
+        QVERIFY(settle());
+        QCOMPARE(endRectangle(&window), QRect(175, 125, 450, 350));
+        keyboard->showKeyboard(true);
+        QVERIFY(settle());
+        QCOMPARE(endRectangle(&window), QRect(175, 37, 450, 613 - 37 - TTouchKeyboard::fullHeight));
+        window.close();
     }
 };
 

@@ -252,7 +252,9 @@ private slots:
     // At most three screenshots are in flight; a fourth is dropped.
     void fourthScreenshotDropped()
     {
-        m_window->saveScreenshot(QPixmap(10, 10), false);
+        QPixmap pixmap(10, 10);
+        pixmap.fill(Qt::gray);
+        m_window->saveScreenshot(pixmap, false);
         TSavePixmapThread *saver = m_window->screenshotSaver();
         QSignalSpy saved(saver, &TSavePixmapThread::saved);
         QVERIFY(saved.wait(10000));
@@ -262,7 +264,7 @@ private slots:
         QMetaObject::invokeMethod(saver, [&gate] { gate.acquire(); }, Qt::QueuedConnection);
         guitest::MessageCapture capture;
         for (int i = 0; i < 4; ++i)
-            m_window->saveScreenshot(QPixmap(10, 10), false);
+            m_window->saveScreenshot(pixmap, false);
         QCOMPARE(capture.count(QStringLiteral("Discarded screenshot request, no processing slots available")), 1);
         gate.release();
         QVERIFY(QTest::qWaitFor([&] { return saved.count() == 3; }, 10000));
