@@ -220,6 +220,22 @@ private slots:
         QCOMPARE(m_main->lowerStackCount(), 0);
     }
 
+    // When the main window shrinks, a framed window may stick out by 13 px at most.
+    void shrinkingKeepsWindowsVisible()
+    {
+        m_main->resize(1000, 700);
+        Window window;
+        window.showWindow(QPoint(900, 600));
+        QVERIFY(settle());
+        QCOMPARE(endRectangle(&window), QRect(600, 400, 350, 250));
+        guitest::MessageCapture capture;
+        m_main->resize(800, 600);
+        QTRY_COMPARE(window.view()->size(), QSize(800, 600));
+        QCOMPARE(endRectangle(&window), QRect(463, 363, 350, 250));
+        QCOMPARE(capture.count(QStringLiteral("Sub-windows moved to stay visible")), 1);
+        window.close();
+    }
+
     void eventInfoCascade()
     {
         QList<Window *> windows;
