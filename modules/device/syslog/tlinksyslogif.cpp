@@ -1,0 +1,205 @@
+#include "tlinksyslogif.h"
+
+#include "syslogline.h"
+#include "tlinksyslogdevice.h"
+#include "tlinksyslogfile.h"
+#include "tlinksyslogmonitor.h"
+
+#include <QDebug>
+#include <QThread>
+#include <QUdpSocket>
+
+TLinkSyslogIf *TLinkSyslogIf::instance()
+{
+    // Lives for the whole process, together with its two threads.
+    static TLinkSyslogIf *const front = new TLinkSyslogIf;
+    return front;
+}
+
+TLinkSyslogIf::TLinkSyslogIf(QObject *parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<SyslogDatagrams>("SyslogDatagrams");
+
+    m_monitor = new TLinkSyslogMonitor(&m_backlog);
+    m_receivePort = m_monitor->port();
+    m_receiving = m_monitor->isBound();
+    m_monitorThread = new QThread;
+    m_monitorThread->setObjectName(QStringLiteral("syslog receiver"));
+    m_monitor->moveToThread(m_monitorThread);
+    connect(m_monitorThread, &QThread::finished, m_monitor, &QObject::deleteLater);
+    connect(m_monitor, &TLinkSyslogMonitor::datagramsReceived, this, &TLinkSyslogIf::datagramsReceivedHandler);
+
+    m_fileWorker = new TLinkSyslogFile(&m_backlog);
+    m_fileThread = new QThread;
+    m_fileThread->setObjectName(QStringLiteral("syslog files"));
+    m_fileWorker->moveToThread(m_fileThread);
+    connect(m_fileThread, &QThread::finished, m_fileWorker, &QObject::deleteLater);
+    connect(m_fileWorker, &TLinkSyslogFile::readSyslogFileDone, this, &TLinkSyslogIf::readSyslogFileDoneHandler);
+
+    m_forwardSocket = new QUdpSocket(this);
+
+    m_monitorThread->start(QThread::InheritPriority);
+    m_fileThread->start(QThread::InheritPriority);
+}
+
+TLinkSyslogIf::~TLinkSyslogIf()
+{
+    for (QThread *thread : {m_monitorThread, m_fileThread}) {
+        thread->quit();
+        thread->wait();
+    }
+    // The workers are gone with their threads' ends.
+    delete m_monitorThread;
+    delete m_fileThread;
+    qDeleteAll(m_sources);
+}
+
+quint16 TLinkSyslogIf::receivePort() const
+{
+    return m_receivePort;
+}
+
+bool TLinkSyslogIf::isReceiving() const
+{
+    return m_receiving;
+}
+
+TLinkSyslogDevice *TLinkSyslogIf::findById(const QString &uniqueId) const
+{
+    for (TLinkSyslogDevice *source : m_sources) {
+        if (source->uniqueId() == uniqueId)
+            return source;
+    }
+    return nullptr;
+}
+
+TLinkSyslogDevice *TLinkSyslogIf::findByHost(const QString &hostAddress) const
+{
+    for (TLinkSyslogDevice *source : m_sources) {
+        if (source->hostAddress() == hostAddress)
+            return source;
+    }
+    return nullptr;
+}
+
+void TLinkSyslogIf::addDevice(const QString &uniqueId, const QString &namePart1, const QString &namePart2,
+                              const QString &hostAddress)
+{
+    if (findById(uniqueId))
+        return;
+    // The name parts come from what devices announce: keep them to plain
+    // folder-name characters so no source can write outside its folder.
+    const QString fileName = QStringLiteral("syslog_") + SyslogLine::safeNamePart(namePart1) + QLatin1Char('_')
+                             + SyslogLine::safeNamePart(namePart2);
+    m_sources.append(new TLinkSyslogDevice(uniqueId, hostAddress, fileName));
+}
+
+void TLinkSyslogIf::changeHostAddress(const QString &uniqueId, const QString &hostAddress)
+{
+    if (TLinkSyslogDevice *source = findById(uniqueId))
+        source->setHostAddress(hostAddress);
+}
+
+void TLinkSyslogIf::changeUniqueId(const QString &oldUniqueId, const QString &newUniqueId)
+{
+    if (TLinkSyslogDevice *source = findById(oldUniqueId))
+        source->setUniqueId(newUniqueId);
+}
+
+void TLinkSyslogIf::removeDevice(const QString &uniqueId)
+{
+    TLinkSyslogDevice *source = findById(uniqueId);
+    if (!source)
+        return;
+    m_sources.removeOne(source);
+    // A live log window may still be connected: delete once control is back
+    // in the event loop, which also cuts those connections.
+    source->deleteLater();
+}
+
+void TLinkSyslogIf::connectSyslogDevice(const QString &uniqueId, const QObject *receiver, const char *initMember,
+                                        int maxLen, const char *newLineMember)
+{
+    TLinkSyslogDevice *source = findById(uniqueId);
+    if (!source)
+        return;
+    connect(source, SIGNAL(initLogTextRead(QString)), receiver, initMember);
+    connect(source, SIGNAL(syslogReceived(QString)), receiver, newLineMember);
+    QMetaObject::invokeMethod(m_fileWorker, "readSyslogFile", Qt::QueuedConnection, Q_ARG(QString, uniqueId),
+                              Q_ARG(QString, source->fileName()), Q_ARG(int, maxLen));
+}
+
+void TLinkSyslogIf::disconnectSyslogDevice(const QString &uniqueId, const QObject *receiver,
+                                           const char *initMember, const char *newLineMember)
+{
+    TLinkSyslogDevice *source = findById(uniqueId);
+    if (!source)
+        return;
+    disconnect(source, SIGNAL(initLogTextRead(QString)), receiver, initMember);
+    disconnect(source, SIGNAL(syslogReceived(QString)), receiver, newLineMember);
+}
+
+void TLinkSyslogIf::setExternalSyslog(bool bEnable, QString address, quint16 port)
+{
+    m_forwarding = bEnable;
+    m_externalAddress = QHostAddress(address);
+    m_externalPort = port;
+}
+
+void TLinkSyslogIf::forward(const QByteArray &bytes)
+{
+    if (m_forwarding && !m_externalAddress.isNull() && m_externalPort != 0)
+        m_forwardSocket->writeDatagram(bytes, m_externalAddress, m_externalPort);
+}
+
+void TLinkSyslogIf::queueLines(const QString &fileName, const QStringList &lines)
+{
+    QMetaObject::invokeMethod(m_fileWorker, "writeSyslogLines", Qt::QueuedConnection, Q_ARG(QString, fileName),
+                              Q_ARG(QStringList, lines));
+}
+
+void TLinkSyslogIf::syslogReceivedHandler(QString url, QString msg)
+{
+    TLinkSyslogDevice *source = findByHost(url);
+    if (!source)
+        return;
+    const QString line = SyslogLine::withSeverityName(msg);
+    m_backlog.add(1);
+    queueLines(source->fileName(), QStringList{line});
+    emit source->syslogReceived(line);
+    forward(msg.toUtf8());
+}
+
+void TLinkSyslogIf::datagramsReceivedHandler(SyslogDatagrams datagrams)
+{
+    // Lines of one source go to its files together, in the order received.
+    QList<QPair<QString, QStringList>> byFolder;
+    int dropped = 0;
+    for (const SyslogDatagram &datagram : qAsConst(datagrams)) {
+        TLinkSyslogDevice *source = findByHost(datagram.sender);
+        if (!source) {
+            ++dropped;
+            continue;
+        }
+        const QString line = SyslogLine::withSeverityName(SyslogLine::datagramText(datagram.bytes));
+        const QString folder = source->fileName();
+        auto it = std::find_if(byFolder.begin(), byFolder.end(),
+                               [&folder](const QPair<QString, QStringList> &entry) { return entry.first == folder; });
+        if (it == byFolder.end())
+            byFolder.append({folder, QStringList{line}});
+        else
+            it->second.append(line);
+        emit source->syslogReceived(line);
+        forward(datagram.bytes);
+    }
+    m_backlog.release(dropped);
+    for (const auto &entry : qAsConst(byFolder))
+        queueLines(entry.first, entry.second);
+}
+
+void TLinkSyslogIf::readSyslogFileDoneHandler(QString uniqueId, QString fileContent)
+{
+    if (TLinkSyslogDevice *source = findById(uniqueId))
+        emit source->initLogTextRead(fileContent);
+}
