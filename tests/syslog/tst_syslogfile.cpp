@@ -180,7 +180,10 @@ void TestSyslogFile::batchMatchesSingleWrites()
     QDir(folderPath()).removeRecursively();
     QSettings().remove("syslog_server/file_number/" + kFolder);
     worker.writeSyslogLines(kFolder, lines.mid(0, 4));
-    worker.writeSyslogLines(kFolder, lines.mid(4));
+    worker.writeSyslogLines(kFolder, lines.mid(4, 3));
+    QCoreApplication::sendPostedEvents(&worker);
+    worker.writeSyslogLines(kFolder, lines.mid(7));
+    QCoreApplication::sendPostedEvents(&worker);
     QCOMPARE((QList<QStringList>{fileLines(1), fileLines(2), fileLines(3)}), single);
     QCOMPARE(QSettings().value("syslog_server/file_number/" + kFolder).toInt(), singleNumber);
 }

@@ -11,6 +11,7 @@
 #include <QTextCodec>
 #include <QTextStream>
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -100,14 +101,36 @@ int TLinkSyslogFile::storedFileNumber(const QString &filePath) const
 
 void TLinkSyslogFile::writeSyslogFile(QString filePath, QString text)
 {
+    writePending();
     writeLines(filePath, QStringList{text});
 }
 
 void TLinkSyslogFile::writeSyslogLines(QString filePath, QStringList lines)
 {
-    writeLines(filePath, lines);
-    if (m_backlog)
-        m_backlog->release(lines.size());
+    auto it = std::find_if(m_pending.begin(), m_pending.end(),
+                           [&filePath](const QPair<QString, QStringList> &entry) { return entry.first == filePath; });
+    if (it == m_pending.end())
+        m_pending.append({filePath, lines});
+    else
+        it->second.append(lines);
+    m_pendingCount += lines.size();
+    if (!m_writeQueued) {
+        m_writeQueued = true;
+        QMetaObject::invokeMethod(this, &TLinkSyslogFile::writePending, Qt::QueuedConnection);
+    }
+}
+
+void TLinkSyslogFile::writePending()
+{
+    m_writeQueued = false;
+    const QList<QPair<QString, QStringList>> pending = std::move(m_pending);
+    const int count = m_pendingCount;
+    m_pending.clear();
+    m_pendingCount = 0;
+    for (const auto &entry : pending)
+        writeLines(entry.first, entry.second);
+    if (m_backlog && count > 0)
+        m_backlog->release(count);
 }
 
 void TLinkSyslogFile::reportFailure(const QString &filePath, const QString &text)
@@ -213,6 +236,7 @@ int TLinkSyslogFile::writeLines(const QString &filePath, const QStringList &line
 
 void TLinkSyslogFile::readSyslogFile(QString uniqueId, QString filePath, int maxLen)
 {
+    writePending();
     const QString folder = QStringLiteral("%1/%2").arg(m_destinationPath, filePath);
     const int n = isSafeFolderName(filePath) ? storedFileNumber(filePath) : 0;
     if (n == 0 || !QFileInfo(folder).isDir()) {

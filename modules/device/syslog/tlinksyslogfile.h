@@ -33,10 +33,16 @@ signals:
 public slots:
     void writeSyslogFile(QString filePath, QString text);
     void readSyslogFile(QString uniqueId, QString filePath, int maxLen);
-    // Appends several lines of one source at once; each line is placed as
-    // writeSyslogFile places it. Lines handed over through the backlog are
-    // released from it once handled.
+    // Appends several lines of one source; each line is placed as
+    // writeSyslogFile places it. Lines that arrive while earlier ones wait
+    // are written together, once the calls queued so far are taken in, so a
+    // busy source costs one file opening per round instead of one per line.
+    // Lines handed over through the backlog are released from it once
+    // written.
     void writeSyslogLines(QString filePath, QStringList lines);
+
+private slots:
+    void writePending();
 
 private:
     QString filePathFor(const QString &folder, int n) const;
@@ -48,6 +54,10 @@ private:
     qint64 m_maxSize = 1048576;
     int m_maxFileNumber = 100;
     SyslogBacklog *m_backlog = nullptr;
+    // Lines waiting to be written, per folder in the order first seen.
+    QList<QPair<QString, QStringList>> m_pending;
+    int m_pendingCount = 0;
+    bool m_writeQueued = false;
     // Folders whose last write failed: their next failures are not reported
     // again, so a failure report that is itself stored there cannot loop.
     QSet<QString> m_failingFolders;

@@ -3,11 +3,11 @@
 #include "syslogline.h"
 #include "tlinksyslogdevice.h"
 #include "tlinksyslogfile.h"
+#include "tlinksyslogforwarder.h"
 #include "tlinksyslogmonitor.h"
 
 #include <QDebug>
 #include <QThread>
-#include <QUdpSocket>
 
 TLinkSyslogIf *TLinkSyslogIf::instance()
 {
@@ -37,21 +37,27 @@ TLinkSyslogIf::TLinkSyslogIf(QObject *parent)
     connect(m_fileThread, &QThread::finished, m_fileWorker, &QObject::deleteLater);
     connect(m_fileWorker, &TLinkSyslogFile::readSyslogFileDone, this, &TLinkSyslogIf::readSyslogFileDoneHandler);
 
-    m_forwardSocket = new QUdpSocket(this);
+    m_forwarder = new TLinkSyslogForwarder(&m_backlog);
+    m_forwardThread = new QThread;
+    m_forwardThread->setObjectName(QStringLiteral("syslog forward"));
+    m_forwarder->moveToThread(m_forwardThread);
+    connect(m_forwardThread, &QThread::finished, m_forwarder, &QObject::deleteLater);
 
     m_monitorThread->start(QThread::InheritPriority);
     m_fileThread->start(QThread::InheritPriority);
+    m_forwardThread->start(QThread::InheritPriority);
 }
 
 TLinkSyslogIf::~TLinkSyslogIf()
 {
-    for (QThread *thread : {m_monitorThread, m_fileThread}) {
+    for (QThread *thread : {m_monitorThread, m_fileThread, m_forwardThread}) {
         thread->quit();
         thread->wait();
     }
     // The workers are gone with their threads' ends.
     delete m_monitorThread;
     delete m_fileThread;
+    delete m_forwardThread;
     qDeleteAll(m_sources);
 }
 
@@ -147,10 +153,14 @@ void TLinkSyslogIf::setExternalSyslog(bool bEnable, QString address, quint16 por
     m_externalPort = port;
 }
 
-void TLinkSyslogIf::forward(const QByteArray &bytes)
+void TLinkSyslogIf::forward(const QVector<QByteArray> &datagrams)
 {
-    if (m_forwarding && !m_externalAddress.isNull() && m_externalPort != 0)
-        m_forwardSocket->writeDatagram(bytes, m_externalAddress, m_externalPort);
+    if (datagrams.isEmpty() || !m_forwarding || m_externalAddress.isNull() || m_externalPort == 0)
+        return;
+    m_backlog.add(datagrams.size());
+    QMetaObject::invokeMethod(m_forwarder, "sendDatagrams", Qt::QueuedConnection,
+                              Q_ARG(QVector<QByteArray>, datagrams), Q_ARG(QHostAddress, m_externalAddress),
+                              Q_ARG(quint16, m_externalPort));
 }
 
 void TLinkSyslogIf::queueLines(const QString &fileName, const QStringList &lines)
@@ -168,13 +178,15 @@ void TLinkSyslogIf::syslogReceivedHandler(QString url, QString msg)
     m_backlog.add(1);
     queueLines(source->fileName(), QStringList{line});
     emit source->syslogReceived(line);
-    forward(msg.toUtf8());
+    forward({msg.toUtf8()});
 }
 
 void TLinkSyslogIf::datagramsReceivedHandler(SyslogDatagrams datagrams)
 {
     // Lines of one source go to its files together, in the order received.
     QList<QPair<QString, QStringList>> byFolder;
+    QVector<QByteArray> accepted;
+    accepted.reserve(datagrams.size());
     int dropped = 0;
     for (const SyslogDatagram &datagram : qAsConst(datagrams)) {
         TLinkSyslogDevice *source = findByHost(datagram.sender);
@@ -191,9 +203,10 @@ void TLinkSyslogIf::datagramsReceivedHandler(SyslogDatagrams datagrams)
         else
             it->second.append(line);
         emit source->syslogReceived(line);
-        forward(datagram.bytes);
+        accepted.append(datagram.bytes);
     }
     m_backlog.release(dropped);
+    forward(accepted);
     for (const auto &entry : qAsConst(byFolder))
         queueLines(entry.first, entry.second);
 }

@@ -10,17 +10,17 @@
 #include <QString>
 
 class QThread;
-class QUdpSocket;
 class TLinkSyslogDevice;
 class TLinkSyslogFile;
+class TLinkSyslogForwarder;
 class TLinkSyslogMonitor;
 
 // The syslog layer's front object: keeps the registered sources, takes the
 // datagrams the receiver hands over, names their severity, has them stored
 // by the file worker, passes each line to the source's listeners and
 // forwards the datagram to an external syslog server when that is on.
-// Lives on the GUI thread; the receiver and the file worker have a thread
-// each.
+// Lives on the GUI thread; the receiver, the file worker and the forwarder
+// have a thread each.
 class TLinkSyslogIf : public QObject
 {
     Q_OBJECT
@@ -62,14 +62,15 @@ private:
     TLinkSyslogDevice *findById(const QString &uniqueId) const;
     TLinkSyslogDevice *findByHost(const QString &hostAddress) const;
     void queueLines(const QString &fileName, const QStringList &lines);
-    void forward(const QByteArray &bytes);
+    void forward(const QVector<QByteArray> &datagrams);
 
     QList<TLinkSyslogDevice *> m_sources;
     QThread *m_monitorThread = nullptr;
     QThread *m_fileThread = nullptr;
+    QThread *m_forwardThread = nullptr;
     TLinkSyslogMonitor *m_monitor = nullptr;
     TLinkSyslogFile *m_fileWorker = nullptr;
-    QUdpSocket *m_forwardSocket = nullptr;
+    TLinkSyslogForwarder *m_forwarder = nullptr;
     QHostAddress m_externalAddress;
     quint16 m_externalPort = 0;
     bool m_forwarding = false;
