@@ -262,7 +262,7 @@ void TestSyslogFile::failureReportedOnceUntilWriteSucceeds()
     for (int i = 0; i < 5; ++i)
         worker.writeSyslogFile(kFolder, "lost");
     QCOMPARE(events.count(), 1);
-    QCOMPARE(events.at(0).at(0).toUInt(), 515u);
+    QCOMPARE(events.at(0).at(0).toInt(), 515);
     QCOMPARE(events.at(0).at(1).toString(), " Make path error. " + folderPath());
 
     QVERIFY(QFile::remove(folderPath()));

@@ -20,7 +20,7 @@ const char kMaxSizeKey[] = "syslog_server/max_size";
 const char kMaxFileNumberKey[] = "syslog_server/max_file_number";
 const char kDestinationKey[] = "syslog_server/destination_path";
 const char kFileNumberKey[] = "syslog_server/file_number/";
-const quint32 kWriteFailedEvent = 515;
+const InfoEventId_t kWriteFailedEvent = 515;
 
 QString defaultDestination()
 {
@@ -56,6 +56,7 @@ QStringList readLines(const QString &path, bool *ok)
 TLinkSyslogFile::TLinkSyslogFile(SyslogBacklog *backlog)
     : m_backlog(backlog)
 {
+    qRegisterMetaType<InfoEventId_t>("InfoEventId_t");
     QSettings settings;
     const int maxSize = intValue(settings.value(kMaxSizeKey), 0);
     if (maxSize > 0) {

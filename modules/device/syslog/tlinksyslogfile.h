@@ -1,5 +1,7 @@
 #pragma once
 
+#include "infoevent.h"
+
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -28,7 +30,7 @@ public:
 
 signals:
     void readSyslogFileDone(QString uniqueId, QString fileContent);
-    void reportSyslogFileEvent(quint32 id, QString extDescription);
+    void reportSyslogFileEvent(InfoEventId_t id, QString extDescription);
 
 public slots:
     void writeSyslogFile(QString filePath, QString text);

@@ -1,18 +1,30 @@
 #include "tlinksyslogif.h"
 
+#include "infodevice.h"
 #include "syslogline.h"
+#include "syslogmanagerdevice.h"
 #include "tlinksyslogdevice.h"
 #include "tlinksyslogfile.h"
 #include "tlinksyslogforwarder.h"
 #include "tlinksyslogmonitor.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QSettings>
 #include <QThread>
 
 TLinkSyslogIf *TLinkSyslogIf::instance()
 {
     // Lives for the whole process, together with its two threads.
-    static TLinkSyslogIf *const front = new TLinkSyslogIf;
+    static TLinkSyslogIf *const front = [] {
+        auto *created = new TLinkSyslogIf;
+        // Its home is the GUI thread, whichever thread asks first.
+        if (QCoreApplication *app = QCoreApplication::instance()) {
+            if (created->thread() != app->thread())
+                created->moveToThread(app->thread());
+        }
+        return created;
+    }();
     return front;
 }
 
@@ -36,6 +48,7 @@ TLinkSyslogIf::TLinkSyslogIf(QObject *parent)
     m_fileWorker->moveToThread(m_fileThread);
     connect(m_fileThread, &QThread::finished, m_fileWorker, &QObject::deleteLater);
     connect(m_fileWorker, &TLinkSyslogFile::readSyslogFileDone, this, &TLinkSyslogIf::readSyslogFileDoneHandler);
+    connect(m_fileWorker, &TLinkSyslogFile::reportSyslogFileEvent, this, &TLinkSyslogIf::reportSyslogEvents);
 
     m_forwarder = new TLinkSyslogForwarder(&m_backlog);
     m_forwardThread = new QThread;
@@ -59,6 +72,24 @@ TLinkSyslogIf::~TLinkSyslogIf()
     delete m_fileThread;
     delete m_forwardThread;
     qDeleteAll(m_sources);
+    delete m_syslogManager;
+}
+
+void TLinkSyslogIf::init()
+{
+    if (m_syslogManager)
+        return;
+    m_syslogManager = new SyslogManagerDevice(tr("Syslog manager"));
+    m_syslogManager->moveToThread(thread());
+    m_syslogManager->postEvent(516, QString(), InfoEvent::StateNone);
+
+    QSettings settings;
+    m_forwarding = settings.value(QStringLiteral("syslog_server/ext_server_state"), false).toBool();
+    if (settings.contains(QStringLiteral("syslog_server/ext_server_address")))
+        m_externalAddress = QHostAddress(settings.value(QStringLiteral("syslog_server/ext_server_address")).toString());
+    m_externalPort = quint16(settings.value(QStringLiteral("syslog_server/ext_server_port_no"), 0).toInt());
+    m_syslogManager->postEvent(517, QStringLiteral(" %1:%2").arg(m_externalAddress.toString()).arg(m_externalPort),
+                               m_forwarding ? InfoEvent::StateOn : InfoEvent::StateOff);
 }
 
 quint16 TLinkSyslogIf::receivePort() const
@@ -151,6 +182,10 @@ void TLinkSyslogIf::setExternalSyslog(bool bEnable, QString address, quint16 por
     m_forwarding = bEnable;
     m_externalAddress = QHostAddress(address);
     m_externalPort = port;
+    if (m_syslogManager) {
+        m_syslogManager->postEvent(517, QStringLiteral(" %1:%2").arg(address).arg(port),
+                                   bEnable ? InfoEvent::StateOn : InfoEvent::StateOff);
+    }
 }
 
 void TLinkSyslogIf::forward(const QVector<QByteArray> &datagrams)
@@ -169,11 +204,41 @@ void TLinkSyslogIf::queueLines(const QString &fileName, const QStringList &lines
                               Q_ARG(QStringList, lines));
 }
 
+void TLinkSyslogIf::infoEventHandler(QString url, InfoEvent infoEvent)
+{
+    const QDateTime utc = QDateTime::currentDateTimeUtc();
+    SyslogLine::AppEvent event;
+    event.severity = infoEvent.getSeverity();
+    event.serviceType = infoEvent.getServiceType();
+    event.id = infoEvent.getId();
+    event.stateText = infoEvent.getStateText();
+    if (InfoDevice *source = infoEvent.getSource())
+        event.deviceModel = source->getModelName();
+    event.title = infoEvent.getTitle();
+    event.description = infoEvent.getDescription();
+    const QString line = SyslogLine::applicationLine(event, url, utc);
+    // Every source at that address gets the line once.
+    const QList<TLinkSyslogDevice *> sources = m_sources;
+    for (TLinkSyslogDevice *source : sources) {
+        if (source->hostAddress() == url)
+            handleLine(source, line);
+    }
+}
+
+void TLinkSyslogIf::reportSyslogEvents(InfoEventId_t id, QString extDescription)
+{
+    if (m_syslogManager)
+        m_syslogManager->postEvent(id, extDescription, InfoEvent::StateNone);
+}
+
 void TLinkSyslogIf::syslogReceivedHandler(QString url, QString msg)
 {
-    TLinkSyslogDevice *source = findByHost(url);
-    if (!source)
-        return;
+    if (TLinkSyslogDevice *source = findByHost(url))
+        handleLine(source, msg);
+}
+
+void TLinkSyslogIf::handleLine(TLinkSyslogDevice *source, const QString &msg)
+{
     const QString line = SyslogLine::withSeverityName(msg);
     m_backlog.add(1);
     queueLines(source->fileName(), QStringList{line});

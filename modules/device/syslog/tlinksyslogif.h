@@ -1,5 +1,6 @@
 #pragma once
 
+#include "infoevent.h"
 #include "syslogbacklog.h"
 #include "syslogdatagram.h"
 
@@ -9,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 
+class InfoDevice;
 class QThread;
 class TLinkSyslogDevice;
 class TLinkSyslogFile;
@@ -32,6 +34,11 @@ public:
     explicit TLinkSyslogIf(QObject *parent = nullptr);
     ~TLinkSyslogIf() override;
 
+    // Start-up, once, after the event hub has registered the application as
+    // a source and connected its syslog events: makes the syslog manager,
+    // reads the forwarding settings and raises events 516 and 517.
+    void init();
+
     void addDevice(const QString &uniqueId, const QString &namePart1, const QString &namePart2,
                    const QString &hostAddress);
     void changeHostAddress(const QString &uniqueId, const QString &hostAddress);
@@ -50,6 +57,8 @@ public:
     bool isReceiving() const;
 
 public slots:
+    // An application event as an RFC 5424 line of each source at url.
+    void infoEventHandler(QString url, InfoEvent infoEvent);
     void setExternalSyslog(bool bEnable, QString address, quint16 port);
     // One line of a source, by its address: stored, shown and forwarded.
     void syslogReceivedHandler(QString url, QString msg);
@@ -57,13 +66,16 @@ public slots:
     // and forwarded with its bytes unchanged.
     void datagramsReceivedHandler(SyslogDatagrams datagrams);
     void readSyslogFileDoneHandler(QString uniqueId, QString fileContent);
+    void reportSyslogEvents(InfoEventId_t id, QString extDescription);
 
 private:
     TLinkSyslogDevice *findById(const QString &uniqueId) const;
     TLinkSyslogDevice *findByHost(const QString &hostAddress) const;
+    void handleLine(TLinkSyslogDevice *source, const QString &msg);
     void queueLines(const QString &fileName, const QStringList &lines);
     void forward(const QVector<QByteArray> &datagrams);
 
+    InfoDevice *m_syslogManager = nullptr;
     QList<TLinkSyslogDevice *> m_sources;
     QThread *m_monitorThread = nullptr;
     QThread *m_fileThread = nullptr;
