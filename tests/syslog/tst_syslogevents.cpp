@@ -22,6 +22,7 @@ private slots:
     void initTestCase();
     void startUpEventsAreFirstLines();
     void eventLinesStoredAndForwarded();
+    void everySourceAtTheAddressGetsTheLine();
     void failedWriteOfOwnFolderReportedOnce();
 
 private:
@@ -126,6 +127,23 @@ void TestSyslogEvents::eventLinesStoredAndForwarded()
     // The 517 line came after forwarding was switched off.
     QTest::qWait(100);
     QCOMPARE(forwarded().size(), 0);
+}
+
+void TestSyslogEvents::everySourceAtTheAddressGetsTheLine()
+{
+    TLinkSyslogIf::instance()->addDevice("second", "ZEL", "copy", "127.0.0.0");
+    const int before = stored().size();
+    InfoManager::instance()->raiseEvent(16, nullptr, " both", InfoEvent::StateNone);
+    const QString copy = m_tmp.path() + "/syslog_ZEL_copy/001.txt";
+    QVERIFY(testsupport::waitFor([&] { return QFile(copy).size() > 0 && stored().size() > before; }, 5000));
+    QFile file(copy);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> copyLines = file.readAll().split('\n');
+    QCOMPARE(copyLines.size(), 2);
+    QCOMPARE(QString::fromUtf8(copyLines.at(0)), stored().at(before));
+    QCOMPARE(stored().size(), before + 1);
+    QVERIFY(stored().at(before).endsWith("Service discovery: SLP: both"));
+    TLinkSyslogIf::instance()->removeDevice("second");
 }
 
 void TestSyslogEvents::failedWriteOfOwnFolderReportedOnce()
