@@ -2,7 +2,9 @@
 // senders on loopback (logger, and sockets bound to 127.0.2.x) and a socket
 // that plays the external syslog server.
 #include "testsupport.h"
+#include "syslogbacklog.h"
 #include "tlinksyslogif.h"
+#include "tlinksyslogmonitor.h"
 
 #include <QUdpSocket>
 #include <QtTest>
@@ -60,6 +62,7 @@ private slots:
     void deviceNamesStayInsideDestination();
     void listenerGetsStoredThenNewLines();
     void removedSourceIsDeleted();
+    void receiverWaitsWhileBacklogFull();
     void receivePortSetting_data();
     void receivePortSetting();
 
@@ -321,6 +324,37 @@ void TestSyslogReceiver::removedSourceIsDeleted()
     QVERIFY(waitStored("syslog_705_7007", "<NOTICE>to the other source"));
     QCOMPARE(stored("syslog_705_7007"), (QStringList{"<NOTICE>marker", "<NOTICE>to the other source"}));
     QVERIFY(listener.newLines.isEmpty());
+}
+
+void TestSyslogReceiver::receiverWaitsWhileBacklogFull()
+{
+    // A receiver of its own on another port, with a small backlog.
+    QSettings().setValue("syslog_server/portnumber", testsupport::freeUdpPort());
+    SyslogBacklog backlog(10);
+    TLinkSyslogMonitor monitor(&backlog);
+    QVERIFY(monitor.isBound());
+    int received = 0;
+    connect(&monitor, &TLinkSyslogMonitor::datagramsReceived, this,
+            [&](const SyslogDatagrams &datagrams) { received += datagrams.size(); });
+
+    Sender device("127.0.2.19");
+    QVERIFY(device.isBound());
+    for (int i = 0; i < 200; ++i)
+        device.send(QByteArray::number(i), monitor.port());
+    QTRY_VERIFY(received >= 10);
+    QTest::qWait(50);
+    // Reading stops at the limit (give or take one read of the socket).
+    QVERIFY2(received < 50, qPrintable(QString::number(received)));
+    QCOMPARE(backlog.count(), received);
+
+    // Once the lines are through, the rest comes in.
+    while (received < 200) {
+        const int before = received;
+        backlog.release(backlog.count());
+        if (!testsupport::waitFor([&] { return received > before; }, 2000))
+            break;
+    }
+    QCOMPARE(received, 200);
 }
 
 void TestSyslogReceiver::receivePortSetting_data()

@@ -15,7 +15,7 @@
 
 TLinkSyslogIf *TLinkSyslogIf::instance()
 {
-    // Lives for the whole process, together with its two threads.
+    // Lives for the whole process, together with its worker threads.
     static TLinkSyslogIf *const front = [] {
         auto *created = new TLinkSyslogIf;
         // Its home is the GUI thread, whichever thread asks first.
