@@ -432,6 +432,7 @@ InfoStatusRule InfoDeviceModelArray::parseRule()
 {
     QXmlStreamReader &reader = *m_reader;
     InfoStatusRule rule;
+    rule.present = true;
     const QString format = attribute(reader, "format", QString());
     rule.condition = format.isNull() ? int(InfoCondEqual) : conditionCode(format);
     rule.text = attribute(reader, "text", QString());
