@@ -437,11 +437,11 @@ InfoStatusRule InfoDeviceModelArray::parseRule()
     rule.condition = format.isNull() ? int(InfoCondEqual) : conditionCode(format);
     rule.text = attribute(reader, "text", QString());
     const QString content = elementText();
-    if (rule.condition == InfoCondText) {
-        if (!content.isEmpty())
-            rule.text = content;
-    } else {
+    // A text rule's threshold is its element text, which replaces the
+    // attribute even when it is empty.
+    if (rule.condition == InfoCondText)
+        rule.text = content;
+    else
         rule.value = toNumber(content);
-    }
     return rule;
 }
