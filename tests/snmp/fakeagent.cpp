@@ -95,7 +95,8 @@ void FakeAgent::run()
         const int limit = m_answerLimit;
         if (limit >= 0 && answered >= limit)
             continue;
-        const QByteArray reply = answer(datagram, count);
+        const int fixed = m_fixedValue;
+        const QByteArray reply = answer(datagram, fixed >= 0 ? fixed : count);
         if (reply.isEmpty())
             continue;
         datagram = reply;

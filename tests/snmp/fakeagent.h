@@ -24,6 +24,8 @@ public:
     QList<QByteArray> datagrams() const;
     int requestCount() const;
     void setAnswerLimit(int limit) { m_answerLimit = limit; }
+    // Answers every GET with this value (0..127) in place of the count.
+    void setFixedValue(int value) { m_fixedValue = value; }
     // Called on the agent's thread with the number of each request (from 1).
     void setOnRequest(std::function<void(int)> hook) { m_onRequest = std::move(hook); }
 
@@ -34,6 +36,7 @@ private:
     quint16 m_port = 0;
     std::atomic<int> m_answerLimit;
     std::atomic<bool> m_stop{false};
+    std::atomic<int> m_fixedValue{-1};
     mutable QMutex m_mutex;
     QList<QByteArray> m_datagrams;
     std::function<void(int)> m_onRequest;

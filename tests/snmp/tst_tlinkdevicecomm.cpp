@@ -92,6 +92,11 @@ private slots:
     void testFlagMode();
     void badOrMissingMib();
     void mibFolderDefault();
+    void singleRequests();
+    void unknownKindIsNeverWritten();
+    void listWrites_data();
+    void listWrites();
+    void polledValuesAreStored();
 
 private:
     TLinkDeviceComm *m_engine = nullptr;
@@ -109,6 +114,8 @@ void TestTLinkDeviceComm::init()
 {
     QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), mibFixtures());
     m_engine = new TLinkDeviceComm;
+    m_engine->init();
+    m_engine->stopTimer(); // the tests drive the polling cycles themselves
 }
 
 void TestTLinkDeviceComm::cleanup()
@@ -143,7 +150,6 @@ void TestTLinkDeviceComm::loadsRecordsFromTestMib()
     QStringList names;
     for (const snmp_property_t &r : records)
         names << r.mibObjectName;
-    qDebug() << names;
     QCOMPARE(names.mid(0, 6), QStringList({"sysDescr", "sysObjectID", "sysUpTime", "sysContact", "sysName", "sysLocation"}));
     for (const char *absent : {"sysServices", "testTwoTildes", "testNotification", "systemFolder", "sysOREntry"})
         QVERIFY2(!names.contains(QLatin1String(absent)), absent);
@@ -240,6 +246,156 @@ void TestTLinkDeviceComm::mibFolderDefault()
     const QString folder = m_engine->mibFolder(false);
     QVERIFY(folder.endsWith(QLatin1String("/mibs")));
     QCOMPARE(QSettings().value(QStringLiteral("snmp_manager/mib_path")).toString(), folder);
+}
+
+
+void TestTLinkDeviceComm::singleRequests()
+{
+    SnmpdPeer snmpd;
+    if (!snmpd.start(QStringLiteral(".1.3.6.1.4.1.32473.5"), QStringLiteral(SNMP_TEST_FIXTURES "/snmp_pass.sh")))
+        QSKIP("snmpd could not be started");
+    m_engine->addDevice("dev1", snmpd.hostAddress(), TestModel, "1.0", false);
+    QSignalSpy done(m_engine, &TLinkDeviceComm::getValueDone);
+    auto answer = [&]() { return done.takeFirst().at(0).value<snmp_get_value_t>(); };
+
+    m_engine->sendGetReq("dev1", "sysDescr");
+    snmp_get_value_t value = answer();
+    QVERIFY(value.ok);
+    QVERIFY(!value.value.isEmpty());
+    QCOMPARE(value.mibObjectName, QStringLiteral("sysDescr"));
+    QVERIFY(m_engine->getProperty("dev1", "sysDescr").valueValid);
+    QCOMPARE(m_engine->getProperty("dev1", "sysDescr").value, value.value);
+
+    for (const auto &unknown : QList<QPair<QString, QString>>{{"dev1", "noSuchObject"}, {"nobody", "sysDescr"}}) {
+        m_engine->sendGetReq(unknown.first, unknown.second);
+        QCOMPARE(done.count(), 1); // answered at once
+        value = answer();
+        QVERIFY(!value.ok);
+        QVERIFY(value.value.isEmpty());
+        QCOMPARE(value.uniqueId, unknown.first);
+    }
+
+    m_engine->sendGetNextReq("dev1", "sysORID"); // a table column: its first row
+    value = answer();
+    QVERIFY(value.ok);
+    QCOMPARE(value.index, 1);
+    QCOMPARE(value.subId, 2);
+    QVERIFY(value.value.startsWith(QLatin1String(".1.3.6.1.")));
+
+    m_engine->setProperty("dev1", "sysContact", "bridge");
+    value = answer();
+    QVERIFY(value.ok);
+    QCOMPARE(value.value, QStringLiteral("bridge"));
+    QCOMPARE(m_engine->getProperty("dev1", "sysContact").value, QStringLiteral("bridge"));
+
+    // A refused SET answers with ok false and leaves the record alone.
+    const snmp_property_t before = m_engine->getProperty("dev1", "sysDescr");
+    m_engine->setProperty("dev1", "sysDescr", "overwritten");
+    value = answer();
+    QVERIFY(!value.ok);
+    QVERIFY(value.value.isEmpty());
+    QCOMPARE(m_engine->getProperty("dev1", "sysDescr").value, before.value);
+}
+
+void TestTLinkDeviceComm::unknownKindIsNeverWritten()
+{
+    FakeAgent agent;
+    m_engine->addDevice("dev1", agent.hostAddress(), TestModel, "1.0", false);
+    QSignalSpy single(m_engine, &TLinkDeviceComm::getValueDone);
+    QSignalSpy list(m_engine, &TLinkDeviceComm::getValuesDone);
+    m_engine->setProperty("dev1", "testCounter", "5");
+    QCOMPARE(single.count(), 1);
+    QVERIFY(!single.first().at(0).value<snmp_get_value_t>().ok);
+    snmp_req_list_t request;
+    request.uniqueId = "dev1";
+    request.kind = 1;
+    request.items = {{"sysContact", "x"}, {"testCounter", "5"}};
+    m_engine->setProperties(request);
+    QCOMPARE(list.count(), 1);
+    QCOMPARE(list.first().at(0).value<snmp_req_list_t>().result, 3);
+    QCOMPARE(agent.requestCount(), 0);
+}
+
+void TestTLinkDeviceComm::listWrites_data()
+{
+    QTest::addColumn<QStringList>("items"); // name=value
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("answered"); // name=value of the result
+    QTest::newRow("written and read back") << QStringList{"sysContact=deck 3", "sysLocation=aft"} << 1 << false << 1
+                                           << QStringList{"sysContact=deck 3", "sysLocation=aft"};
+    QTest::newRow("write only") << QStringList{"zkSystemConfigReset=1", "sysName=x"} << 0 << false << 1
+                                << QStringList{"zkSystemConfigReset=2", "sysName="};
+    QTest::newRow("read-back fails") << QStringList{"testWriteOnly=x"} << 2 << false << 2 << QStringList{"testWriteOnly="};
+    QTest::newRow("write refused") << QStringList{"sysContact=y", "sysDescr=x"} << 1 << false << 3
+                                   << QStringList{"sysContact=", "sysDescr="};
+    QTest::newRow("write timed out") << QStringList{"sysContact=y"} << 1 << true << 4 << QStringList{"sysContact="};
+    QTest::newRow("unknown name") << QStringList{"sysContact=y", "noSuchObject=1"} << 1 << false << 0
+                                  << QStringList{"sysContact="};
+}
+
+void TestTLinkDeviceComm::listWrites()
+{
+    QFETCH(QStringList, items);
+    QFETCH(int, kind);
+    QFETCH(bool, silent);
+    QFETCH(int, result);
+    QFETCH(QStringList, answered);
+
+    SnmpdPeer snmpd;
+    if (!snmpd.start(QStringLiteral(".1.3.6.1.4.1.32473.5"), QStringLiteral(SNMP_TEST_FIXTURES "/snmp_pass.sh")))
+        QSKIP("snmpd could not be started");
+    FakeAgent silentAgent(0);
+    m_engine->addDevice("dev1", silent ? silentAgent.hostAddress() : snmpd.hostAddress(), TestModel, "1.0", false);
+    QSignalSpy done(m_engine, &TLinkDeviceComm::getValuesDone);
+    snmp_req_list_t request;
+    request.uniqueId = "dev1";
+    request.kind = kind;
+    for (const QString &item : items)
+        request.items.append({item.section('=', 0, 0), item.section('=', 1)});
+    m_engine->setProperties(request);
+    QCOMPARE(done.count(), 1);
+    const snmp_req_list_t answer = done.first().at(0).value<snmp_req_list_t>();
+    QCOMPARE(answer.result, result);
+    QCOMPARE(answer.kind, kind);
+    QCOMPARE(answer.uniqueId, QStringLiteral("dev1"));
+    QStringList got;
+    for (const auto &item : answer.items)
+        got << item.first + '=' + item.second;
+    QCOMPARE(got, answered);
+}
+
+void TestTLinkDeviceComm::polledValuesAreStored()
+{
+    FakeAgent agent;
+    agent.setFixedValue(5);
+    m_engine->addDevice("dev1", agent.hostAddress(), TestModel, "1.0", false);
+    QSignalSpy updated(m_engine, &TLinkDeviceComm::updated);
+    m_engine->timerOneSecTimeOut(); // one polling cycle
+    QCOMPARE(updated.count(), 1);
+    QCOMPARE(updated.first().at(0).toString(), QStringLiteral("dev1"));
+    const QList<QPair<QString, QString>> expected{
+        {"testTenths", "0.5"}, {"testHundredths", "0.05"}, {"testThousandths", "0.005"}, {"testSwitch", "5"}};
+    for (const auto &e : expected) {
+        const snmp_property_t record = m_engine->getProperty("dev1", e.first);
+        QCOMPARE(record.value, e.second);
+        QVERIFY(record.valueValid);
+    }
+    // Table columns are not polled.
+    QVERIFY(!m_engine->getProperty("dev1", "sysORID").valueValid);
+
+    // Going offline clears the valid flags; nothing is polled meanwhile.
+    m_engine->setDeviceOnline("dev1", false);
+    QVERIFY(!m_engine->getProperty("dev1", "testTenths").valueValid);
+    const int sent = agent.requestCount();
+    m_engine->timerOneSecTimeOut();
+    QCOMPARE(agent.requestCount(), sent);
+
+    // Removing the device ends its polling.
+    m_engine->removeDevice("dev1");
+    QVERIFY(m_engine->getProperties("dev1").isEmpty());
+    QVERIFY(SNMPHelper::instance()->getRequests("dev1").isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestTLinkDeviceComm)
