@@ -18,6 +18,8 @@ struct DeviceIdentity
 
     quint16 slpPort = 427;
     quint16 snmpPort = 161;
+    QString mibDir;       // the MIB files the SNMP agent serves
+    int restartMs = 4000; // how long a reset keeps the device down
 
     // Fault switches, shared by every protocol the device speaks.
     int delayMs = 0;      // answer this late

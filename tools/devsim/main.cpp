@@ -38,13 +38,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption community("community", "SNMP community.", "text", id.community);
     const QCommandLineOption slpPort("slp-port", "SLP port.", "port", QString::number(id.slpPort));
     const QCommandLineOption snmpPort("snmp-port", "SNMP port.", "port", QString::number(id.snmpPort));
+    const QCommandLineOption mibDir("mib-dir", "Folder of the MIB files the SNMP agent serves.", "path",
+                                    QStringLiteral(ZEL_DEVSIM_MIB_DIR));
+    const QCommandLineOption restartMs("restart-ms", "How long a reset keeps the device down.", "ms",
+                                       QString::number(id.restartMs));
     const QCommandLineOption delay("delay-ms", "Answer this many ms late.", "ms", "0");
     const QCommandLineOption silent("silent", "Answer nothing.");
     const QCommandLineOption broken("broken", "Answer with malformed messages.");
     const QCommandLineOption noSlp("no-slp", "Do not run the SLP agent.");
     const QCommandLineOption noSnmp("no-snmp", "Do not run the SNMP agent.");
     parser.addOptions({address, vendor, model, serial, product, swVersion, swBuild, alias, community,
-                       slpPort, snmpPort, delay, silent, broken, noSlp, noSnmp});
+                       slpPort, snmpPort, mibDir, restartMs, delay, silent, broken, noSlp, noSnmp});
     parser.process(app);
 
     id.address = QHostAddress(parser.value(address));
@@ -58,6 +62,8 @@ int main(int argc, char *argv[])
     id.community = parser.value(community);
     id.slpPort = parser.value(slpPort).toUShort();
     id.snmpPort = parser.value(snmpPort).toUShort();
+    id.mibDir = parser.value(mibDir);
+    id.restartMs = parser.value(restartMs).toInt();
     id.delayMs = parser.value(delay).toInt();
     id.silent = parser.isSet(silent);
     id.broken = parser.isSet(broken);

@@ -1,0 +1,49 @@
+#pragma once
+// What a simulated device does with its MIB values: believable start
+// values from its identity, a clock, a restart on reset, a software
+// download and a diagnostic report that move through their states.
+
+#include "deviceidentity.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class ValueStore;
+
+class DeviceBehaviour : public QObject
+{
+    Q_OBJECT
+public:
+    // sysObjectId: the product's identifier as ".1.3.6...".
+    DeviceBehaviour(DeviceIdentity &identity, ValueStore *store, const QString &sysObjectId,
+                    QObject *parent = nullptr);
+
+    // True while the device restarts: it answers nothing then.
+    bool isRestarting() const { return m_restarting; }
+
+private slots:
+    void onWritten(const QString &name, const QVariant &value);
+    void downloadStep();
+
+private:
+    void publishSoftware();
+    void setClock(qint64 secondsSinceEpoch);
+    qint64 clock() const;
+    void startDownload();
+    void endDownload(int status, const QString &error = QString());
+    void startReport();
+    void restart();
+    void finishRestart();
+
+    DeviceIdentity &m_identity;
+    ValueStore *m_store;
+    QElapsedTimer m_upTime;
+    QElapsedTimer m_clockTimer;
+    qint64 m_clockBase = 0;
+    bool m_restarting = false;
+    QTimer m_downloadTimer;
+    QTimer m_reportTimer;
+    QString m_pendingVersion;
+    QString m_pendingBuild;
+};

@@ -1,0 +1,42 @@
+#pragma once
+// The objects a simulated device serves, read from the shipped MIB files
+// with Net-SNMP's parser, so that object identifiers live only there.
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+struct MibObject
+{
+    QString name;
+    QVector<quint32> oid;           // without the instance sub-identifier
+    int mibType = 0;                // Net-SNMP parser type code (TYPE_*)
+    bool writable = false;
+    QList<int> enumValues;          // named numbers, empty when none
+    QList<QPair<qint64, qint64>> ranges; // value ranges, or size ranges of strings
+};
+
+class MibCatalog
+{
+public:
+    // The model's module among the folder's "*.mib" files: the newest one,
+    // by its "-- Ver" comment, not newer than swVersion, whose first
+    // DEFINITIONS line names the model. Empty when none fits.
+    static QString findModelFile(const QString &folder, const QString &model, const QString &swVersion);
+
+    // Loads the base modules and the model's module into Net-SNMP's tree
+    // (Net-SNMP must be initialised with the folder as its MIB directory)
+    // and collects the scalar objects of the system group and below the
+    // enterprise arc. Returns false with a reason when a file is missing.
+    bool load(const QString &folder, const QString &model, const QString &swVersion, QString *error);
+
+    const QList<MibObject> &objects() const { return m_objects; }
+    const MibObject *find(const QString &name) const;
+    // Object identifier of any node of the loaded tree, as ".1.3.6...";
+    // empty when the tree has no node of that name.
+    static QString oidText(const QString &name);
+
+private:
+    QList<MibObject> m_objects;
+};
