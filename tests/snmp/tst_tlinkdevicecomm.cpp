@@ -2,11 +2,14 @@
 // MIBs and from test MIBs, single and list requests, and polled values.
 
 #include "fakeagent.h"
+#include "infoevent.h"
+#include "infomanager.h"
 #include "snmpdpeer.h"
 #include "snmphelper.h"
 #include "tlinkdevicecomm.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,7 +21,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(QList<int>)
 
 namespace {
 
@@ -97,6 +99,9 @@ private slots:
     void listWrites_data();
     void listWrites();
     void polledValuesAreStored();
+    void shippedMibs_data();
+    void shippedMibs();
+    void mibPathEvents();
 
 private:
     TLinkDeviceComm *m_engine = nullptr;
@@ -396,6 +401,76 @@ void TestTLinkDeviceComm::polledValuesAreStored()
     m_engine->removeDevice("dev1");
     QVERIFY(m_engine->getProperties("dev1").isEmpty());
     QVERIFY(SNMPHelper::instance()->getRequests("dev1").isEmpty());
+}
+
+void TestTLinkDeviceComm::shippedMibs_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QStringList>("modelGroups"); // beyond the four every device has
+    QTest::addColumn<QStringList>("modelObjects");
+    QTest::newRow("4320") << "4320" << QStringList() << QStringList();
+    QTest::newRow("4330") << "4330" << QStringList() << QStringList();
+    QTest::newRow("4350") << "4350" << QStringList{"vantorFolderAntenna"}
+                          << QStringList{"zk9xxxAduMainPcbSerial", "zk9xxxAduLifetime"};
+    QTest::newRow("4411") << "4411" << QStringList{"vantorFolderPowerSupply"}
+                          << QStringList{"zkZk441xMaxChargeCurrent", "zkZk441xMaxChargeVoltage", "zkZk441xFloatVoltage",
+                                         "zkZk441xMinVoltage", "zkZk441xMaxVoltage", "zkZk441xMinBatTemp",
+                                         "zkZk441xMaxBatTemp", "zkZk441xSupplyBranch"};
+}
+
+void TestTLinkDeviceComm::shippedMibs()
+{
+    QFETCH(QString, model);
+    QFETCH(QStringList, modelGroups);
+    QFETCH(QStringList, modelObjects);
+    // Unset: the folder is found in the source tree when run from the build tree.
+    QSettings().remove(QStringLiteral("snmp_manager/mib_path"));
+    m_engine->addDevice("dev1", "127.0.1.2", model, "01.07", false);
+    QCOMPARE(QDir(QSettings().value(QStringLiteral("snmp_manager/mib_path")).toString()).canonicalPath(),
+             QDir(QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs")).canonicalPath());
+
+    QStringList groups;
+    for (const snmp_group_t &g : m_engine->getPropertyGroups("dev1"))
+        groups << g.name;
+    QCOMPARE(groups, QStringList({"vantorFolderSystem", "vantorFolderSoftware", "vantorFolderLogging",
+                                  "vantorFolderDiagnostics"}) + modelGroups);
+
+    const QList<snmp_property_t> records = m_engine->getProperties("dev1");
+    QCOMPARE(records.size(), 41 + modelObjects.size());
+    const QStringList common{"sysDescr", "sysUpTime", "zkSystemConfigReset", "zkSoftwareDownloadStatus",
+                             "zkLoggingClientDestinationIp", "zkDiagReportStatus"};
+    for (const QString &name : common + modelObjects) {
+        const snmp_property_t *r = findRecord(records, name);
+        QVERIFY2(r, qPrintable(name));
+        QVERIFY(r->kind >= 1 && r->kind <= 4);
+        QVERIFY(groups.contains(r->groupName));
+        QCOMPARE(r->oid[r->oidLength - 1], 0u);
+    }
+    QCOMPARE(findRecord(records, "zkSoftwareDownloadStatus")->kind, 3);
+    QVERIFY(findRecord(records, "zkSoftwareDownloadStatus")->pollWhenActive);
+    QCOMPARE(findRecord(records, "zkLoggingClientDestinationIp")->kind, 4);
+    QCOMPARE(SNMPHelper::instance()->getRequests("dev1").size(), records.size());
+}
+
+void TestTLinkDeviceComm::mibPathEvents()
+{
+    QList<int> events;
+    QMetaObject::Connection c = connect(InfoManager::instance(), &InfoManager::logEvent, this,
+                                        [&](const InfoEvent &e) { events << e.getId(); }, Qt::DirectConnection);
+    QSettings().remove(QStringLiteral("snmp_manager/mib_path"));
+    m_engine->addDevice("dev1", "127.0.1.2", "4320", "01.07", false);
+    m_engine->addDevice("dev2", "127.0.1.3", "9999", "01.07", false);
+    QCOMPARE(events, QList<int>({2307, 2305, 2305}));
+
+    // An empty setting is preset again, announced as a plain path.
+    delete m_engine;
+    m_engine = new TLinkDeviceComm;
+    events.clear();
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QString());
+    m_engine->addDevice("dev1", "127.0.1.2", "4320", "01.07", false);
+    QCOMPARE(events, QList<int>({2306, 2305}));
+    QVERIFY(!QSettings().value(QStringLiteral("snmp_manager/mib_path")).toString().isEmpty());
+    disconnect(c);
 }
 
 QTEST_GUILESS_MAIN(TestTLinkDeviceComm)

@@ -1,5 +1,6 @@
 #include "tlinkdevicecomm.h"
 
+#include "infodevice.h"
 #include "snmphelper.h"
 #include "snmplock.h"
 
@@ -69,6 +70,7 @@ TLinkDeviceComm::~TLinkDeviceComm()
     QMutexLocker locker(&snmpLock());
     qDeleteAll(m_devices);
     m_devices.clear();
+    delete m_infoDevice;
 }
 
 // ---- start-up ----------------------------------------------------------------
@@ -91,7 +93,16 @@ void TLinkDeviceComm::stopTimer()
 
 void TLinkDeviceComm::postEvent(int id, const QString &extraText)
 {
-    qDebug().noquote() << "TLinkDeviceComm::postEvent:" << tr("Snmp manager") << id << extraText;
+    InfoDevice *source = nullptr;
+    {
+        QMutexLocker locker(&snmpLock());
+        if (!m_infoDevice) {
+            m_infoDevice = new InfoDevice(nullptr, tr("Snmp manager"));
+            m_infoDevice->initModelInfo(QStringLiteral("0000"), QString());
+        }
+        source = m_infoDevice;
+    }
+    source->postEvent(id, extraText, 0);
 }
 
 // ---- device list -------------------------------------------------------------
