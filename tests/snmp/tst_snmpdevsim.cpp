@@ -1,0 +1,144 @@
+// The request layer and the engine against the device simulator on port 161,
+// with the shipped MIB files.
+
+#include "snmphelper.h"
+#include "tlinkdevicecomm.h"
+#include "testsupport.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <memory>
+
+namespace {
+
+const QString DeviceAddress = QStringLiteral("127.0.1.10");
+const QString SilentAddress = QStringLiteral("127.0.1.11");
+
+std::unique_ptr<snmp_req_t> request(const QString &oidText, quint8 type = ASN_OCTET_STR, const QString &value = QString())
+{
+    auto r = std::make_unique<snmp_req_t>();
+    for (const QString &p : oidText.split(QLatin1Char('.'), Qt::SkipEmptyParts))
+        r->oid[r->oidLength++] = p.toUInt();
+    r->type = type;
+    r->value = value;
+    return r;
+}
+
+} // namespace
+
+class TestSnmpDevsim : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void requestLayer();
+    void engineReadsEveryProperty();
+    void listWrites_data();
+    void listWrites();
+
+private:
+    testsupport::Peer m_device;
+    testsupport::Peer m_silent;
+};
+
+void TestSnmpDevsim::initTestCase()
+{
+    if (!testsupport::isRoot())
+        QSKIP("port 161 on 127.0.1.x needs root");
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
+    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
+    QVERIFY(m_device.start(ZEL_DEVSIM, {"--address", DeviceAddress, "--no-slp", "--model", "4411"}));
+    QVERIFY(m_device.waitForOutput("devsim ready", 10000));
+    QVERIFY(m_silent.start(ZEL_DEVSIM, {"--address", SilentAddress, "--no-slp", "--silent"}));
+    QVERIFY(m_silent.waitForOutput("devsim ready", 10000));
+}
+
+void TestSnmpDevsim::requestLayer()
+{
+    SNMPHelper *helper = SNMPHelper::instance();
+    auto descr = request("1.3.6.1.2.1.1.1.0");
+    QCOMPARE(helper->get(DeviceAddress, descr.get()), 0);
+    QVERIFY(!descr->value.isEmpty());
+
+    // GET-NEXT on the system-config branch gives its first object.
+    auto next = request("1.3.6.1.4.1.32473.4.1");
+    QCOMPARE(helper->getNext(DeviceAddress, next.get()), 0);
+    QCOMPARE(next->index, 1);
+    QVERIFY(next->done);
+
+    auto alias = request("1.3.6.1.4.1.32473.4.1.10.0", ASN_OCTET_STR, "Aft mast");
+    QCOMPARE(helper->set(DeviceAddress, alias.get()), 0);
+    alias->value.clear();
+    QCOMPARE(helper->get(DeviceAddress, alias.get()), 0);
+    QCOMPARE(alias->value, QStringLiteral("Aft mast"));
+
+    auto address = request("1.3.6.1.4.1.32473.4.4.3.0", ASN_IPADDRESS, "127.0.0.77");
+    QCOMPARE(helper->set(DeviceAddress, address.get()), 0);
+    QCOMPARE(helper->get(DeviceAddress, address.get()), 0);
+    QCOMPARE(int(address->type), int(ASN_IPADDRESS));
+    QCOMPARE(address->value, QStringLiteral("127.0.0.77"));
+
+    auto lost = request("1.3.6.1.2.1.1.1.0");
+    QCOMPARE(helper->get(SilentAddress, lost.get()), int(STAT_TIMEOUT));
+}
+
+void TestSnmpDevsim::engineReadsEveryProperty()
+{
+    TLinkDeviceComm engine;
+    engine.init();
+    engine.stopTimer();
+    engine.addDevice("dev", DeviceAddress, "4411", "01.07", false);
+    QSignalSpy updated(&engine, &TLinkDeviceComm::updated);
+    engine.timerOneSecTimeOut();
+    QCOMPARE(updated.count(), 1);
+    const QList<snmp_property_t> records = engine.getProperties("dev");
+    QCOMPARE(records.size(), 49);
+    for (const snmp_property_t &r : records)
+        QVERIFY2(r.valueValid && !r.value.isEmpty(), qPrintable(r.mibObjectName));
+    QCOMPARE(engine.getProperty("dev", "zkSystemConfigModelNumber").value, QStringLiteral("4411"));
+    engine.removeDevice("dev");
+}
+
+void TestSnmpDevsim::listWrites_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<int>("result");
+    QTest::newRow("written and read back") << DeviceAddress
+                                           << QStringList{"zkSystemConfigAliasName=Bow", "zkLoggingClientDestinationPort=5514"} << 1;
+    QTest::newRow("read-only object") << DeviceAddress << QStringList{"zkSystemConfigSerialNumber=1"} << 3;
+    QTest::newRow("unknown name") << DeviceAddress << QStringList{"zkNoSuchThing=1"} << 0;
+    QTest::newRow("silent device") << SilentAddress << QStringList{"zkSystemConfigAliasName=Bow"} << 4;
+}
+
+void TestSnmpDevsim::listWrites()
+{
+    QFETCH(QString, address);
+    QFETCH(QStringList, items);
+    QFETCH(int, result);
+    TLinkDeviceComm engine;
+    engine.addDevice("dev", address, "4411", "01.07", false);
+    QSignalSpy done(&engine, &TLinkDeviceComm::getValuesDone);
+    snmp_req_list_t req;
+    req.uniqueId = "dev";
+    req.kind = 4;
+    for (const QString &item : items)
+        req.items.append({item.section('=', 0, 0), item.section('=', 1)});
+    engine.setProperties(req);
+    QCOMPARE(done.count(), 1);
+    const snmp_req_list_t answer = done.first().at(0).value<snmp_req_list_t>();
+    QCOMPARE(answer.result, result);
+    if (result == 1)
+        for (int i = 0; i < items.size(); ++i)
+            QCOMPARE(answer.items.at(i).second, items.at(i).section('=', 1));
+    engine.removeDevice("dev");
+}
+
+QTEST_GUILESS_MAIN(TestSnmpDevsim)
+#include "tst_snmpdevsim.moc"
