@@ -52,7 +52,7 @@ bool startsWith(const QVector<quint32> &oid, const QVector<quint32> &prefix)
 QString MibCatalog::findModelFile(const QString &folder, const QString &model, const QString &swVersion)
 {
     const QDir dir(folder);
-    QString chosen, chosenVersion;
+    QString chosen, chosenVersion, oldest, oldestVersion;
     const QStringList files = dir.entryList({QStringLiteral("*.mib")}, QDir::Files, QDir::Name);
     for (const QString &name : files) {
         QFile file(dir.filePath(name));
@@ -68,16 +68,24 @@ QString MibCatalog::findModelFile(const QString &folder, const QString &model, c
                 if (at >= 0)
                     version = line.mid(at + 3).trimmed().split(QRegularExpression(QStringLiteral("\\s+"))).value(0);
             } else if (line.contains(QLatin1String("DEFINITIONS"))) {
-                if (line.contains(model, Qt::CaseInsensitive) && compareVersions(version, swVersion) <= 0
+                if (!line.contains(model, Qt::CaseInsensitive))
+                    break;
+                if (compareVersions(version, swVersion) <= 0
                     && (chosen.isEmpty() || compareVersions(version, chosenVersion) > 0)) {
                     chosen = file.fileName();
                     chosenVersion = version;
+                }
+                if (oldest.isEmpty() || compareVersions(version, oldestVersion) < 0) {
+                    oldest = file.fileName();
+                    oldestVersion = version;
                 }
                 break;
             }
         }
     }
-    return chosen;
+    // A device runs its model's objects whatever its version; the oldest
+    // module stands in when every one is newer than its software.
+    return chosen.isEmpty() ? oldest : chosen;
 }
 
 bool MibCatalog::load(const QString &folder, const QString &model, const QString &swVersion, QString *error)

@@ -20,13 +20,15 @@ struct MibObject
 class MibCatalog
 {
 public:
-    // The model's module among the folder's "*.mib" files: the newest one,
-    // by its "-- Ver" comment, not newer than swVersion, whose first
-    // DEFINITIONS line names the model. Empty when none fits.
+    // The model's module among the folder's "*.mib" files whose first
+    // DEFINITIONS line names the model: the newest one, by its "-- Ver"
+    // comment, not newer than swVersion, else the oldest. Empty when no
+    // file names the model.
     static QString findModelFile(const QString &folder, const QString &model, const QString &swVersion);
 
     // Loads the base modules and the model's module into Net-SNMP's tree
-    // (Net-SNMP must be initialised with the folder as its MIB directory)
+    // (Net-SNMP's MIB directory must be a folder without MIB files; the
+    // files are loaded by path in import order)
     // and collects the scalar objects of the system group and below the
     // enterprise arc. Returns false with a reason when a file is missing.
     bool load(const QString &folder, const QString &model, const QString &swVersion, QString *error);

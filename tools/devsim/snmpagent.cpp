@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QHostAddress>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <net-snmp/net-snmp-config.h>
@@ -15,7 +16,6 @@
 
 #include <arpa/inet.h>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -146,17 +146,19 @@ bool SnmpAgent::start(QString *error)
         return false;
     }
     theAgent = this;
+    // Net-SNMP's start-up wants a folder of its own; nothing is kept in it.
+    const QTemporaryDir persistentDir;
 
     // No configuration files, no persistent state, no MIBs but ours.
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
-    if (m_persistentDir.isValid())
-        ::setenv("SNMP_PERSISTENT_DIR", QFile::encodeName(m_persistentDir.path()).constData(), 1);
+    if (persistentDir.isValid())
+        ::setenv("SNMP_PERSISTENT_DIR", QFile::encodeName(persistentDir.path()).constData(), 1);
     ::setenv("MIBS", "", 1);
     // No folder to read modules from by name: the catalog loads the files
     // by path, in import order, and only the device's own model module.
-    netsnmp_set_mib_directory(QFile::encodeName(m_persistentDir.filePath(QStringLiteral("no-mibs"))).constData());
+    netsnmp_set_mib_directory(QFile::encodeName(persistentDir.filePath(QStringLiteral("no-mibs"))).constData());
     snmp_enable_stderrlog();
 
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 0);
@@ -194,8 +196,6 @@ bool SnmpAgent::start(QString *error)
             return false;
         }
     }
-    // Nothing is kept between runs: the folder was needed by the start-up only.
-    m_persistentDir.remove();
     watchSockets();
     m_alarmTimer = new QTimer(this);
     connect(m_alarmTimer, &QTimer::timeout, this, [] {
@@ -246,13 +246,22 @@ int SnmpAgent::handleRequests(netsnmp_mib_handler *, netsnmp_handler_registratio
             }
             break;
         }
+        case MODE_SET_ACTION: {
+            // Every object of the request is stored before the device reacts
+            // to any of them (a download start sees its new server address
+            // whatever the order of the variables).
+            QVariant value;
+            checkValue(object, request->requestvb, &value);
+            store->set(object.name, value);
+            break;
+        }
         case MODE_SET_COMMIT: {
             QVariant value;
             checkValue(object, request->requestvb, &value);
-            store->write(object.name, value);
+            store->announceWrite(object.name, value);
             break;
         }
-        default: // RESERVE2, ACTION, FREE, UNDO: nothing held, nothing to undo
+        default: // RESERVE2, FREE, UNDO: nothing held; ACTION cannot fail
             break;
         }
     }
@@ -261,15 +270,11 @@ int SnmpAgent::handleRequests(netsnmp_mib_handler *, netsnmp_handler_registratio
 
 int SnmpAgent::checkAccess(int, int, void *serverArg, void *clientArg)
 {
+    // The community itself is checked by the agent's access control (the
+    // rwcommunity line); a silent or restarting device drops everything.
     auto *view = static_cast<view_parameters *>(serverArg);
     auto *agent = static_cast<SnmpAgent *>(clientArg);
-    const netsnmp_pdu *pdu = view->pdu;
-    const QByteArray community = agent->m_identity.community.toLatin1();
-    const bool communityOk = (pdu->version == SNMP_VERSION_1 || pdu->version == SNMP_VERSION_2c)
-                             && pdu->community_len == size_t(community.size())
-                             && std::memcmp(pdu->community, community.constData(), pdu->community_len) == 0;
-    // A refused request is dropped without an answer, as devices do.
-    if (!communityOk || agent->m_identity.silent || agent->m_behaviour->isRestarting())
+    if (agent->m_identity.silent || agent->m_behaviour->isRestarting())
         view->errorcode = VACM_NOACCESS;
     return SNMP_ERR_NOERROR;
 }

@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QObject>
-#include <QTemporaryDir>
 
 class DeviceBehaviour;
 class QSocketNotifier;
@@ -38,5 +37,4 @@ private:
     DeviceBehaviour *m_behaviour = nullptr;
     QHash<int, QSocketNotifier *> m_notifiers;
     QTimer *m_alarmTimer = nullptr;
-    QTemporaryDir m_persistentDir;
 };

@@ -34,9 +34,7 @@ bool ValueStore::accepts(const QString &name, const QVariant &value) const
     return check == m_checks.constEnd() || (*check)(value);
 }
 
-void ValueStore::write(const QString &name, const QVariant &value)
+void ValueStore::announceWrite(const QString &name, const QVariant &value)
 {
-    if (!m_getters.contains(name))
-        m_values.insert(name, value);
     emit written(name, value);
 }

@@ -25,9 +25,11 @@ public:
     void setGetter(const QString &name, Getter getter);
     void setCheck(const QString &name, Check check);
 
-    // A write from the network: false when the device refuses the value.
+    // A write from the network, in the agent's SET phases: accepts() checks
+    // the value, set() stores it, and once every value of the request is
+    // stored, announceWrite() lets the device react to it.
     bool accepts(const QString &name, const QVariant &value) const;
-    void write(const QString &name, const QVariant &value);
+    void announceWrite(const QString &name, const QVariant &value);
 
 signals:
     void written(const QString &name, const QVariant &value);
