@@ -19,16 +19,6 @@ namespace {
 const QString DeviceAddress = QStringLiteral("127.0.1.10");
 const QString SilentAddress = QStringLiteral("127.0.1.11");
 
-std::unique_ptr<snmp_req_t> request(const QString &oidText, quint8 type = ASN_OCTET_STR, const QString &value = QString())
-{
-    auto r = std::make_unique<snmp_req_t>();
-    for (const QString &p : oidText.split(QLatin1Char('.'), Qt::SkipEmptyParts))
-        r->oid[r->oidLength++] = p.toUInt();
-    r->type = type;
-    r->value = value;
-    return r;
-}
-
 } // namespace
 
 class TestSnmpDevsim : public QObject
@@ -61,31 +51,43 @@ void TestSnmpDevsim::initTestCase()
 
 void TestSnmpDevsim::requestLayer()
 {
+    // The object identifiers come from the shipped MIB files.
+    TLinkDeviceComm engine;
+    engine.addDevice("ids", DeviceAddress, "4411", "01.07", false);
+    auto fromMib = [&](const char *name, const QString &value = QString()) {
+        const snmp_property_t record = engine.getProperty("ids", name);
+        return std::unique_ptr<snmp_req_t>(TLinkDeviceComm::buildRequest(record, value));
+    };
     SNMPHelper *helper = SNMPHelper::instance();
-    auto descr = request("1.3.6.1.2.1.1.1.0");
+    auto descr = fromMib("sysDescr");
+    QVERIFY(descr->oidLength > 0);
     QCOMPARE(helper->get(DeviceAddress, descr.get()), 0);
-    QVERIFY(!descr->value.isEmpty());
+    QVERIFY(descr->value.contains(QLatin1String("4411")));
 
-    // GET-NEXT on the system-config branch gives its first object.
-    auto next = request("1.3.6.1.4.1.32473.4.1");
+    // GET-NEXT on the branch above an object gives the branch's first object.
+    auto next = fromMib("zkSystemConfigAliasName");
+    next->oidLength -= 2;
     QCOMPARE(helper->getNext(DeviceAddress, next.get()), 0);
-    QCOMPARE(next->index, 1);
+    QVERIFY(next->index > 0);
     QVERIFY(next->done);
+    QVERIFY(!next->value.isEmpty());
 
-    auto alias = request("1.3.6.1.4.1.32473.4.1.10.0", ASN_OCTET_STR, "Aft mast");
+    auto alias = fromMib("zkSystemConfigAliasName", "Aft mast");
     QCOMPARE(helper->set(DeviceAddress, alias.get()), 0);
     alias->value.clear();
     QCOMPARE(helper->get(DeviceAddress, alias.get()), 0);
     QCOMPARE(alias->value, QStringLiteral("Aft mast"));
 
-    auto address = request("1.3.6.1.4.1.32473.4.4.3.0", ASN_IPADDRESS, "127.0.0.77");
+    auto address = fromMib("zkLoggingClientDestinationIp", "127.0.0.77");
+    QCOMPARE(int(address->type), int(ASN_IPADDRESS));
     QCOMPARE(helper->set(DeviceAddress, address.get()), 0);
     QCOMPARE(helper->get(DeviceAddress, address.get()), 0);
     QCOMPARE(int(address->type), int(ASN_IPADDRESS));
     QCOMPARE(address->value, QStringLiteral("127.0.0.77"));
 
-    auto lost = request("1.3.6.1.2.1.1.1.0");
+    auto lost = fromMib("sysDescr");
     QCOMPARE(helper->get(SilentAddress, lost.get()), int(STAT_TIMEOUT));
+    engine.removeDevice("ids");
 }
 
 void TestSnmpDevsim::engineReadsEveryProperty()
