@@ -240,6 +240,19 @@ void TestTLinkDeviceComm::badOrMissingMib()
     QCOMPARE(recordsDone.count(), 1);
     QVERIFY(SNMPHelper::instance()->getRequests("missing").isEmpty());
 
+    // A folder without the base modules: the model's objects cannot be linked.
+    QTemporaryDir bare;
+    QVERIFY(QFile::copy(mibFixtures() + "/snmp_testdev_v1.mib", bare.filePath("snmp_testdev_v1.mib")));
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), bare.path());
+    {
+        StderrCapture capture;
+        m_engine->addDevice("bare", "127.0.0.1:1", TestModel, "1.0", false);
+        QVERIFY2(capture.text().contains(QLatin1String("SNMPv2-SMI")), "no parser message about the missing module");
+    }
+    QVERIFY(m_engine->getProperties("bare").isEmpty());
+    m_engine->removeDevice("bare");
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), mibFixtures());
+
     // A device added after the failures still gets its records.
     m_engine->addDevice("dev1", "127.0.0.1:1", TestModel, "1.0", false);
     QVERIFY(!m_engine->getProperties("dev1").isEmpty());
