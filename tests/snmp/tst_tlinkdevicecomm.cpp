@@ -28,7 +28,7 @@ const QString TestModel = QStringLiteral("TESTDEV");
 
 QString mibFixtures()
 {
-    return QStringLiteral(SNMP_TEST_FIXTURES "/snmp_mibs");
+    return testsupport::fixture(QStringLiteral("snmp_mibs"));
 }
 
 // Collects what is written to standard error while it lives.
@@ -270,7 +270,7 @@ void TestTLinkDeviceComm::mibFolderDefault()
 void TestTLinkDeviceComm::singleRequests()
 {
     SnmpdPeer snmpd;
-    if (!snmpd.start(QStringLiteral(".1.3.6.1.4.1.32473.5"), QStringLiteral(SNMP_TEST_FIXTURES "/snmp_pass.sh")))
+    if (!snmpd.start(QStringLiteral(".1.3.6.1.4.1.32473.5"), testsupport::fixture(QStringLiteral("snmp_pass.sh"))))
         QSKIP("snmpd could not be started");
     m_engine->addDevice("dev1", snmpd.hostAddress(), TestModel, "1.0", false);
     QSignalSpy done(m_engine, &TLinkDeviceComm::getValueDone);
@@ -362,7 +362,7 @@ void TestTLinkDeviceComm::listWrites()
     QFETCH(QStringList, answered);
 
     SnmpdPeer snmpd;
-    if (!snmpd.start(QStringLiteral(".1.3.6.1.4.1.32473.5"), QStringLiteral(SNMP_TEST_FIXTURES "/snmp_pass.sh")))
+    if (!snmpd.start(QStringLiteral(".1.3.6.1.4.1.32473.5"), testsupport::fixture(QStringLiteral("snmp_pass.sh"))))
         QSKIP("snmpd could not be started");
     FakeAgent silentAgent(0);
     m_engine->addDevice("dev1", silent ? silentAgent.hostAddress() : snmpd.hostAddress(), TestModel, "1.0", false);

@@ -34,7 +34,7 @@ void TestTLinkSNMPIf::initTestCase()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
     QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
-    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(SNMP_TEST_FIXTURES "/snmp_mibs"));
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), testsupport::fixture(QStringLiteral("snmp_mibs")));
     m_haveSnmpd = m_snmpd.start();
 }
 
