@@ -3,6 +3,7 @@
 
 #include "snmphelper.h"
 #include "tlinkdevicecomm.h"
+#include "tlinksnmpif.h"
 #include "testsupport.h"
 
 #include <QSettings>
@@ -30,6 +31,7 @@ private slots:
     void engineReadsEveryProperty();
     void listWrites_data();
     void listWrites();
+    void changingValueReachesFacade();
 
 private:
     testsupport::Peer m_device;
@@ -140,6 +142,24 @@ void TestSnmpDevsim::listWrites()
         for (int i = 0; i < items.size(); ++i)
             QCOMPARE(answer.items.at(i).second, items.at(i).section('=', 1));
     engine.removeDevice("dev");
+}
+
+void TestSnmpDevsim::changingValueReachesFacade()
+{
+    // The device's clock object is polled every cycle while the device is active.
+    TLinkSNMPIf *facade = TLinkSNMPIf::instance();
+    QSignalSpy updated(facade, &TLinkSNMPIf::updated);
+    facade->addDevice("active", DeviceAddress, "4411", "01.07");
+    facade->setActiveDevice("active");
+    QVERIFY(testsupport::waitFor([&] { return facade->getProperty("active", "zkSystemConfigPosixTime").valueValid; }, 5000));
+    const QString first = facade->getProperty("active", "zkSystemConfigPosixTime").value;
+    updated.clear();
+    QVERIFY(testsupport::waitFor([&] { return facade->getProperty("active", "zkSystemConfigPosixTime").value != first; },
+                                 3500));
+    QVERIFY(testsupport::waitFor([&] { return !updated.isEmpty(); }, 1000));
+    QCOMPARE(updated.first().at(0).toString(), QStringLiteral("active"));
+    facade->setActiveDevice(QString());
+    facade->removeDevice("active");
 }
 
 QTEST_GUILESS_MAIN(TestSnmpDevsim)
