@@ -46,6 +46,7 @@ private slots:
     void dataOutOfSequenceEndsWrite();
     void writeWithoutUploadDirectoryIsRefused();
     void duplicateAndWrongAcksSendNothing();
+    void missingFileIsNeverReportedSent();
     void strayPortGetsUnknownTransferId();
     void silentPeerIsRetriedThenTimedOut_data();
     void silentPeerIsRetriedThenTimedOut();
@@ -444,6 +445,20 @@ void TestTftpServer::duplicateAndWrongAcksSendNothing()
     peer.send(ack(2));
     QVERIFY(payloadOf(first) + payloadOf(second) == content);
     QVERIFY(peer.silentFor(100));
+}
+
+void TestTftpServer::missingFileIsNeverReportedSent()
+{
+    publish(QStringLiteral("key"), "soon gone");
+    QVERIFY(QFile::remove(m_files->filePath(QStringLiteral("key.tiif"))));
+    QSignalSpy sent(m_server.get(), &TLinkTftpServerIf::sentFile);
+    Peer peer(m_port);
+    peer.send(request(1, "key", "octet", {{"tsize", "0"}}));
+    QCOMPARE(optionsOf(peer.receive()), (QStringList{"tsize", "0"}));
+    peer.send(ack(0));
+    QVERIFY(peer.silentFor(300));
+    QTest::qWait(100);
+    QCOMPARE(sent.count(), 0);
 }
 
 void TestTftpServer::strayPortGetsUnknownTransferId()
