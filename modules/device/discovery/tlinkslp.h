@@ -1,0 +1,70 @@
+#pragma once
+// The SLP client of one discovery worker: a table of open SLP handles by
+// name, the asynchronous searches on them, and the library's callbacks turned
+// into signals. The callbacks run on the SLP library's thread; the worker
+// receives the signals through queued connections.
+
+#include "slp.h"
+
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class TLinkSLP : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TLinkSLP(QObject *parent = nullptr);
+    ~TLinkSLP() override;
+
+    bool openSlpSession(const QString &name);
+    void closeSlpSession(const QString &name);
+    SLPHandle handle(const QString &name) const;
+
+    void findSrvs(const QString &name);
+    void findAttrs(const QString &name);
+    void findSrvTypes(const QString &name);
+    void associateIP(const QString &name);
+
+    // Name and description of an SLP error code.
+    static QPair<QString, QString> errorText(int code);
+
+signals:
+    void errorSLP(const QString &name, const QString &description, const QString &sender);
+    void finishDeviceDisc(const QString &name);
+    void foundDevice(const QString &srvurl);
+    void finishAttributsFound(const QString &name);
+    void foundAttributs(const QString &name, const QString &attributes);
+    void finishServicesFound(const QString &name);
+    void foundServices(const QStringList &services);
+
+private:
+    // Handed to the library with each search. It belongs to the handle's
+    // table entry and is freed when the handle is closed, when no callback
+    // can run any more.
+    struct Cookie
+    {
+        TLinkSLP *wrapper;
+        QByteArray name;
+    };
+    struct Entry
+    {
+        QString name;
+        SLPHandle handle = nullptr;
+        std::vector<std::unique_ptr<Cookie>> cookies;
+    };
+
+    Entry *entry(const QString &name) const;
+    Cookie *newCookie(Entry *e);
+    void reportError(int code, const QString &sender);
+
+    static SLPBoolean urlCallback(SLPHandle, const char *url, unsigned short lifetime, SLPError err, void *cookie);
+    static SLPBoolean attrCallback(SLPHandle, const char *attrs, SLPError err, void *cookie);
+    static SLPBoolean typeCallback(SLPHandle, const char *types, SLPError err, void *cookie);
+
+    std::vector<std::unique_ptr<Entry>> m_handles;
+};
