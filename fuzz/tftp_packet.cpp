@@ -15,13 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtGlobal>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -81,7 +79,9 @@ void checkPacketReader(const QByteArray &datagram)
 // The server and its clients, made once.
 struct ServerRig
 {
-    QTemporaryDir folder;
+    // One fixed folder, emptied at each start: libFuzzer may end the process
+    // without running exit handlers.
+    QDir folder{QDir::temp().filePath(QStringLiteral("zel_fuzz_tftp_packet"))};
     quint16 port = 0;
     TLinkTftpServerIf *server = nullptr;
     QObject receiver;
@@ -90,6 +90,8 @@ struct ServerRig
 
     ServerRig()
     {
+        folder.removeRecursively();
+        folder.mkpath(QStringLiteral("."));
         QDir(folder.path()).mkpath(QStringLiteral("config"));
         QDir(folder.path()).mkpath(QStringLiteral("uploads"));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.filePath(QStringLiteral("config"))));
@@ -153,11 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         static char name[] = "fuzz_tftp_packet";
         static char *argv[] = {name, nullptr};
         new QCoreApplication(argc, argv);
-        auto *made = new ServerRig;
-        // The server stays up for the whole run; only its folder is removed.
-        static const QString folder = made->folder.path();
-        std::atexit([] { QDir(folder).removeRecursively(); });
-        return made;
+        return new ServerRig;
     }();
 
     const QByteArray input(reinterpret_cast<const char *>(data), int(size));
