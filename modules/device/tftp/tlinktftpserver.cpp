@@ -253,8 +253,9 @@ void TLinkTftpServer::handleRequest(TransferInfo *peer, const QByteArray &datagr
     } else {
         auto *session = new TLinkTftpWriteSession(peer, &m_fileMap, datagram, this);
         if (session->failed()) {
-            // Refused with an ERROR: the transfer is over.
+            // Refused with an ERROR: the transfer is over, the peer may ask again.
             delete session;
+            emit tftpSessionStarted(srvurl);
             return;
         }
         connect(session, &TLinkTftpWriteSession::fileCreated, this, &TLinkTftpServer::mapFilename);
