@@ -218,6 +218,7 @@ void DeviceBehaviour::restart()
         return;
     qDebug() << "DeviceBehaviour::restart: down for" << m_identity.restartMs << "ms";
     m_restarting = true;
+    m_identity.restarting = true;
     if (m_downloadTimer.isActive())
         endDownload(DownloadAborted, QStringLiteral("Download aborted by a restart"));
     m_reportTimer.stop();
@@ -241,5 +242,6 @@ void DeviceBehaviour::finishRestart()
     setClock(0);
     m_store->set(QStringLiteral("zkSystemConfigReset"), NotReset);
     m_restarting = false;
+    m_identity.restarting = false;
     qDebug() << "DeviceBehaviour::finishRestart: up again";
 }

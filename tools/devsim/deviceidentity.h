@@ -25,4 +25,7 @@ struct DeviceIdentity
     int delayMs = 0;      // answer this late
     bool silent = false;  // answer nothing at all
     bool broken = false;  // answer with malformed messages
+
+    // Set while the device restarts: it answers on no protocol then.
+    bool restarting = false;
 };

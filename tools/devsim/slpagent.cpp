@@ -287,7 +287,7 @@ QByteArray SlpAgent::answer(const Request &r, bool multicast) const
 
 void SlpAgent::handle(const QByteArray &datagram, const QHostAddress &from, quint16 port, bool viaGroup)
 {
-    if (m_identity.silent)
+    if (m_identity.silent || m_identity.restarting)
         return;
     Request r;
     const bool ok = parseRequest(datagram, &r);
