@@ -23,7 +23,8 @@ class TMainWindow : public QFrame
 {
     Q_OBJECT
 public:
-    TMainWindow(QWidget *parent, const QString &name, bool headingsOn);
+    // name: object name of the screen area; headingsOn: the panel with screen, page and UTC clock.
+    explicit TMainWindow(QWidget *parent = nullptr, const QString &name = QString(), bool headingsOn = false);
     ~TMainWindow() override;
 
     static TMainWindow *instance();
