@@ -121,7 +121,8 @@ int main(int argc, char *argv[])
     }
     qSetMessagePattern(QStringLiteral("%{if-critical}%{message}%{endif}%{if-fatal}%{message}%{endif}"));
 
-    printf("%-8s %10s %10s %12s %10s %10s\n", "devices", "requests", "cycle ms", "requests/s", "vs 1 dev", "cpu ms");
+    printf("%-8s %10s %10s %12s %10s %10s %12s\n", "devices", "requests", "cycle ms", "requests/s", "vs 1 dev", "cpu ms",
+           "cpu us/req");
     double single = 0;
     for (int count : {1, 10, 50}) {
         Devices devices;
@@ -151,8 +152,8 @@ int main(int argc, char *argv[])
         if (count == 1)
             single = cycle;
         const int requests = perDevice * count;
-        printf("%-8d %10d %10.2f %12.0f %9.2fx %10.2f\n", count, requests, cycle, requests / (cycle / 1000.0),
-               cycle / single, median(cpu));
+        printf("%-8d %10d %10.2f %12.0f %9.2fx %10.2f %12.1f\n", count, requests, cycle, requests / (cycle / 1000.0),
+               cycle / single, median(cpu), 1000.0 * median(cpu) / requests);
         fflush(stdout);
         for (int i = 0; i < count; ++i)
             engine.removeDevice(QStringLiteral("dev%1").arg(i));
