@@ -191,17 +191,18 @@ int TLinkSyslogFile::writeLines(const QString &filePath, const QStringList &line
             file.close();
         if (!file.isOpen()) {
             if (append) {
-                // Move on past full files; the ring wraps at most once.
-                for (;;) {
-                    const QFileInfo info(filePathFor(folder, n));
-                    if (!info.exists() || info.size() < m_maxSize)
-                        break;
+                // Move on past a full file. The next number of the ring holds
+                // the oldest lines: when it is full as well (left from the
+                // last round), it starts afresh instead of being skipped.
+                const QFileInfo info(filePathFor(folder, n));
+                if (info.exists() && info.size() >= m_maxSize) {
                     if (n < m_maxFileNumber) {
                         ++n;
+                        const QFileInfo next(filePathFor(folder, n));
+                        append = !next.exists() || next.size() < m_maxSize;
                     } else {
                         n = 1;
                         append = false;
-                        break;
                     }
                 }
             }
