@@ -32,6 +32,7 @@ private slots:
     void readBack();
     void refusesUnsafeFolderNames();
     void failureReportedOnceUntilWriteSucceeds();
+    void failedMoveKeepsStoredNumber();
 
 private:
     void configure(int maxSize, int maxFiles);
@@ -298,6 +299,25 @@ void TestSyslogFile::failureReportedOnceUntilWriteSucceeds()
     worker.writeSyslogFile(kFolder, "lost");
     QCOMPARE(events.count(), 2);
     QCOMPARE(events.at(1).at(1).toString(), " File append fails: " + folderPath() + "/002.txt");
+}
+
+void TestSyslogFile::failedMoveKeepsStoredNumber()
+{
+    // 002.txt cannot be opened (a link into a missing folder): the line
+    // that fills 001.txt is kept, the next one is lost, and the stored
+    // number stays at the file last written.
+    configure(30, 3);
+    QVERIFY(QDir().mkpath(folderPath()));
+    QVERIFY(QFile::link(m_root.path() + "/missing/002.txt", folderPath() + "/002.txt"));
+    QSettings().setValue("syslog_server/file_number/" + kFolder, 1);
+    TLinkSyslogFile worker;
+    QSignalSpy events(&worker, &TLinkSyslogFile::reportSyslogFileEvent);
+    worker.writeSyslogLines(kFolder, {"line01abc", "line02abc", "line03abc", "line04abc"});
+    QCoreApplication::sendPostedEvents(&worker);
+    QCOMPARE(fileLines(1), (QStringList{"line01abc", "line02abc", "line03abc"}));
+    QCOMPARE(events.count(), 1);
+    QCOMPARE(events.at(0).at(1).toString(), " File append fails: " + folderPath() + "/002.txt");
+    QCOMPARE(QSettings().value("syslog_server/file_number/" + kFolder).toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSyslogFile)

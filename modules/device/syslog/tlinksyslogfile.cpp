@@ -186,6 +186,7 @@ int TLinkSyslogFile::writeLines(const QString &filePath, const QStringList &line
     QFile file;
     qint64 size = 0;
     int written = 0;
+    int writtenNumber = stored;
     for (const QString &line : lines) {
         if (file.isOpen() && size >= m_maxSize)
             file.close();
@@ -225,13 +226,15 @@ int TLinkSyslogFile::writeLines(const QString &filePath, const QStringList &line
         }
         size += bytes.size();
         ++written;
+        writtenNumber = n;
     }
     file.close();
 
+    // The stored number is that of the last file a line went into.
     if (written > 0) {
         m_failingFolders.remove(filePath);
-        if (stored != n)
-            QSettings().setValue(kFileNumberKey + filePath, n);
+        if (stored != writtenNumber)
+            QSettings().setValue(kFileNumberKey + filePath, writtenNumber);
     }
     return written;
 }
