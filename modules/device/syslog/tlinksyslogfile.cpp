@@ -114,7 +114,8 @@ void TLinkSyslogFile::writeSyslogLines(QString filePath, QStringList lines)
         m_pending.append({filePath, lines});
     else
         it->second.append(lines);
-    m_pendingCount += lines.size();
+    for (const QString &line : qAsConst(lines))
+        m_pendingWeight += SyslogBacklog::weight(line.size());
     if (!m_writeQueued) {
         m_writeQueued = true;
         QMetaObject::invokeMethod(this, &TLinkSyslogFile::writePending, Qt::QueuedConnection);
@@ -125,13 +126,13 @@ void TLinkSyslogFile::writePending()
 {
     m_writeQueued = false;
     const QList<QPair<QString, QStringList>> pending = std::move(m_pending);
-    const int count = m_pendingCount;
+    const int weight = m_pendingWeight;
     m_pending.clear();
-    m_pendingCount = 0;
+    m_pendingWeight = 0;
     for (const auto &entry : pending)
         writeLines(entry.first, entry.second);
-    if (m_backlog && count > 0)
-        m_backlog->release(count);
+    if (m_backlog && weight > 0)
+        m_backlog->release(weight);
 }
 
 void TLinkSyslogFile::reportFailure(const QString &filePath, const QString &text)
