@@ -71,12 +71,17 @@ void TestDebugIf::certificateThroughFrontObject()
     QCOMPARE(receiver.results.first().second, 0);
     QCOMPARE(receiver.threads.first(), QThread::currentThread());
 
+    // A further request on the idle session logs on afresh.
+    front->addCommand(session, 0);
+    QVERIFY(testsupport::waitFor([&] { return receiver.results.size() == 2; }, 10000));
+    QVERIFY(receiver.results.last().first.startsWith(QLatin1String("31337,01.07,400, ")));
+
     front->closeSession(session);
     QCOMPARE(front->sessionCount(), 0);
     front->closeSession(session); // already closed: ignored
     front->closeSession(nullptr);
     QTest::qWait(300);
-    QCOMPARE(receiver.results.size(), 1);
+    QCOMPARE(receiver.results.size(), 2);
 }
 
 void TestDebugIf::secondRequestRunsAfterTheFirst()

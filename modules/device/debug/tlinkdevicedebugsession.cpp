@@ -66,8 +66,9 @@ int field(const QString &stamp, int from, int length)
 } // namespace
 
 TLinkDeviceDebugSession::TLinkDeviceDebugSession(const QString &hostAddress, const QString &text, QObject *parent)
-    : QObject(parent), m_hostAddress(hostAddress), m_text(text)
+    : QObject(parent), m_hostAddress(hostAddress), m_text(text), m_timer(new QTimer(this))
 {
+    connect(m_timer, &QTimer::timeout, this, &TLinkDeviceDebugSession::timeoutSession);
 }
 
 TLinkDeviceDebugSession::~TLinkDeviceDebugSession()
@@ -103,10 +104,6 @@ void TLinkDeviceDebugSession::connectToDevice()
 {
     releaseTelnet();
     m_telnet = new QDeviceTelnet(this);
-    if (!m_timer) {
-        m_timer = new QTimer(this);
-        connect(m_timer, &QTimer::timeout, this, &TLinkDeviceDebugSession::timeoutSession);
-    }
     m_finished = false;
     m_step = 0;
     m_answer.clear();
@@ -118,8 +115,7 @@ void TLinkDeviceDebugSession::connectToDevice()
 
 void TLinkDeviceDebugSession::disconnectFromDevice()
 {
-    if (m_timer)
-        m_timer->stop();
+    m_timer->stop();
     m_finished = true;
     releaseTelnet();
 }
@@ -219,7 +215,7 @@ void TLinkDeviceDebugSession::processIncomingData(const QByteArray &data)
         break;
     case 1000:
         appendAnswer(chunk);
-        m_telnet->sendData(QByteArray("\x03\r"));
+        sendEndOfText();
         finish(parseProductionData(m_answer, m_command), 0);
         break;
     case 0: {
@@ -236,7 +232,7 @@ void TLinkDeviceDebugSession::processIncomingData(const QByteArray &data)
     }
     case 100:
         appendAnswer(chunk);
-        m_telnet->sendData(QByteArray("\x03\r"));
+        sendEndOfText();
         m_step = 101;
         break;
     default:
@@ -276,6 +272,12 @@ void TLinkDeviceDebugSession::sendLine(const QByteArray &line)
 {
     if (m_telnet)
         m_telnet->sendText(QString::fromLatin1(line) + QLatin1Char('\r'));
+}
+
+void TLinkDeviceDebugSession::sendEndOfText()
+{
+    if (m_telnet)
+        m_telnet->sendData(QByteArray("\x03\r"));
 }
 
 void TLinkDeviceDebugSession::appendAnswer(const QString &chunk)

@@ -68,6 +68,7 @@ public slots:
 
 private:
     void sendLine(const QByteArray &line);
+    void sendEndOfText();
     void appendAnswer(const QString &chunk);
     void nextStep(const QByteArray &line, int step);
     void finish(const QString &result, int rc);
