@@ -114,7 +114,7 @@ void QDeviceTelnet::socketReadyRead()
 
 void QDeviceTelnet::socketError(QAbstractSocket::SocketError error)
 {
-    qDebug() << "TELNET - socketError --- !!! (" << error;
+    qDebug().nospace() << "TELNET - socketError --- !!! (" << error;
 }
 
 void QDeviceTelnet::socketException(int socket)
