@@ -134,20 +134,23 @@ void TestDebugSession::listingCommandPassesEveryPiece()
 void TestDebugSession::failuresGiveOneResult_data()
 {
     QTest::addColumn<QStringList>("devsim"); // empty: nothing listens
+    QTest::addColumn<int>("commandMs");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("rc");
 
-    QTest::newRow("nothing listens") << QStringList() << "Telnet connect Failed" << -10;
-    QTest::newRow("device never answers") << QStringList{"--silent"} << "Telnet logon timeout" << -1;
-    QTest::newRow("wrong password") << QStringList{"--telnet-password", "1111"} << "Telnet connection closed" << -1;
-    QTest::newRow("answers too late") << QStringList{"--delay-ms", "250"} << "Telnet command timeout" << -2;
-    QTest::newRow("hangs up mid-series") << QStringList{"--telnet-hangup-on", "prod pcb"}
+    QTest::newRow("nothing listens") << QStringList() << 5000 << "Telnet connect Failed" << -10;
+    QTest::newRow("device never answers") << QStringList{"--silent"} << 5000 << "Telnet logon timeout" << -1;
+    QTest::newRow("wrong password") << QStringList{"--telnet-password", "1111"} << 5000
+                                    << "Telnet connection closed" << -1;
+    QTest::newRow("answers too late") << QStringList{"--delay-ms", "400"} << 150 << "Telnet command timeout" << -2;
+    QTest::newRow("hangs up mid-series") << QStringList{"--telnet-hangup-on", "prod pcb"} << 5000
                                          << "Telnet connection closed" << -2;
 }
 
 void TestDebugSession::failuresGiveOneResult()
 {
     QFETCH(QStringList, devsim);
+    QFETCH(int, commandMs);
     QFETCH(QString, text);
     QFETCH(int, rc);
 
@@ -158,9 +161,8 @@ void TestDebugSession::failuresGiveOneResult()
         QVERIFY2(port, qPrintable(sim.output()));
     }
     TLinkDeviceDebugSession::setTelnetPort(port);
-    // Log-on gets time for three tries of a device that pauses after each;
-    // an answer that comes 250 ms late misses its 150 ms.
-    TLinkDeviceDebugSession::setTimeouts(600, 1500, 150);
+    // Log-on has time for three tries at a device that pauses after each.
+    TLinkDeviceDebugSession::setTimeouts(600, 2500, commandMs);
 
     TLinkDeviceDebugSession session(deviceAddress, QString());
     Results results(&session);
@@ -170,7 +172,7 @@ void TestDebugSession::failuresGiveOneResult()
     QCOMPARE(results.items.first().second, rc);
     QVERIFY(session.isFinished());
     // A failure is final: no later time-out or data adds a second result.
-    QTest::qWait(1700);
+    QTest::qWait(2600);
     QCOMPARE(results.items.size(), 1);
 }
 
