@@ -23,6 +23,36 @@ struct Results
     QList<QPair<QString, int>> items;
 };
 
+// A device scripted by the test, for output devsim would never send.
+struct ScriptedDevice
+{
+    QTcpServer server;
+    QTcpSocket *peer = nullptr;
+
+    bool accept(TLinkDeviceDebugSession &session)
+    {
+        if (!server.listen(QHostAddress(deviceAddress), 0))
+            return false;
+        TLinkDeviceDebugSession::setTelnetPort(server.serverPort());
+        session.connectToDevice();
+        if (!testsupport::waitFor([&] { return server.hasPendingConnections(); }, 5000))
+            return false;
+        peer = server.nextPendingConnection();
+        return true;
+    }
+    // Writes `data` once the session has written its next line.
+    bool answer(const QByteArray &data)
+    {
+        if (!testsupport::waitFor([&] { return peer->bytesAvailable() > 0; }, 5000))
+            return false;
+        QTest::qWait(20);
+        peer->readAll();
+        peer->write(data);
+        peer->flush();
+        return true;
+    }
+};
+
 } // namespace
 
 class TestDebugSession : public QObject
@@ -37,6 +67,7 @@ private slots:
     void failuresGiveOneResult_data();
     void failuresGiveOneResult();
     void brokenDeviceOutputIsSafe();
+    void listingThatStopsTimesOut();
 };
 
 void TestDebugSession::init()
@@ -172,54 +203,54 @@ void TestDebugSession::failuresGiveOneResult()
     QCOMPARE(results.items.first().second, rc);
     QVERIFY(session.isFinished());
     // A failure is final: no later time-out or data adds a second result.
-    QTest::qWait(2600);
+    QTest::qWait(3000);
     QCOMPARE(results.items.size(), 1);
 }
 
 void TestDebugSession::brokenDeviceOutputIsSafe()
 {
-    // A scripted device: NUL bytes (telnet's CR NUL) amid prompts, a banner
-    // during log-on, binary junk as an answer and a flood without line end.
-    QTcpServer device;
-    QVERIFY(device.listen(QHostAddress(deviceAddress), 0));
-    TLinkDeviceDebugSession::setTelnetPort(device.serverPort());
+    // NUL bytes (telnet's CR NUL) amid prompts, a banner during log-on,
+    // binary junk as an answer and a flood without line end.
     TLinkDeviceDebugSession session(deviceAddress, QString());
     Results results(&session);
-    session.connectToDevice();
-    QVERIFY(testsupport::waitFor([&] { return device.hasPendingConnections(); }, 5000));
-    QTcpSocket *peer = device.nextPendingConnection();
-
-    // Each answer goes out once the session has written its next line.
-    const auto answer = [&](const QByteArray &data) {
-        if (!testsupport::waitFor([&] { return peer->bytesAvailable() > 0; }, 5000))
-            return false;
-        QTest::qWait(20);
-        peer->readAll();
-        peer->write(data);
-        peer->flush();
-        return true;
-    };
+    ScriptedDevice device;
+    QVERIFY(device.accept(session));
     QByteArray junk;
     for (int i = 0; i < 256; ++i)
         junk.append(char(i));
     const QByteArray flood = "Application 1.2 " + QByteArray(300 * 1024, 'x');
 
-    peer->write(QByteArray("Username:\r\0", 11));
-    QVERIFY(answer(QByteArray("Pass\0word:", 10))); // still the password prompt
-    QVERIFY(answer("Last login: never\r\n"));        // no command output
+    device.peer->write(QByteArray("Username:\r\0", 11));
+    QVERIFY(device.answer(QByteArray("Pass\0word:", 10))); // still the password prompt
+    QVERIFY(device.answer("Last login: never\r\n"));        // no command output
     QTest::qWait(50);
-    peer->write("\r\nWelcome\r\n");
-    QVERIFY(answer(junk));                           // adu_debug
-    QVERIFY(answer("Real time: 2020-01-02 03:04\r\nLife time: 9 days\r\n")); // date
-    QVERIFY(answer("Serial No: 5\r\n"));             // prod pcb
-    QVERIFY(answer(flood));                          // ver: its first piece ends the series
+    device.peer->write("\r\nWelcome\r\n");
+    QVERIFY(device.answer(junk));                           // adu_debug
+    QVERIFY(device.answer("Real time: 2020-01-02 03:04\r\nLife time: 9 days\r\n")); // date
+    QVERIFY(device.answer("Serial No: 5\r\n"));             // prod pcb
+    QVERIFY(device.answer(flood));                          // ver: its first piece ends the series
     QVERIFY(testsupport::waitFor([&] { return !results.items.isEmpty(); }, 5000));
     QCOMPARE(results.items.first().first, QStringLiteral("5,1.2,9, 71020304"));
     QCOMPARE(results.items.first().second, 0);
-    QTRY_VERIFY(peer->bytesAvailable() >= 2);
-    QCOMPARE(peer->readAll(), QByteArray("\x03\r"));
+    QTRY_VERIFY(device.peer->bytesAvailable() >= 2);
+    QCOMPARE(device.peer->readAll(), QByteArray("\x03\r"));
     QTest::qWait(200); // the rest of the flood arrives and changes nothing
     QCOMPARE(results.items.size(), 1);
+}
+
+void TestDebugSession::listingThatStopsTimesOut()
+{
+    TLinkDeviceDebugSession::setTimeouts(5000, 5000, 300);
+    TLinkDeviceDebugSession session(deviceAddress, QString());
+    session.setCommand(2);
+    Results results(&session);
+    ScriptedDevice device;
+    QVERIFY(device.accept(session));
+    device.peer->write("Welcome\r\ntelnet:/$ ");
+    QVERIFY(device.answer("Id   State\r\n")); // then nothing, not even the prompt
+    QVERIFY(testsupport::waitFor([&] { return results.items.size() == 2; }, 5000));
+    QCOMPARE(results.items.at(0), qMakePair(QStringLiteral("Id   State\r\n"), 0));
+    QCOMPARE(results.items.at(1), qMakePair(QStringLiteral("Telnet command timeout"), -2));
 }
 
 QTEST_GUILESS_MAIN(TestDebugSession)
