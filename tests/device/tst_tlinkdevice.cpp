@@ -52,6 +52,7 @@ private slots:
     void rebootRequest();
     void refusedReboot_data();
     void refusedReboot();
+    void rebootTimesOutWithoutValues();
 };
 
 void TestTLinkDevice::construction()
@@ -286,7 +287,13 @@ void TestTLinkDevice::rebootRequest()
     device.propertyUpdated(reading);
     QCOMPARE(device.getRebootMode(), int(TLinkDevice::RebootRequested));
 
-    // An accepted SET answer moves the service on; so does losing the device.
+    // Losing the device while the reboot is unconfirmed shows it rebooting.
+    device.setOnline(false);
+    QVERIFY(testsupport::waitFor([&] { return device.getRebootService()->getState() == 1025; }, 2000));
+    device.setOnline(true);
+
+    // An accepted SET answer (a device that went down at once may leave it
+    // timed out) keeps it there.
     snmp_req_list_t answer;
     answer.uniqueId = device.getUniqueId();
     answer.kind = 0;
@@ -322,6 +329,30 @@ void TestTLinkDevice::refusedReboot()
     QCOMPARE(events.count(1024), 1);
     QCOMPARE(device.getRebootMode(), int(TLinkDevice::RebootNone));
     QVERIFY(testsupport::waitFor([&] { return device.getRebootService()->getState() == -2; }, 2000));
+}
+
+void TestTLinkDevice::rebootTimesOutWithoutValues()
+{
+    // A device that never comes back sends nothing that would run the
+    // follow-up; the reboot still times out, and the "not reset" value read
+    // before the request does not pass for the device being up again.
+    EventLog events;
+    TLinkDevice device(makeParam("127.0.2.5"), nullptr);
+    device.addService({QStringLiteral("service:reboot.vantor://127.0.2.5"), QString(), QStringLiteral("127.0.2.5")});
+    device.initPropertyGroups({});
+    snmp_property_t reset;
+    reset.mibObjectName = QStringLiteral("zkSystemConfigReset");
+    reset.kind = 3;
+    reset.enumValues = {{1, QStringLiteral("notReset")}, {2, QStringLiteral("reset")}};
+    device.initProperties({reset});
+    device.propertyUpdated({device.getUniqueId(), reset.mibObjectName, QStringLiteral("1"), 0, 0, true});
+
+    device.setRebootTimeoutMs(300);
+    device.rebootDevice();
+    QVERIFY(testsupport::waitFor([&] { return device.getRebootMode() == TLinkDevice::RebootNone; }, 3000));
+    QVERIFY(testsupport::waitFor([&] { return device.getRebootService()->getState() == -2; }, 3000));
+    QCOMPARE(events.count(1024), 1);
+    QCOMPARE(events.events().last().id, 1024);
 }
 
 QTEST_GUILESS_MAIN(TestTLinkDevice)

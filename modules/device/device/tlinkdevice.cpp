@@ -37,6 +37,12 @@ TLinkDevice::TLinkDevice(const device_param_t &param, QObject *parent)
     connect(m_statusTimer, &QTimer::timeout, this, &TLinkDevice::updateDeviceStatus);
     connect(this, SIGNAL(updatedServiceList(Services_t)), this, SLOT(initiateDeviceStatus(Services_t)));
 
+    // A device that never comes back sends no values that would run the
+    // reboot follow-up, so the reboot's time-out has a timer of its own.
+    m_rebootTimer = new QTimer(this);
+    m_rebootTimer->setSingleShot(true);
+    connect(m_rebootTimer, &QTimer::timeout, this, &TLinkDevice::rebootTimedOut);
+
     initModelInfo(m_param.model, m_param.vendor);
     postEvent(1, QString(), 0);
 

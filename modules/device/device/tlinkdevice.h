@@ -147,6 +147,8 @@ public:
     QString formatStatusDetail(const QString &format, const QString &object, const QString &type,
                                const QString &description) const;
     int getRebootMode() const { return m_rebootMode; }
+    // How long a requested reboot may take before it counts as failed.
+    void setRebootTimeoutMs(int ms) { m_rebootTimeoutMs = ms; }
 
 public slots:
     void setProperty(const QString &value) override;
@@ -163,12 +165,16 @@ public slots:
     void fetchAduSnmpData();
     void handleMibReply(QNetworkReply *reply);
 
+private slots:
+    void rebootTimedOut();
+
 private:
     void addServiceBit(Services_t bit);
     void setServiceReady(InfoService *service);
     bool checkLiveLoggingState();
     void checkDiagReportState();
     bool checkRebootState();
+    void endReboot(int serviceState);
     bool propertyChangedBy(const AbstractProperty *property, const QString &valueText) const;
 
     TLinkSw m_currentSoftware;
@@ -190,6 +196,8 @@ private:
     QString m_statusDescription;
     QTimer *m_uploadTimer = nullptr;
     QTimer *m_statusTimer = nullptr;
+    QTimer *m_rebootTimer = nullptr;
+    int m_rebootTimeoutMs = int(RebootTimeoutMs);
     QElapsedTimer m_rebootClock;
     QElapsedTimer m_liveLoggingClock;
     QElapsedTimer m_diagReportClock;

@@ -137,10 +137,7 @@ void TLinkDevice::propertiesUpdated(const snmp_req_list_t &result)
             // The device refused the restart: the reboot is over, and a later
             // "not reset" reading must not pass for a finished restart.
             if (m_rebootMode == RebootRequested) {
-                m_rebootMode = RebootNone;
-                m_rebootService->setState(-2, -1, QString());
-                TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), QStringLiteral("zkSystemConfigReset"),
-                                                            false);
+                endReboot(-2);
                 emit updated(this);
                 emitted = true;
             }

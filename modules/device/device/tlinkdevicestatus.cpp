@@ -28,6 +28,7 @@ void TLinkDevice::rebootDevice()
     TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), ResetObject, true);
     m_rebootMode = RebootRequested;
     m_rebootClock.start();
+    m_rebootTimer->start(m_rebootTimeoutMs);
     postEvent(1025, QString(), 1);
     m_rebootService->setState(1024, -1, QString());
     emit updated(this);
@@ -41,6 +42,7 @@ bool TLinkDevice::checkRebootState()
         return false;
     EnumValue *value = nullptr;
     if (readEnumProperty(ResetObject, value) == 0 && value->getNumber() == 1) {
+        m_rebootTimer->stop();
         m_rebootService->setState(1, -1, QString());
         TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), ResetObject, false);
         m_rebootMode = RebootConfirmed;
@@ -48,13 +50,30 @@ bool TLinkDevice::checkRebootState()
         emit updated(this);
         return true;
     }
-    if (m_rebootClock.elapsed() >= RebootTimeoutMs) {
-        m_rebootMode = RebootNone;
-        m_rebootService->setState(-2, -1, QString());
-        TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), ResetObject, false);
+    if (m_rebootClock.elapsed() >= m_rebootTimeoutMs) {
+        endReboot(-2);
         postEvent(1024, QString(), 0);
     }
     return false;
+}
+
+void TLinkDevice::endReboot(int serviceState)
+{
+    m_rebootTimer->stop();
+    m_rebootMode = RebootNone;
+    m_rebootService->setState(serviceState, -1, QString());
+    TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), ResetObject, false);
+}
+
+void TLinkDevice::rebootTimedOut()
+{
+    // Only the time-out: a value read before the device went down must not
+    // count as the device being up again.
+    if (m_rebootMode != RebootRequested)
+        return;
+    endReboot(-2);
+    postEvent(1024, QString(), 0);
+    emit updated(this);
 }
 
 void TLinkDevice::checkServiceStates()
