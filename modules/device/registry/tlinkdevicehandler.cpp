@@ -117,7 +117,14 @@ void TLinkDeviceHandler::deleteDevice(TLinkDeviceIf *device)
 
 void TLinkDeviceHandler::readDebugDevices(const QString &fileName)
 {
-    TLinkDebugDeviceFile::read(fileName, [this](const device_param_t &param) { newDevice(param); });
+    // A device declared twice, or a file read again, updates the device that
+    // has its unique id, as discovery does for a device it has reported.
+    TLinkDebugDeviceFile::read(fileName, [this](const device_param_t &param) {
+        if (findDevice(param.uniqueId))
+            updateDevice(param);
+        else
+            newDevice(param);
+    });
 }
 
 // ---- discovery searches ---------------------------------------------------------------
