@@ -32,7 +32,8 @@ QStringList uniqueIds()
 bool reported(const QSignalSpy &spy, const TLinkDeviceIf *device)
 {
     for (const QList<QVariant> &args : spy) {
-        if (args.at(0).value<TLinkDeviceIf *>() == device)
+        // Compared as a plain pointer: the object reported may be gone already.
+        if (*static_cast<TLinkDeviceIf *const *>(args.at(0).constData()) == device)
             return true;
     }
     return false;
