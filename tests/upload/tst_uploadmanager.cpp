@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMutex>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -43,6 +44,26 @@ Image image(quint8 major, quint8 minor, quint16 build, const QByteArray &product
     i.products = products;
     i.body = body;
     return i;
+}
+
+// Debug lines from any thread, while a test wants them.
+QMutex g_logMutex;
+QStringList g_log;
+QtMessageHandler g_previousHandler = nullptr;
+
+void collectLog(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    {
+        QMutexLocker lock(&g_logMutex);
+        g_log.append(text);
+    }
+    g_previousHandler(type, context, text);
+}
+
+QStringList logLines(const QString &part)
+{
+    QMutexLocker lock(&g_logMutex);
+    return g_log.filter(part);
 }
 
 } // namespace
@@ -183,6 +204,11 @@ void TestUploadManager::searchFindsAndPublishes()
     QVERIFY(QFile::link(m_dir->filePath("search"), m_dir->filePath("search/sub/loop")));
 
     // Found before the TFTP server is known: mapped once it is.
+    {
+        QMutexLocker lock(&g_logMutex);
+        g_log.clear();
+    }
+    g_previousHandler = qInstallMessageHandler(collectLog);
     makeManager(false);
     QCOMPARE(m_manager->findChild<QThread *>()->objectName(), QStringLiteral("SwUpload"));
     QVERIFY(QMetaType::type("QList<TLinkUploadManagerIf::firmware_list_entry_t>") != QMetaType::UnknownType);
@@ -194,6 +220,10 @@ void TestUploadManager::searchFindsAndPublishes()
     QTRY_COMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toString(), QString());
     QCOMPARE(initiated.count(), 0);
+    qInstallMessageHandler(g_previousHandler);
+    // Each folder is searched once, however often links lead back to it.
+    QCOMPARE(logLines("m_getSwEntry: \"").size(), 3);
+    QCOMPARE(logLines("/loop/").size(), 0);
 
     // The copy of a is listed once, in the folder searched first; leading
     // letters of the product asked for do not count.
