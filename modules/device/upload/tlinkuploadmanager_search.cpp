@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <climits>
+
 namespace {
 
 const quint32 kDefaultIntervalMs = 180000;
