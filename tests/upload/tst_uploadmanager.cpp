@@ -60,6 +60,20 @@ void collectLog(QtMsgType type, const QMessageLogContext &context, const QString
     g_previousHandler(type, context, text);
 }
 
+void startLog()
+{
+    {
+        QMutexLocker lock(&g_logMutex);
+        g_log.clear();
+    }
+    g_previousHandler = qInstallMessageHandler(collectLog);
+}
+
+void stopLog()
+{
+    qInstallMessageHandler(g_previousHandler);
+}
+
 QStringList logLines(const QString &part)
 {
     QMutexLocker lock(&g_logMutex);
@@ -204,11 +218,7 @@ void TestUploadManager::searchFindsAndPublishes()
     QVERIFY(QFile::link(m_dir->filePath("search"), m_dir->filePath("search/sub/loop")));
 
     // Found before the TFTP server is known: mapped once it is.
-    {
-        QMutexLocker lock(&g_logMutex);
-        g_log.clear();
-    }
-    g_previousHandler = qInstallMessageHandler(collectLog);
+    startLog();
     makeManager(false);
     QCOMPARE(m_manager->findChild<QThread *>()->objectName(), QStringLiteral("SwUpload"));
     QVERIFY(QMetaType::type("QList<TLinkUploadManagerIf::firmware_list_entry_t>") != QMetaType::UnknownType);
@@ -220,7 +230,7 @@ void TestUploadManager::searchFindsAndPublishes()
     QTRY_COMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toString(), QString());
     QCOMPARE(initiated.count(), 0);
-    qInstallMessageHandler(g_previousHandler);
+    stopLog();
     // Each folder is searched once, however often links lead back to it.
     QCOMPARE(logLines("m_getSwEntry: \"").size(), 3);
     QCOMPARE(logLines("/loop/").size(), 0);
@@ -345,9 +355,15 @@ void TestUploadManager::volumeArrivesAndLeaves()
     QSignalSpy initiated(m_manager.get(), &TLinkUploadManagerIf::fileSearchInitiated);
     QSignalSpy finished(m_manager.get(), &TLinkUploadManagerIf::fileSearchFinished);
 
+    startLog();
     writeMounts({volume});
     m_volumes->rescan();
     QTRY_COMPARE(finished.count(), 1);
+    stopLog();
+    // The volume is searched on the manager's thread, not the caller's.
+    const QStringList detected = logLines("Device detected:");
+    QCOMPARE(detected.size(), 1);
+    QVERIFY2(detected.at(0).contains("\"SwUpload\""), qPrintable(detected.at(0)));
     QCOMPARE(initiated.count(), 1);
     QCOMPARE(initiated.at(0).at(0).toString(), volume);
     QCOMPARE(finished.at(0).at(0).toString(), volume);
