@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -295,6 +296,16 @@ void TestRegistry::softwareSearchState()
             registry()->handleSwSearchEnd(step.path);
         QVERIFY2(stateIs(step.state), qPrintable(QString("%1 %2").arg(step.path).arg(service->getState())));
     }
+
+    // A folder the user asks for: shown at once, and over when the upload
+    // manager has searched it (its own report of the start is not a second search).
+    QTemporaryDir folder;
+    QTest::qWait(1100); // past the time the last state is shown at least
+    registry()->initiateManualSoftwareSearch(folder.path());
+    QVERIFY(stateIs(1282));
+    QVERIFY(stateIs(1));
+    QTest::qWait(1100);
+    QCOMPARE(service->getState(), 1);
 }
 
 void TestRegistry::debugDeviceFile()

@@ -8,6 +8,7 @@
 #include "tlinksnmpif.h"
 #include "tlinksyslogif.h"
 #include "tlinktftpserverif.h"
+#include "tlinkuploadmanagerif.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -44,6 +45,9 @@ TLinkDeviceHandler::TLinkDeviceHandler()
     m_tftpServer = new TLinkTftpServerIf(m_tftpPort, this);
     m_tftpServer->startServer();
 
+    m_uploadManager = new TLinkUploadManagerIf(this);
+    m_uploadManager->setTftpServerRef(m_tftpServer);
+
     qDebug() << "TLinkDeviceHandler::TLinkDeviceHandler" << ">Thread id:" << QThread::currentThreadId();
 
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -60,6 +64,8 @@ TLinkDeviceHandler::TLinkDeviceHandler()
 
     m_softwareSearchService = createInfoService(1280, 1280);
     m_searchPaths.append(QString());
+    connect(m_uploadManager, &TLinkUploadManagerIf::fileSearchInitiated, this, &TLinkDeviceHandler::handleSwSearchInit);
+    connect(m_uploadManager, &TLinkUploadManagerIf::fileSearchFinished, this, &TLinkDeviceHandler::handleSwSearchEnd);
 
     if (!settings.contains(QStringLiteral("syslog_server/portnumber")))
         settings.setValue(QStringLiteral("syslog_server/portnumber"), 514);
@@ -83,6 +89,8 @@ TLinkDeviceHandler::TLinkDeviceHandler()
     connect(snmp, &TLinkSNMPIf::getValuesDone, this, &TLinkDeviceHandler::propertiesUpdated);
 
     connect(m_tftpServer, &TLinkTftpServerIf::tftpSessionStarted, this, &TLinkDeviceHandler::tftpSessionStarted);
+    connect(m_uploadManager, &TLinkUploadManagerIf::DeviceUpdate, this,
+            &TLinkDeviceHandler::initiateDeviceSoftwareUpdate);
 }
 
 TLinkDeviceHandler::~TLinkDeviceHandler() = default;
@@ -127,6 +135,31 @@ void TLinkDeviceHandler::readDebugDevices(const QString &fileName)
     });
 }
 
+void TLinkDeviceHandler::rescanSoftware()
+{
+    m_uploadManager->refreshFirmwareList();
+}
+
+void TLinkDeviceHandler::setSoftwareSearchInterval(bool fromSettings, quint32 searchIntervalMs,
+                                                   quint32 garbageIntervalMs)
+{
+    m_uploadManager->setSearchInterval(fromSettings, searchIntervalMs, garbageIntervalMs);
+}
+
+void TLinkDeviceHandler::initiateManualSoftwareSearch(const QString &path)
+{
+    if (!m_uploadManager)
+        return;
+    // Counted here so the window sees the search at once; the upload
+    // manager's own report of its start is then not counted again, or the
+    // search would never end.
+    m_searchPaths.append(path);
+    m_manualSearches.append(path);
+    if (m_searchPaths.size() == 1)
+        m_softwareSearchService->setState(1282, -1, QString());
+    m_uploadManager->initiateManualSearch(path);
+}
+
 // ---- discovery searches ---------------------------------------------------------------
 
 void TLinkDeviceHandler::initiateDeviceSearch()
@@ -142,6 +175,20 @@ void TLinkDeviceHandler::initiateAttributeSearch()
 void TLinkDeviceHandler::initiateServiceSearch()
 {
     QMetaObject::invokeMethod(m_slpManager, "initiateServiceSearch", Qt::QueuedConnection);
+}
+
+void TLinkDeviceHandler::initiateDeviceSoftwareUpdate()
+{
+    for (TLinkDevice *device : qAsConst(m_devices))
+        handSoftwareImages(device);
+}
+
+void TLinkDeviceHandler::handSoftwareImages(TLinkDevice *device)
+{
+    QList<TLinkUploadManagerIf::firmware_list_entry_t> images;
+    m_uploadManager->getFirmwareEntry(device->getModel(), images);
+    // The device object takes no software list yet.
+    qDebug() << "TLinkDeviceHandler::handSoftwareImages:" << device->getUniqueId() << images.size() << "images";
 }
 
 void TLinkDeviceHandler::removeDevice(const QString &uniqueId)
@@ -216,6 +263,7 @@ void TLinkDeviceHandler::newDevice(const device_param_t &perams)
                                        device->getSoftwareVersion(), false);
     TLinkSyslogIf::instance()->addDevice(device->getUniqueId(), device->getProduct(), device->getSerialNumber(),
                                          device->getIpAddress());
+    handSoftwareImages(device);
     emit updated(device);
     device->initServices();
     checkConnecting();
@@ -363,6 +411,8 @@ void TLinkDeviceHandler::setSearchState(const QString &path)
 
 void TLinkDeviceHandler::handleSwSearchInit(const QString &path)
 {
+    if (m_manualSearches.removeOne(path))
+        return;
     m_searchPaths.append(path);
     if (m_searchPaths.size() == 1)
         setSearchState(path);

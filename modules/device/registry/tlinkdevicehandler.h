@@ -21,6 +21,7 @@ class TLinkDevice;
 class TLinkDeviceIf;
 class TLinkSLPManagerIf;
 class TLinkTftpServerIf;
+class TLinkUploadManagerIf;
 
 class TLinkDeviceHandler : public InfoDevice
 {
@@ -36,10 +37,15 @@ public:
     void deleteDevice(TLinkDeviceIf *device);
     // Creates the devices of a debug device file as if discovered.
     void readDebugDevices(const QString &fileName);
+    // Software image searches of the upload manager.
+    void rescanSoftware();
+    void setSoftwareSearchInterval(bool fromSettings, quint32 searchIntervalMs, quint32 garbageIntervalMs);
+    void initiateManualSoftwareSearch(const QString &path);
 
     // The one network access manager of the program (GUI thread only).
     QNetworkAccessManager *networkAccessManager() const { return m_networkAccessManager; }
     TLinkTftpServerIf *tftpServer() const { return m_tftpServer; }
+    TLinkUploadManagerIf *uploadManager() const { return m_uploadManager; }
     // The state of the software image searches (service type 1280).
     InfoService *softwareSearchService() const { return m_softwareSearchService; }
     quint16 tftpPort() const { return m_tftpPort; }
@@ -53,6 +59,7 @@ public slots:
     void initiateDeviceSearch();
     void initiateAttributeSearch();
     void initiateServiceSearch();
+    void initiateDeviceSoftwareUpdate();
     void removeDevice(const QString &uniqueId);
     void tftpSessionStarted(const QString &srvurl);
     void detectConnectingDevices(const QStringList &onlineDevicesUrl);
@@ -79,6 +86,7 @@ private:
     void setDeviceOnline(TLinkDevice *device, bool online);
     void takeOffline(TLinkDevice *device, const QString &eventText);
     void checkConnecting();
+    void handSoftwareImages(TLinkDevice *device);
     void setSearchState(const QString &path);
     static bool isDrive(const QString &path);
 
@@ -86,8 +94,12 @@ private:
     QList<TLinkDeviceIf *> m_snapshot;
     TLinkSLPManagerIf *m_slpManager = nullptr;
     TLinkTftpServerIf *m_tftpServer = nullptr;
+    TLinkUploadManagerIf *m_uploadManager = nullptr;
     InfoService *m_softwareSearchService = nullptr;
     QStringList m_searchPaths;
+    // Manual searches already counted in m_searchPaths whose start the upload
+    // manager has not reported yet.
+    QStringList m_manualSearches;
     QNetworkAccessManager *m_networkAccessManager = nullptr;
     QStringList m_connectingUrls;
     quint16 m_tftpPort = 69;
