@@ -253,8 +253,9 @@ void TestRegistry::deleteDevice()
     QVERIFY(TLinkSNMPIf::instance()->getProperties("Vantor432061").isEmpty());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(first.isNull());
-    // Notices for the deleted id find nobody.
+    // Notices for the deleted id find nobody; a null pointer is refused.
     registry()->deviceIsOnlineHandler("Vantor432061");
+    registry()->deleteDevice(nullptr);
     QCOMPARE(registry()->getDevices().size(), 1);
 }
 

@@ -10,7 +10,6 @@
 #include "tlinktftpserverif.h"
 #include "tlinkuploadmanagerif.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QNetworkAccessManager>
 #include <QSettings>
@@ -107,8 +106,8 @@ QList<TLinkDeviceIf *> TLinkDeviceHandler::getDevices()
 
 void TLinkDeviceHandler::deleteDevice(TLinkDeviceIf *device)
 {
-    auto *linkDevice = static_cast<TLinkDevice *>(device);
-    if (!device || !m_devices.contains(linkDevice)) {
+    auto *linkDevice = qobject_cast<TLinkDevice *>(device);
+    if (!linkDevice || !m_devices.contains(linkDevice)) {
         qDebug() << "TLinkDeviceHandler::deleteDevice: not a device of the registry";
         return;
     }
