@@ -2,8 +2,8 @@
 
 #include "infoservice.h"
 #include "propertygroup.h"
-#include "tlinkdevicesysloglink.h"
 #include "tlinksnmpif.h"
+#include "tlinksyslogif.h"
 
 #include <QDebug>
 #include <QNetworkInterface>
@@ -114,8 +114,7 @@ void TLinkDevice::updateDevice(const device_param_t &param)
     if (m_param.uniqueId != old.uniqueId) {
         qDebug() << "TLinkDevice::updateDevice: Change unique ID: " << m_param.uniqueId << m_param.srvurl;
         TLinkSNMPIf::instance()->changeUniqueId(old.uniqueId, m_param.uniqueId);
-        if (m_syslogLink)
-            m_syslogLink->changeUniqueId(old.uniqueId, m_param.uniqueId);
+        TLinkSyslogIf::instance()->changeUniqueId(old.uniqueId, m_param.uniqueId);
     }
     if (m_param.srvurl != old.srvurl) {
         qDebug() << "TLinkDevice::updateDevice: Change sevurl: " << m_param.uniqueId << m_param.srvurl;
@@ -131,8 +130,7 @@ void TLinkDevice::updateHostAddress(const QString &srvUrl)
     m_ipAddress = hostOfUrl(srvUrl);
     m_hostAddress = QHostAddress(m_ipAddress);
     TLinkSNMPIf::instance()->changeDeviceAddress(m_param.uniqueId, m_ipAddress);
-    if (m_syslogLink)
-        m_syslogLink->changeHostAddress(m_param.uniqueId, m_ipAddress);
+    TLinkSyslogIf::instance()->changeHostAddress(m_param.uniqueId, m_ipAddress);
 }
 
 QHostAddress TLinkDevice::getDeviceHostAddress() const
