@@ -84,6 +84,13 @@ void TestTLinkDevice::construction()
     TLinkDevice unknown(makeParam("127.0.2.6", "9999"), nullptr);
     QCOMPARE(unknown.getStartupTimeout(), 60);
     QCOMPARE(unknown.getProgressTimeout(), 600);
+
+    // A service URL without a host gives no address and no local interface.
+    device_param_t noHost = makeParam("127.0.2.7");
+    noHost.srvurl = QStringLiteral("service:device.vantor");
+    TLinkDevice hostless(noHost, nullptr);
+    QVERIFY(hostless.getIpAddress().isEmpty());
+    QVERIFY(hostless.getDeviceHostAddress().isNull());
 }
 
 void TestTLinkDevice::displayName_data()
