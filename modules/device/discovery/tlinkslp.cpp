@@ -16,7 +16,12 @@ struct ErrorRow
 const ErrorRow ErrorTable[] = {
     {1, "SLP_LAST_CALL",
      "Passed to callback functions when the API library has no more data for them and therefore no further "
-     "calls will be made to the callback on the currently outstanding operation."},
+     "calls will be made to the callback on the currently outstanding operation. The callback can use this to "
+     "signal the main body of the client code that no more data will be forthcoming on the operation, so that the "
+     "main body of the client code can break out of data collection loops. On the last call of a callback during "
+     "both a synchronous and asynchronous call, the error code parameter has value SLP_LAST_CALL, and the other "
+     "parameters are all NULL. If no results are returned by an API operation, then only one call is made, with "
+     "the error parameter set to SLP_LAST_CALL."},
     {0, "SLP_OK", "Indicates that the no error occurred during the operation."},
     {-1, "SLP_LANGUAGE_NOT_SUPPORTED",
      "No DA or SA has service advertisement or attribute information in the language requested, but at least "
