@@ -1,6 +1,7 @@
 // Device discovery: the SLP client wrapper, the attribute rules, the workers'
 // bookkeeping, and the whole discovery against simulated devices on loopback.
 #include "../slp/devsimfleet.h"
+#include "../slp/slpportlock.h"
 #include "deviceattributeparser.h"
 #include "localsubnet.h"
 #include "slp.h"
@@ -56,6 +57,9 @@ private slots:
     void serviceSearchEndsAfterFailedSubSearch();
 
     void discoversDevicesEndToEnd();
+
+private:
+    SlpPortLock m_lock;
 };
 
 void TestDiscovery::initTestCase()

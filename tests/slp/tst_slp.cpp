@@ -2,6 +2,7 @@
 // its searches against simulated devices on loopback, and its requests as
 // Wireshark's SLP dissector reads them.
 #include "devsimfleet.h"
+#include "slpportlock.h"
 #include "slp.h"
 #include "slpcollector.h"
 #include "slpmessage.h"
@@ -75,6 +76,7 @@ private slots:
     void wiresharkReadsRequests();
 
 private:
+    SlpPortLock m_lock; // first in, last out: held until the devices are gone
     DevsimFleet m_fleet;
     bool m_devices = false;
 };
