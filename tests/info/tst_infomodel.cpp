@@ -388,6 +388,9 @@ void TestInfoModel::evaluateStatus_data()
     QTest::newRow("text: by word, error first") << "plain" << "ok but error" << 0 << 1796 << "error";
     QTest::newRow("text: by word, ok") << "plain" << "all ok" << 0 << 1793 << "ok";
     QTest::newRow("text: case-sensitive") << "plain" << "OK" << 0 << 1792 << untouched;
+    QTest::newRow("text: unknown format still holds") << "loose" << "warning: fan" << 0 << 1794 << "warning";
+    QTest::newRow("text: absent error rule stays silent") << "loose" << "no error, ok" << 0 << 1793 << "ok";
+    QTest::newRow("text: empty element text replaces the attribute") << "loose" << "fine" << 0 << 1792 << untouched;
     QTest::newRow("every property of the name") << "twice" << "" << 1 << 1796 << "error";
     QTest::newRow("other types are skipped") << "odd" << "" << 1 << 1792 << untouched;
     QTest::newRow("unknown name") << "nothing" << "error" << 1 << 1792 << untouched;

@@ -206,8 +206,9 @@ int InfoDevice::evaluateStatus(const QString &name, const QString &valueText, in
                 if (level.state != StatusError && result != StatusUnknown)
                     continue;
                 const InfoStatusRule &rule = property.*level.rule;
-                // A rule the model list does not give never holds.
-                if (rule.condition == InfoCondAbsent)
+                // A rule the model list does not give never holds; a text
+                // rule is judged by its text alone, whatever its condition.
+                if (!rule.present)
                     continue;
                 const QString wanted = rule.text.isEmpty()
                     ? QCoreApplication::translate("InfoDevice", level.word) : rule.text;

@@ -432,15 +432,16 @@ InfoStatusRule InfoDeviceModelArray::parseRule()
 {
     QXmlStreamReader &reader = *m_reader;
     InfoStatusRule rule;
+    rule.present = true;
     const QString format = attribute(reader, "format", QString());
     rule.condition = format.isNull() ? int(InfoCondEqual) : conditionCode(format);
     rule.text = attribute(reader, "text", QString());
     const QString content = elementText();
-    if (rule.condition == InfoCondText) {
-        if (!content.isEmpty())
-            rule.text = content;
-    } else {
+    // A text rule's threshold is its element text, which replaces the
+    // attribute even when it is empty.
+    if (rule.condition == InfoCondText)
+        rule.text = content;
+    else
         rule.value = toNumber(content);
-    }
     return rule;
 }

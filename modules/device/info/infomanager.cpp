@@ -1,6 +1,7 @@
 #include "infomanager.h"
 
 #include "infodevice.h"
+#include "tlinksyslogif.h"
 
 #include <QAtomicPointer>
 #include <QCoreApplication>
@@ -54,16 +55,14 @@ QString InfoManager::buildText()
 
 void InfoManager::initialise()
 {
-    // ---- Syslog layer hook-up -------------------------------------------
-    // The syslog layer is obtained here, once, in this order:
-    //   1. TLinkSyslogIf *syslog = TLinkSyslogIf::instance();
-    //   2. register the application as a source: unique id versionText(),
-    //      name parts "ZEL" and buildText(), host localUrl();
-    //   3. connect(this, &InfoManager::syslogEvent, syslog, &TLinkSyslogIf::infoEventHandler);
-    //   4. syslog->init();  (its start-up events reach this hub through
-    //      instance(), which already returns this object)
-    // Until the syslog layer is wired in, events are logged and emitted only.
-    // ----------------------------------------------------------------------
+    // The application is a syslog source of its own, and its events with
+    // the log flag become its syslog lines. The syslog layer's start-up runs
+    // last: its events (516, 517) reach this hub through instance(), which
+    // already returns this object, and so become the first such lines.
+    TLinkSyslogIf *syslog = TLinkSyslogIf::instance();
+    syslog->addDevice(versionText(), QStringLiteral("ZEL"), buildText(), localUrl());
+    connect(this, &InfoManager::syslogEvent, syslog, &TLinkSyslogIf::infoEventHandler);
+    syslog->init();
 }
 
 void InfoManager::raiseEvent(InfoEventId_t id, InfoDevice *source, const QString &extraText, int state)

@@ -33,6 +33,9 @@ struct InfoStatusRule
     QString text;
     int value = 0;
     int condition = InfoCondAbsent;
+    // The model list has the rule element (its condition may still be an
+    // unknown keyword).
+    bool present = false;
 };
 
 // One status property of a model's device_status section.

@@ -53,7 +53,7 @@ public:
     // when the type has no icon.
     static QString getServiceIconName(int serviceType, int size);
     // Size suffix "_21" (0), "_30" (1), "_40" (2), "_button_120x86" (4),
-    // "_50" (other), then "_active" when flags has bit 4; empty stays empty.
+    // "_50" (other), then "_active" when flags holds 4; empty stays empty.
     static QString iconNameForSize(const QString &icon, int size, int flags);
 
     // Table look-ups; false when the id is not in the table.

@@ -1,0 +1,90 @@
+#include "syslogline.h"
+
+#include <QTextCodec>
+
+namespace {
+
+const char *const kSeverityNames[8] = {"EMERGENCY", "ALERT", "CRITICAL", "ERROR",
+                                       "WARNING", "NOTICE", "INFO", "DEBUG"};
+
+bool isAsciiDigits(const QStringRef &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString SyslogLine::withSeverityName(const QString &line)
+{
+    if (!line.startsWith(QLatin1Char('<')))
+        return line;
+    const int close = line.indexOf(QLatin1Char('>'));
+    if (close < 2)
+        return line;
+    const QStringRef number = line.midRef(1, close - 1);
+    bool ok = false;
+    const uint priority = number.toUInt(&ok, 10);
+    if (!ok || !isAsciiDigits(number))
+        return line;
+    return QLatin1Char('<') + QLatin1String(kSeverityNames[priority & 7]) + line.midRef(close);
+}
+
+QString SyslogLine::datagramText(const QByteArray &datagram)
+{
+    const int nul = datagram.indexOf('\0');
+    const int length = nul < 0 ? datagram.size() : nul;
+    static QTextCodec *const utf8 = QTextCodec::codecForName("UTF-8");
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    const QString text = utf8->toUnicode(datagram.constData(), length, &state);
+    if (state.invalidChars == 0 && state.remainingChars == 0)
+        return text;
+    return QString::fromLatin1(datagram.constData(), length);
+}
+
+QString SyslogLine::sdParamValue(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\') || c == QLatin1Char(']'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+QString SyslogLine::safeNamePart(const QString &part)
+{
+    QString out = part;
+    for (QChar &c : out) {
+        const ushort u = c.unicode();
+        const bool plain = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9')
+                           || u == '.' || u == '_' || u == '-';
+        if (!plain)
+            c = QLatin1Char('_');
+    }
+    if (out == QLatin1String(".") || out == QLatin1String(".."))
+        out.fill(QLatin1Char('_'));
+    return out;
+}
+
+QString SyslogLine::applicationLine(const AppEvent &event, const QString &host, const QDateTime &utc)
+{
+    // Put together piece by piece: a '%' in any of the texts stays as it is.
+    QString line;
+    line += QLatin1Char('<') + QString::number(8 + event.severity) + QLatin1String(">1 ");
+    line += utc.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
+            + utc.toString(QStringLiteral("hh:mm:ss")) + QLatin1String("Z ");
+    line += host + QLatin1String(" ZEL ") + QString::number(event.serviceType) + QLatin1Char(' ')
+            + QString::number(event.id);
+    line += QLatin1String(" [ZEL@32473 State=\"") + sdParamValue(event.stateText) + QLatin1String("\" Device=\"")
+            + sdParamValue(event.deviceModel) + QLatin1String("\"] ");
+    line += event.title + QLatin1String(": ") + event.description.simplified();
+    return line;
+}
