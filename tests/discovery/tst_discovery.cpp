@@ -117,6 +117,11 @@ void TestDiscovery::emptySearchEndsOnce_data()
     QTest::newRow("URLs") << "srvs" << "service:nothing.vantor";
     QTest::newRow("attributes") << "attrs" << "service:nothing.vantor://127.0.0.98";
     QTest::newRow("service types") << "types" << "nobody";
+    // The end of a search names the handle exactly as it was opened, also
+    // when the name does not fit Latin-1, so that the worker can close it.
+    QTest::newRow("URLs of a type beyond Latin-1") << "srvs" << QString::fromUtf8("service:nothing\u20ac.vantor");
+    QTest::newRow("attributes of a URL beyond Latin-1")
+        << "attrs" << QString::fromUtf8("service:nothing.vantor://127.0.0.98/\u20ac");
 }
 
 void TestDiscovery::emptySearchEndsOnce()

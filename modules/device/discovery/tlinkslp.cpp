@@ -146,7 +146,7 @@ void TLinkSLP::closeSlpSession(const QString &name)
 
 TLinkSLP::Cookie *TLinkSLP::newCookie(Entry *e)
 {
-    e->cookies.push_back(std::make_unique<Cookie>(Cookie{this, e->name.toLatin1()}));
+    e->cookies.push_back(std::make_unique<Cookie>(Cookie{this, e->name}));
     return e->cookies.back().get();
 }
 
@@ -205,7 +205,7 @@ void TLinkSLP::reportError(int code, const QString &sender)
 SLPBoolean TLinkSLP::urlCallback(SLPHandle, const char *url, unsigned short, SLPError err, void *cookie)
 {
     Cookie *c = static_cast<Cookie *>(cookie);
-    const QString name = QString::fromLatin1(c->name);
+    const QString &name = c->name;
     if (err == SLP_OK) {
         const QString srvurl = QString::fromUtf8(url);
         qDebug() << "TLinkSLP::urlCallback:" << "Service Found - " << srvurl;
@@ -222,7 +222,7 @@ SLPBoolean TLinkSLP::urlCallback(SLPHandle, const char *url, unsigned short, SLP
 SLPBoolean TLinkSLP::attrCallback(SLPHandle, const char *attrs, SLPError err, void *cookie)
 {
     Cookie *c = static_cast<Cookie *>(cookie);
-    const QString name = QString::fromLatin1(c->name);
+    const QString &name = c->name;
     if (err == SLP_OK) {
         const QString list = QString::fromUtf8(attrs);
         qDebug() << "TLinkSLP::attrCallback:" << "Attribute Found" << name << list;
@@ -238,7 +238,7 @@ SLPBoolean TLinkSLP::attrCallback(SLPHandle, const char *attrs, SLPError err, vo
 SLPBoolean TLinkSLP::typeCallback(SLPHandle, const char *types, SLPError err, void *cookie)
 {
     Cookie *c = static_cast<Cookie *>(cookie);
-    const QString name = QString::fromLatin1(c->name);
+    const QString &name = c->name;
     if (err == SLP_OK)
         emit c->wrapper->foundServices(QString::fromUtf8(types).split(QLatin1Char(',')));
     else if (err == SLP_LAST_CALL)
