@@ -394,24 +394,26 @@ void TestDiscovery::serviceWorkerReports()
             [&](const device_service_t &s) { events << "update " + s.srvurl + " " + s.attributes; });
     connect(worker, &TLinkDeviceServiceThread::searchFinished, &finished.context, [&] { finished.items << 1; });
     QMetaObject::invokeMethod(worker, "onlineDevices", Qt::QueuedConnection,
-                              Q_ARG(QStringList, {DevsimFleet::deviceUrl(2)}));
+                              Q_ARG(QStringList, {DevsimFleet::deviceUrl(99)}));
 
     // One search as the SLP client reports it: a service at the device's bare
     // address, one with a port and path, one whose attributes never come.
-    const QString web = "service:web.vantor:http://127.0.0.2", mib = "service:mib.vantor:http://127.0.0.2:8080/v.mib",
-                  cfg = "service:cfg.vantor:http://127.0.0.2";
+    // Types and address are ones no simulated device serves.
+    const QString web = "service:page.vantor:http://127.0.0.99",
+                  mib = "service:file.vantor:http://127.0.0.99:8080/v.mib",
+                  cfg = "service:cfg.vantor:http://127.0.0.99";
     const auto call = [worker](const char *slot, QGenericArgument a = QGenericArgument(),
                                QGenericArgument b = QGenericArgument()) {
         QVERIFY(QMetaObject::invokeMethod(worker, slot, Qt::QueuedConnection, a, b));
     };
     const auto search = [&](const QString &webAttributes) {
         call("initiateSearch");
-        call("foundServices", Q_ARG(QStringList, (QStringList{"service:web.vantor:http", "service:mib.vantor:http",
+        call("foundServices", Q_ARG(QStringList, (QStringList{"service:page.vantor:http", "service:file.vantor:http",
                                                                "service:cfg.vantor:http"})));
         call("finishServicesFound", Q_ARG(QString, "*"));
         for (const QString &url : {web, mib, cfg})
             call("foundDevice", Q_ARG(QString, url));
-        for (const char *type : {"service:web.vantor:http", "service:mib.vantor:http", "service:cfg.vantor:http"})
+        for (const char *type : {"service:page.vantor:http", "service:file.vantor:http", "service:cfg.vantor:http"})
             call("finishDeviceDisc", Q_ARG(QString, type));
         call("foundAttributs", Q_ARG(QString, web), Q_ARG(QString, webAttributes));
         call("foundAttributs", Q_ARG(QString, mib), Q_ARG(QString, "/v.mib"));
