@@ -1,6 +1,7 @@
 // The device registry driven by discovery reports made by hand: creation,
 // merge, take-over of an address, online and offline, the connecting notice,
 // deleting, the software search state and the debug device file.
+#include "../slp/slpportlock.h"
 #include "deviceevents.h"
 #include "infoservice.h"
 #include "registrysetup.h"
@@ -61,6 +62,10 @@ private slots:
     void debugDeviceFile();
     void debugDeviceFileErrors_data();
     void debugDeviceFileErrors();
+
+private:
+    // Discovery runs in the registry: no simulated devices of other runs may answer it.
+    SlpPortLock m_lock;
 };
 
 void TestRegistry::initTestCase()

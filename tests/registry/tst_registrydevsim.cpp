@@ -4,6 +4,7 @@
 // at a used address takes it over, and a debug device is served like a
 // discovered one.
 #include "abstractproperty.h"
+#include "../slp/slpportlock.h"
 #include "deviceevents.h"
 #include "registrysetup.h"
 #include "testsupport.h"
@@ -74,6 +75,9 @@ private slots:
     void debugDeviceIsServed();
 
 private:
+    // Held first and released last: no other run's simulated devices answer
+    // this test's searches while it lives.
+    SlpPortLock m_lock;
     // Starts (or restarts) the simulated device at 127.0.0.<host>.
     bool startDevice(int host, const QStringList &options);
     void stopDevice(int host) { m_devices.erase(host); }

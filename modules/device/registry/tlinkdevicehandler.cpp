@@ -254,7 +254,6 @@ void TLinkDeviceHandler::newDevice(const device_param_t &perams)
     auto *device = new TLinkDevice(perams, this);
     device->setTftpServer(m_tftpServer);
     device->setNetworkAccessManager(m_networkAccessManager);
-    device->setSyslogLink(&m_syslogRelay);
     m_devices.append(device);
     connect(device, &TLinkDeviceIf::updated, this, QOverload<TLinkDeviceIf *>::of(&TLinkDeviceHandler::updated));
     connect(device, &TLinkDeviceIf::softwareUpdateComplete, this, &TLinkDeviceHandler::softwareUpdateComplete);

@@ -9,7 +9,6 @@
 #include "deviceservice.h"
 #include "infodevice.h"
 #include "snmpvalues.h"
-#include "tlinksyslogrelay.h"
 
 #include <QList>
 #include <QString>
@@ -103,5 +102,4 @@ private:
     QNetworkAccessManager *m_networkAccessManager = nullptr;
     QStringList m_connectingUrls;
     quint16 m_tftpPort = 69;
-    TLinkSyslogRelay m_syslogRelay;
 };
