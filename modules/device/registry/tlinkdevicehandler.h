@@ -44,7 +44,6 @@ public:
     // The one network access manager of the program (GUI thread only).
     QNetworkAccessManager *networkAccessManager() const { return m_networkAccessManager; }
     TLinkTftpServerIf *tftpServer() const { return m_tftpServer; }
-    TLinkUploadManagerIf *uploadManager() const { return m_uploadManager; }
     // The state of the software image searches (service type 1280).
     InfoService *softwareSearchService() const { return m_softwareSearchService; }
     quint16 tftpPort() const { return m_tftpPort; }
