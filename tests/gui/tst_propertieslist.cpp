@@ -68,6 +68,7 @@ private slots:
         group->setProperty(3, QStringLiteral("Mask"), QStringLiteral("255.0.0.0"));
         QCOMPARE(group->rows().size(), 4);
         QCOMPARE(group->rows().at(0).displayText(), QStringLiteral("-"));
+        QVERIFY(group->rows().at(0).height >= list.propertyValueMetrics().height()); // the "-" keeps its line
         QCOMPARE(group->rows().at(1).height, 0);
         QVERIFY(!group->rows().at(1).hasValue);
         group->setPropertyName(1, QStringLiteral("Gateway"));
@@ -88,6 +89,15 @@ private slots:
         collapsed->setProperty(0, QStringLiteral("a"), QStringLiteral("b"));
         QVERIFY(collapsed->isCollapsed());
         QCOMPARE(collapsed->height(), 20 + list.groupHeadingMetrics().lineSpacing() + 10);
+
+        // Opened at once, a collapsed group measures its wrapped values like an animated opening.
+        collapsed->setProperty(1, QStringLiteral("long"), QStringLiteral("word ").repeated(40));
+        QCOMPARE(collapsed->rows().at(1).height, line);
+        QSignalSpy updated(&list, &TAbstractTouchList::updated);
+        collapsed->setCollapsed(false, false);
+        QCOMPARE(updated.count(), 0);
+        QCOMPARE(collapsed->visableFactor(), 1.0);
+        QVERIFY(collapsed->rows().at(1).height > 2 * line);
     }
 
     void tapOpensAndClosesGroup()
