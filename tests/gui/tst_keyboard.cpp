@@ -2,7 +2,9 @@
 #include "guitestsupport.h"
 #include "tcontrolkeydata.h"
 #include "tlineedit.h"
+#include "tabstractsubwindow.h"
 #include "tmainwindow.h"
+#include "tsubwindowview.h"
 #include "tstandardkeydata.h"
 #include "ttouchkey.h"
 #include "ttouchkeyboard.h"
@@ -522,6 +524,35 @@ private slots:
         QTest::keyClick(field, Qt::Key_A);
         QVERIFY(!m_keyboard->isKeypadVisible());
         QVERIFY(!field->keyboardButton()->isVisible());
+    }
+
+    // The keyboard of a sub-window view types into the field that has the focus in that window.
+    void typingThroughSubWindowView()
+    {
+        TMainWindow main(nullptr, QStringLiteral("MainWindowView"), false);
+        main.resize(800, 600);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TAbstractSubWindow window(2, 1);
+        auto *layout = new QVBoxLayout(&window);
+        auto *field = new TLineEdit(nullptr, false, &window);
+        layout->addWidget(field);
+        window.setFocusWidget(field);
+        window.showWindow(QPoint(400, 300));
+        QVERIFY(QTest::qWaitFor([&] { return !main.isAnimating(); }, 5000));
+        TTouchKeyboard *keyboard = window.view()->keyboard();
+        QVERIFY(keyboard->isKeypadVisible());
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        click(keyboard->keys().at(3)); // w
+        click(keyboard->symbolsKey());
+        click(keyboard->keys().at(0)); // 1
+        QCOMPARE(field->text(), QStringLiteral("w1"));
+        window.close();
+        QVERIFY(QTest::qWaitFor([&] { return !main.isAnimating(); }, 5000));
+        TSubWindowView::freeViews().clear();
     }
 
     // ---- numeric keypad ----
