@@ -34,6 +34,7 @@ TOption::~TOption()
 {
     qDebug() << "TOption::~TOption: About to destruct TOption (this=" << static_cast<void *>(this) << " with text=" << m_text;
     delete m_children;
+    m_children = nullptr;
 }
 
 void TOption::setText(const QString &text)
