@@ -136,10 +136,8 @@ void TOptionIconButton::paintEvent(QPaintEvent *)
                         content.top() + (content.height() - image.height()) / 2);
         p.drawPixmap(at, image);
         if (m_flashing && m_animator) {
-            const qreal before = p.opacity();
             p.setOpacity(m_animator->opacity());
             p.drawPixmap(at, sheet->getPixmap(name + QStringLiteral("_over") + state, false));
-            p.setOpacity(before);
             p.setOpacity(1.0);
         }
     }
