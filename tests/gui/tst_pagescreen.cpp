@@ -1,12 +1,14 @@
 #include "guiapp.h"
 #include "guitestsupport.h"
 #include "tanimationpixmapwidget.h"
+#include "tbusywidget.h"
 #include "tmainwindow.h"
 #include "toption.h"
 #include "tpage.h"
 #include "tpagescreen.h"
 #include "tupdateobject.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QParallelAnimationGroup>
 #include <QPointer>
@@ -270,6 +272,42 @@ private slots:
         QVERIFY(!menu || !menu->isEnabled());
         QVERIFY(QTest::qWaitFor([&] { return !menu; }, 2000)); // hidden while inactive: released
         QVERIFY(!m_a->pageMenu());
+    }
+
+    // A menu opened on a busy page stays disabled with the page; when the
+    // busy period ends the menu takes the input and the page stays disabled.
+    void busyPageWithMenu()
+    {
+        TOption one(QStringLiteral("One"), nullptr, nullptr);
+        m_a->setMenuOptions({&one});
+        auto *overlay = new TBusyWidget(m_a);
+        overlay->setBusy(QStringLiteral("zkgui_busy_arrow"), QStringLiteral("Working"), 10000);
+        m_a->setBusy(overlay, nullptr);
+        QVERIFY(!m_a->isEnabled());
+        m_a->showMenu();
+        QWidget *menu = m_a->pageMenu();
+        QVERIFY(menu && !menu->isEnabled() && !m_a->isEnabled());
+        QSignalSpy ended(m_a, &TPage::busyEnded);
+        m_a->clrBusy();
+        QVERIFY(ended.count() == 1 || ended.wait(3000));
+        QVERIFY(!m_a->busyWidget());
+        QVERIFY(menu->isEnabled());
+        QVERIFY(!m_a->isEnabled());
+        m_a->closeMenu();
+        QVERIFY(m_a->isEnabled());
+    }
+
+    // Escape goes home; Tab leaves the screen when no child takes the focus.
+    void screenKeys()
+    {
+        QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+        other.setAccepted(true);
+        QCoreApplication::sendEvent(m_screen, &other);
+        QVERIFY(!other.isAccepted());
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        release.setAccepted(false);
+        QCoreApplication::sendEvent(m_screen, &release);
+        QVERIFY(release.isAccepted());
     }
 };
 
