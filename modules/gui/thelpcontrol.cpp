@@ -22,6 +22,7 @@ void THelpControl::addHelp(const QUrl &url, QWidget *widget)
     if (!widget)
         return;
     QWidget *window = widget->window();
+    dropDestroyed();
     for (WindowEntry &entry : m_registry) {
         if (entry.window == window) {
             entry.help.append({widget, url});
@@ -49,14 +50,31 @@ void THelpControl::removeHelp(QWidget *widget)
     }
 }
 
+void THelpControl::dropDestroyed()
+{
+    for (int i = m_registry.size() - 1; i >= 0; --i) {
+        QList<HelpEntry> &help = m_registry[i].help;
+        for (int j = help.size() - 1; j >= 0; --j)
+            if (!help.at(j).widget)
+                help.removeAt(j);
+        if (help.isEmpty())
+            m_registry.removeAt(i);
+    }
+}
+
 QUrl THelpControl::pageFor(QWidget *pFrom, const QUrl &url) const
 {
     QUrl page = url;
     if (page.isEmpty() && pFrom) {
         QWidget *window = pFrom->window();
-        for (const WindowEntry &entry : m_registry)
-            if (entry.window == window && !entry.help.isEmpty())
-                page = entry.help.last().url;
+        for (const WindowEntry &entry : m_registry) {
+            if (entry.window != window)
+                continue;
+            // A widget destroyed without removing its page no longer counts.
+            for (int i = entry.help.size() - 1; i >= 0 && page.isEmpty(); --i)
+                if (entry.help.at(i).widget)
+                    page = entry.help.at(i).url;
+        }
     }
     if (page.isEmpty())
         page = m_homeUrl;

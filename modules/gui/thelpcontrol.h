@@ -33,6 +33,8 @@ public slots:
 
 private:
     THelpControl() = default;
+    // Forgets the pages of widgets that were destroyed without removing them.
+    void dropDestroyed();
 
     struct HelpEntry {
         QPointer<QWidget> widget;

@@ -77,6 +77,16 @@ private slots:
         QCOMPARE(control->pageFor(first, QUrl()), home);
         QCOMPARE(control->pageFor(nullptr, QUrl()), home);
         control->removeHelp(&windowB);
+        // A widget destroyed without removing its page no longer counts, and a
+        // new widget in its place does not inherit it.
+        auto *gone = new QWidget(&windowA);
+        control->addHelp(QUrl(QStringLiteral("file:///help/gone.html")), gone);
+        delete gone;
+        auto *fresh = new QWidget(&windowA);
+        QCOMPARE(control->pageFor(fresh, QUrl()), home);
+        control->addHelp(QUrl(QStringLiteral("file:///help/fresh.html")), fresh);
+        QCOMPARE(control->pageFor(&windowA, QUrl()).fileName(), QStringLiteral("fresh.html"));
+        control->removeHelp(fresh);
     }
 
     // The help window loads a local page, and a second show reuses it.
