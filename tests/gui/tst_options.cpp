@@ -282,6 +282,15 @@ private slots:
         QTest::keyClick(inner, Qt::Key_Escape);
         QVERIFY(QTest::qWaitFor([&] { return m_main->openViews().size() == 1; }, 3000));
         QVERIFY(settle());
+        // Left in the first column closes only the inner menu too.
+        outer->entries().first()->click();
+        QVERIFY(settle());
+        inner = qobject_cast<TOptionMenuWindow *>(qobject_cast<TSubWindowView *>(m_main->topView())->window());
+        QCOMPARE(m_main->openViews().size(), 2);
+        inner->entries().first()->setFocus();
+        QTest::keyClick(inner, Qt::Key_Left);
+        QVERIFY(QTest::qWaitFor([&] { return m_main->openViews().size() == 1; }, 3000));
+        QVERIFY(settle());
         outer->entries().first()->click();
         QVERIFY(settle());
         inner = qobject_cast<TOptionMenuWindow *>(qobject_cast<TSubWindowView *>(m_main->topView())->window());
