@@ -301,6 +301,37 @@ private slots:
         QCOMPARE(TOptionMenuWindow::freeWindows().size(), 2);
     }
 
+    // While animations run the menu waits for them to be ended at once; a
+    // button that dies meanwhile gets no menu.
+    void menuWaitsForAnimations()
+    {
+        TOption root(QStringLiteral("menu"), nullptr, nullptr);
+        root.addOption(new TOption(QStringLiteral("a"), &root, nullptr));
+        TOptionButton *opener = hostButton(&root, QRect(50, 50, 150, 58), 1);
+        PopUp popUp;
+        popUp.setAnimationKind(2);
+        popUp.showWindow(QPoint(400, 300));
+        QVERIFY(m_main->isAnimating());
+        opener->click();
+        QVERIFY(!m_main->isAnimating()); // forced to their end
+        QVERIFY(QTest::qWaitFor([&] { return m_main->openViews().size() == 2; }, 2000));
+        QVERIFY(settle());
+        for (TWindowView *view : m_main->openViews())
+            view->close();
+        QVERIFY(settle());
+
+        popUp.showWindow(QPoint(400, 300));
+        QVERIFY(m_main->isAnimating());
+        opener->click();
+        delete opener;
+        guitest::MessageCapture capture;
+        QTest::qWait(50);
+        QCOMPARE(m_main->openViews().size(), 1);
+        QVERIFY(capture.count(QStringLiteral("Option window show aborted, free window")) == 1);
+        QCOMPARE(TOptionMenuWindow::freeWindows().size(), 1); // the window is not lost to the pool
+        popUp.close();
+    }
+
     // A disabled or hidden button gets no menu; the window goes back to the pool.
     void noMenuFromDisabledButton()
     {
