@@ -67,7 +67,7 @@ void MiniTftpServer::readRequest()
             continue;
         }
         m_data = files.value(m_fileName);
-        if (fields.size() > 3 && fields.at(2).toLower() == "tsize") {
+        if (offerSize && fields.size() > 3 && fields.at(2).toLower() == "tsize") {
             m_transfer->writeDatagram(packet(6, 0).left(2) + "tsize" + '\0' + QByteArray::number(m_data.size()) + '\0',
                                       m_peer, m_peerPort);
             continue; // data follows the acknowledgement of block 0

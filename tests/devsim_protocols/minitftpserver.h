@@ -24,6 +24,7 @@ public:
     QHash<QString, QByteArray> received;  // complete files from write requests
     QList<QHostAddress> requesters;       // source of every request
     int blockDelayMs = 0;                 // pause before each data block
+    bool offerSize = true;                // answer the transfer size option
     quint16 writeErrorCode = 0;           // answer write requests with this error when set
     QByteArray writeErrorText;
 

@@ -20,6 +20,7 @@ class TestDevsimProtocols : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void softwareDownloadInstallsTheFetchedImage_data();
     void softwareDownloadInstallsTheFetchedImage();
     void softwareDownloadFails_data();
     void softwareDownloadFails();
@@ -31,7 +32,7 @@ private slots:
     void webServerServesPageAndMib();
     void webServerClosesOnBadRequests_data();
     void webServerClosesOnBadRequests();
-    void webServerAnswersNothingWhenSilentOrRestarting();
+    void webServerFollowsTheFaultSwitches();
 
 private:
     // Starts a device at 127.0.2.<host>; ports 161 and 80 as root, else
@@ -122,13 +123,25 @@ QString TestDevsimProtocols::curl(const QString &path, QByteArray *body, int tim
     return QString::fromLatin1(out.mid(cut + 1));
 }
 
+void TestDevsimProtocols::softwareDownloadInstallsTheFetchedImage_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("offerSize");
+    QTest::newRow("size known") << 60 * 512 + 100 << true;
+    // Ends with an empty block.
+    QTest::newRow("size unknown, whole blocks") << 60 * 512 << false;
+}
+
 void TestDevsimProtocols::softwareDownloadInstallsTheFetchedImage()
 {
+    QFETCH(int, size);
+    QFETCH(bool, offerSize);
     MiniTftpServer server;
     const quint16 port = server.listen(serverAddress);
     QVERIFY(port);
     const QString key = QStringLiteral("VANTOR-433001.080052");
-    server.files.insert(key, QByteArray(60 * 512 + 100, 'x'));
+    server.files.insert(key, QByteArray(size, 'x'));
+    server.offerSize = offerSize;
     server.blockDelayMs = 30;
 
     testsupport::Peer sim;
@@ -226,7 +239,7 @@ void TestDevsimProtocols::diagnosticReport()
     }
     QCOMPARE(server.requesters, QList<QHostAddress>{QHostAddress(m_address)});
     const QByteArray report = server.received.value("DiagReport.diag");
-    QVERIFY2(report.size() > 2048 && report.size() % 512 != 0, QByteArray::number(report.size()));
+    QVERIFY2(report.size() > 2048, QByteArray::number(report.size()));
     QVERIFY(report.contains("Serial: 100123"));
     QVERIFY(report.endsWith("End of report\n"));
 }
@@ -351,12 +364,18 @@ void TestDevsimProtocols::webServerClosesOnBadRequests()
     QCOMPARE(curl("/index.html"), QString("200"));
 }
 
-void TestDevsimProtocols::webServerAnswersNothingWhenSilentOrRestarting()
+void TestDevsimProtocols::webServerFollowsTheFaultSwitches()
 {
     {
         testsupport::Peer sim;
         QVERIFY(startDevice(sim, 106, {"--silent"}));
         QCOMPARE(curl("/index.html", nullptr, 1), QString("000"));
+    }
+    {
+        testsupport::Peer sim;
+        QVERIFY(startDevice(sim, 108, {"--delay-ms", "1500"}));
+        QCOMPARE(curl("/index.html", nullptr, 1), QString("000"));
+        QCOMPARE(curl("/index.html", nullptr, 4), QString("200"));
     }
     testsupport::Peer sim;
     QVERIFY(startDevice(sim, 107, {"--restart-ms", "3000"}));

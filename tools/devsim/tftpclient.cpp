@@ -83,9 +83,11 @@ bool TftpClient::begin(Mode mode, const QHostAddress &server, quint16 port, cons
     m_serverPort = port;
     m_tidKnown = false;
     m_block = 0;
+    m_offset = 0;
     m_moved = 0;
     m_total = -1;
     m_data.clear();
+    m_dataSent = false;
     m_lastBlockSent = false;
     return true;
 }
@@ -206,8 +208,10 @@ void TftpClient::handleAck(quint16 block)
 {
     if (block != m_block)
         return; // a duplicate of an earlier acknowledgement
-    if (block > 0) {
-        m_moved = qMin<qint64>(m_data.size(), qint64(m_block) * blockSize);
+    if (m_dataSent) {
+        // The block at m_offset has arrived.
+        m_moved = qMin<qint64>(m_data.size(), m_offset + blockSize);
+        m_offset += blockSize;
         emit progress(m_moved, m_total);
         if (m_mode != Sending)
             return;
@@ -222,9 +226,9 @@ void TftpClient::handleAck(quint16 block)
 
 void TftpClient::sendBlock(quint16 block)
 {
-    const qint64 offset = qint64(block - 1) * blockSize;
-    const QByteArray payload = m_data.mid(int(offset), blockSize);
+    const QByteArray payload = m_data.mid(int(m_offset), blockSize);
     m_lastBlockSent = payload.size() < blockSize;
+    m_dataSent = true;
     m_block = block;
     transmit(header(Data, block) + payload);
 }

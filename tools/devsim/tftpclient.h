@@ -64,9 +64,11 @@ private:
     bool m_tidKnown = false;
     QByteArray m_lastPacket;
     int m_retries = 0;
-    quint16 m_block = 0;      // last block received or acknowledged
+    quint16 m_block = 0;      // last block received or sent (wraps after 65535)
+    qint64 m_offset = 0;      // where the block being sent starts
     qint64 m_moved = 0;
     qint64 m_total = -1;
     QByteArray m_data;
+    bool m_dataSent = false;      // a data block is out (else the request)
     bool m_lastBlockSent = false;
 };
