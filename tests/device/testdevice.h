@@ -2,6 +2,7 @@
 // The discovery record of a test device.
 
 #include "deviceparam.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -26,4 +27,6 @@ inline void setUpApplication()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
     QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    // The event hub starts the syslog layer; keep its receiver off port 514.
+    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
 }

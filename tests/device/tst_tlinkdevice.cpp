@@ -7,25 +7,22 @@
 #include "testdevice.h"
 #include "testsupport.h"
 #include "tlinkdevice.h"
-#include "tlinkdevicesysloglink.h"
+#include "tlinksyslogif.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 namespace {
 
-class RecordingSyslogLink : public TLinkDeviceSyslogLink
+// Collects the lines a syslog source passes to its listeners.
+class LineCollector : public QObject
 {
+    Q_OBJECT
 public:
-    void changeUniqueId(const QString &oldId, const QString &newId) override
-    {
-        calls << QStringLiteral("id %1 %2").arg(oldId, newId);
-    }
-    void changeHostAddress(const QString &id, const QString &address) override
-    {
-        calls << QStringLiteral("address %1 %2").arg(id, address);
-    }
-    QStringList calls;
+    QStringList lines;
+public slots:
+    void initText(const QString &) {}
+    void newLine(const QString &line) { lines << line; }
 };
 
 } // namespace
@@ -34,7 +31,7 @@ class TestTLinkDevice : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { setUpApplication(); }
+    void initTestCase();
     void construction();
     void displayName_data();
     void displayName();
@@ -54,6 +51,11 @@ private slots:
     void refusedReboot();
     void rebootTimesOutWithoutValues();
 };
+
+void TestTLinkDevice::initTestCase()
+{
+    setUpApplication();
+}
 
 void TestTLinkDevice::construction()
 {
@@ -82,6 +84,13 @@ void TestTLinkDevice::construction()
     TLinkDevice unknown(makeParam("127.0.2.6", "9999"), nullptr);
     QCOMPARE(unknown.getStartupTimeout(), 60);
     QCOMPARE(unknown.getProgressTimeout(), 600);
+
+    // A service URL without a host gives no address and no local interface.
+    device_param_t noHost = makeParam("127.0.2.7");
+    noHost.srvurl = QStringLiteral("service:device.vantor");
+    TLinkDevice hostless(noHost, nullptr);
+    QVERIFY(hostless.getIpAddress().isEmpty());
+    QVERIFY(hostless.getDeviceHostAddress().isNull());
 }
 
 void TestTLinkDevice::displayName_data()
@@ -180,22 +189,18 @@ void TestTLinkDevice::updateDevice_data()
 {
     QTest::addColumn<QString>("serial");
     QTest::addColumn<QString>("ip");
-    QTest::addColumn<QStringList>("syslogCalls");
-    QTest::newRow("texts only") << "100001" << "127.0.2.5" << QStringList();
-    QTest::newRow("new unique id") << "200002" << "127.0.2.5"
-                                   << QStringList{"id Vantor4320100001 Vantor4320200002"};
-    QTest::newRow("new address") << "100001" << "127.0.2.9"
-                                 << QStringList{"address Vantor4320100001 127.0.2.9"};
+    QTest::newRow("texts only") << "100001" << "127.0.2.5";
+    QTest::newRow("new unique id") << "200002" << "127.0.2.5";
+    QTest::newRow("new address") << "100001" << "127.0.2.9";
 }
 
 void TestTLinkDevice::updateDevice()
 {
     QFETCH(QString, serial);
     QFETCH(QString, ip);
-    QFETCH(QStringList, syslogCalls);
-    RecordingSyslogLink syslog;
     TLinkDevice device(makeParam("127.0.2.5"), nullptr);
-    device.setSyslogLink(&syslog);
+    TLinkSyslogIf *syslog = TLinkSyslogIf::instance();
+    syslog->addDevice(device.getUniqueId(), device.getName(), device.getSoftwareVersion(), device.getIpAddress());
     QSignalSpy updated(&device, SIGNAL(updated(TLinkDeviceIf *)));
     QSignalSpy version(&device, &TLinkDeviceIf::updatedSoftwareVersion);
 
@@ -203,7 +208,6 @@ void TestTLinkDevice::updateDevice()
     param.alias = QStringLiteral("Aft");
     param.swversion = QStringLiteral("01.08");
     device.updateDevice(param);
-    QCOMPARE(syslog.calls, syslogCalls);
     QCOMPARE(device.getUniqueId(), param.uniqueId);
     QCOMPARE(device.getIpAddress(), ip);
     QCOMPARE(device.getName(), QStringLiteral("Aft (VANTOR-4320)"));
@@ -211,6 +215,13 @@ void TestTLinkDevice::updateDevice()
     QCOMPARE(version.count(), 1);
     QCOMPARE(updated.count(), 1);
     QCOMPARE(updated.first().at(0).value<TLinkDeviceIf *>(), &device);
+
+    // The syslog layer knows the device by its new id and address.
+    LineCollector collector;
+    syslog->connectSyslogDevice(param.uniqueId, &collector, SLOT(initText(QString)), 10, SLOT(newLine(QString)));
+    syslog->syslogReceivedHandler(ip, QStringLiteral("<14>1 2026-12-10T10:00:00Z dev app - - - hello"));
+    QCOMPARE(collector.lines.size(), 1);
+    syslog->removeDevice(param.uniqueId);
 }
 
 void TestTLinkDevice::hostAddress_data()

@@ -2,8 +2,8 @@
 
 #include "infoservice.h"
 #include "propertygroup.h"
-#include "tlinkdevicesysloglink.h"
 #include "tlinksnmpif.h"
+#include "tlinksyslogif.h"
 
 #include <QDebug>
 #include <QNetworkInterface>
@@ -15,7 +15,11 @@ namespace {
 QString hostOfUrl(const QString &srvUrl)
 {
     const int at = srvUrl.indexOf(QLatin1String("://"));
-    return at < 0 ? QString() : srvUrl.mid(at + 3);
+    if (at < 0) {
+        qDebug().noquote() << "TLinkDevice::hostOfUrl: no host in service URL" << srvUrl;
+        return QString();
+    }
+    return srvUrl.mid(at + 3);
 }
 
 } // namespace
@@ -112,13 +116,12 @@ void TLinkDevice::updateDevice(const device_param_t &param)
     const device_param_t old = m_param;
     m_param = param;
     if (m_param.uniqueId != old.uniqueId) {
-        qDebug() << "TLinkDevice::updateDevice: Change unique ID: " << m_param.uniqueId << m_param.srvurl;
+        qDebug().noquote() << "TLinkDevice::updateDevice: Change unique ID: " << m_param.uniqueId << m_param.srvurl;
         TLinkSNMPIf::instance()->changeUniqueId(old.uniqueId, m_param.uniqueId);
-        if (m_syslogLink)
-            m_syslogLink->changeUniqueId(old.uniqueId, m_param.uniqueId);
+        TLinkSyslogIf::instance()->changeUniqueId(old.uniqueId, m_param.uniqueId);
     }
     if (m_param.srvurl != old.srvurl) {
-        qDebug() << "TLinkDevice::updateDevice: Change sevurl: " << m_param.uniqueId << m_param.srvurl;
+        qDebug().noquote() << "TLinkDevice::updateDevice: Change sevurl: " << m_param.uniqueId << m_param.srvurl;
         updateHostAddress(m_param.srvurl);
     }
     setSoftwareVersion(m_param.swversion, m_param.swbuild);
@@ -131,13 +134,14 @@ void TLinkDevice::updateHostAddress(const QString &srvUrl)
     m_ipAddress = hostOfUrl(srvUrl);
     m_hostAddress = QHostAddress(m_ipAddress);
     TLinkSNMPIf::instance()->changeDeviceAddress(m_param.uniqueId, m_ipAddress);
-    if (m_syslogLink)
-        m_syslogLink->changeHostAddress(m_param.uniqueId, m_ipAddress);
+    TLinkSyslogIf::instance()->changeHostAddress(m_param.uniqueId, m_ipAddress);
 }
 
 QHostAddress TLinkDevice::getDeviceHostAddress() const
 {
     QHostAddress result;
+    if (m_hostAddress.protocol() != QAbstractSocket::IPv4Protocol)
+        return result;
     const quint32 device = m_hostAddress.toIPv4Address();
     const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &interface : interfaces) {
@@ -148,11 +152,11 @@ QHostAddress TLinkDevice::getDeviceHostAddress() const
             if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol || entry.netmask().isNull())
                 continue;
             const quint32 mask = entry.netmask().toIPv4Address();
-            qDebug() << "TLinkDevice::getDeviceHostAddress: found mask: " << entry.netmask().toString()
+            qDebug().noquote() << "TLinkDevice::getDeviceHostAddress: found mask: " << entry.netmask().toString()
                      << " Host: " << entry.ip().toString() << " device: " << m_hostAddress.toString();
             if ((entry.ip().toIPv4Address() & mask) == (device & mask)) {
                 result = entry.ip();
-                qDebug() << "TLinkDevice::getDeviceHostAddress: found mask: " << entry.netmask().toString()
+                qDebug().noquote() << "TLinkDevice::getDeviceHostAddress: found mask: " << entry.netmask().toString()
                          << " Host: " << result.toString() << " device: " << m_hostAddress.toString();
                 break;
             }
@@ -207,7 +211,7 @@ bool TLinkDevice::getCurrentSoftware(TLinkSoftware &out) const
 bool TLinkDevice::getNewestSoftware(TLinkSoftware &out) const
 {
     if (m_softwareList.isEmpty()) {
-        qDebug() << "TLinkDevice::getNewestSoftware: SW list empty";
+        qDebug().noquote() << "TLinkDevice::getNewestSoftware: SW list empty";
         return false;
     }
     const TLinkSw *newest = m_softwareList.first();

@@ -22,7 +22,6 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
 class TLinkDeviceDebugSession;
-class TLinkDeviceSyslogLink;
 class TLinkTftpServerIf;
 
 class TLinkDevice : public TLinkDeviceIf
@@ -112,7 +111,6 @@ public:
     void setTftpServer(TLinkTftpServerIf *server) { m_tftpServer = server; }
     TLinkTftpServerIf *getTftpServer() const { return m_tftpServer; }
     void setNetworkAccessManager(QNetworkAccessManager *manager) { m_networkAccessManager = manager; }
-    void setSyslogLink(TLinkDeviceSyslogLink *link) { m_syslogLink = link; }
 
     // Services.
     void initServices();
@@ -225,5 +223,4 @@ private:
     bool m_diagReportReceived = false;
     int m_uploadElapsedSeconds = 0;
     TLinkDeviceDebugSession *m_debugSession = nullptr;
-    TLinkDeviceSyslogLink *m_syslogLink = nullptr;
 };

@@ -215,7 +215,7 @@ void TLinkDevice::setProperty(const QString &value)
 {
     const AbstractProperty *property = qobject_cast<const AbstractProperty *>(sender());
     if (!property) {
-        qDebug() << "TLinkDevice::setProperty: no property asked for the write";
+        qDebug().noquote() << "TLinkDevice::setProperty: no property asked for the write";
         return;
     }
     TLinkSNMPIf::instance()->setProperty(getUniqueId(), property->getName(), value);

@@ -106,7 +106,7 @@ void TLinkDevice::initiateDeviceStatus(Services_t services, bool async_call)
         return;
     if (m_statusTimer->isActive() && !async_call)
         return;
-    qDebug() << "TLinkDevice::initiateDeviceStatus: Device: " << getModelName() << " -Device Status service started.";
+    qDebug().noquote() << "TLinkDevice::initiateDeviceStatus: Device: " << getModelName() << " -Device Status service started.";
     m_statusTimer->start(StatusIntervalMs);
     QStringList names;
     getSnmpStatusProperties(names);
