@@ -1,0 +1,171 @@
+// The device report window: the device table from the registry, the
+// certificate lines, and the PDF it saves.
+
+#include "apptest_app3pdf.h"
+#include "guiapp.h"
+#include "testsupport.h"
+#include "tlinkdevice.h"
+#include "tlinkdevicehandler.h"
+#include "ttextreadonly.h"
+#include "zeldevicerepwindow.h"
+#include "zelsavefiledialog.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QtTest>
+
+class TestDeviceRep : public QObject
+{
+    Q_OBJECT
+private:
+    static TLinkDeviceHandler *registry() { return TLinkDeviceHandler::instance(); }
+    static TLinkDevice *deviceWithSerial(const QString &serial)
+    {
+        for (TLinkDeviceIf *device : registry()->getDevices())
+            if (device->getSerialNumber() == serial)
+                return qobject_cast<TLinkDevice *>(device);
+        return nullptr;
+    }
+    static void closeReport()
+    {
+        if (ZelDeviceRepWindow::openWindow())
+            ZelDeviceRepWindow::openWindow()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!ZelDeviceRepWindow::openWindow());
+    }
+    static void clearRegistry()
+    {
+        for (TLinkDeviceIf *device : registry()->getDevices())
+            registry()->deleteDevice(device);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QSettings settings;
+        settings.setValue(QStringLiteral("tftp_server/portnumber"), testsupport::freeUdpPort());
+        settings.setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+        settings.setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
+        QVERIFY(registry());
+        clearRegistry();
+    }
+    void cleanup()
+    {
+        closeReport();
+        clearRegistry();
+        ZelSaveFileDialog::setChooser({});
+    }
+
+    // No device: the table holds its header only and nothing is awaited.
+    void emptyRegistry()
+    {
+        ZelDeviceRepWindow::showReport(nullptr);
+        ZelDeviceRepWindow *window = ZelDeviceRepWindow::openWindow();
+        QVERIFY(window);
+        const QString text = window->deviceTable()->toPlainText();
+        QVERIFY(text.contains(QStringLiteral("Device name                  ")));
+        QVERIFY(text.contains(QStringLiteral("Firmware")));
+        QVERIFY(!text.contains(QStringLiteral("offline")));
+        QVERIFY(!window->isBusy());
+        QCOMPARE(window->findChild<TTextReadOnly *>(QStringLiteral("reportDisplay"))->document(),
+                 window->deviceTable());
+    }
+
+    // Rows in registry order, model names shortened, offline devices marked;
+    // the PDF carries the table, the certificate and the collected lines.
+    void tableAndPdf()
+    {
+        registry()->readDebugDevices(testsupport::fixture(QStringLiteral("app3_devices.xml")));
+        QCOMPARE(registry()->getDevices().size(), 2);
+        TLinkDevice *unit = deviceWithSerial(QStringLiteral("S-200"));
+        QVERIFY(unit);
+        unit->setOnline(false);
+
+        ZelDeviceRepWindow::showReport(nullptr);
+        ZelDeviceRepWindow *window = ZelDeviceRepWindow::openWindow();
+        QVERIFY(window);
+        QVERIFY(window->isBusy());
+        const QString table = window->deviceTable()->toPlainText();
+        const QStringList lines = table.split(QLatin1Char('\n'));
+        QVERIFY2(lines.contains(QStringLiteral("Mast (Radar bridge)")), qPrintable(table));
+        QVERIFY(lines.contains(QStringLiteral("ZK-2040")));
+        QVERIFY(lines.contains(QStringLiteral("Power unit*")));
+        QVERIFY(lines.contains(QStringLiteral("ZK-4411")));
+        QVERIFY2(table.trimmed().endsWith(QStringLiteral("(*) Devices are offline")), qPrintable(table));
+        QVERIFY(table.indexOf(QStringLiteral("Mast")) < table.indexOf(QStringLiteral("Power unit")));
+
+        // Certificate lines in arrival order; the window stays busy until
+        // every device has finished.
+        window->handleDeviceCertificateText(QStringLiteral("CERT Mast firmware 02.11 verified\n"));
+        window->handleDeviceReady(registry()->getDevices().at(0));
+        QVERIFY(window->isBusy());
+        window->handleDeviceCertificateText(QStringLiteral("CERT Power unit firmware 01.03 verified\n"));
+        window->handleDeviceReady(registry()->getDevices().at(1));
+        QVERIFY(!window->isBusy());
+
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        QStringList offered;
+        app3test::answerSaveDialog(pdf, &offered);
+        QSettings().remove(QStringLiteral("device_rep/destination_path"));
+        window->handleSaveReport(nullptr);
+        QCOMPARE(offered.value(0), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                       + QStringLiteral("/Vantor/ZEL"));
+        QCOMPARE(QSettings().value(QStringLiteral("device_rep/destination_path")).toString(), pdf);
+
+        const QString text = app3test::pdfText(pdf);
+        QVERIFY2(!text.isEmpty(), "pdftotext read nothing");
+        for (const char *expected :
+             {"DEVICE REPORT:", "Device name", "Model", "Serial number", "Firmware", "Mast (Radar bridge)",
+              "ZK-2040", "S-100", "02.11", "Power unit*", "ZK-4411", "(*) Devices are offline",
+              "FIRMWARE REVISION CERTIFICATE:", "Referring to IMO MSC Circ.1389",
+              "NOTE: Certificate does not cover offline devices.", "Company:", "Signature:",
+              "CERT Mast firmware 02.11 verified", "CERT Power unit firmware 01.03 verified"})
+            QVERIFY2(text.contains(QLatin1String(expected)), expected);
+        QVERIFY(text.indexOf(QLatin1String("CERT Mast")) < text.indexOf(QLatin1String("CERT Power")));
+        QVERIFY(text.contains(QDate::currentDate().toString(QStringLiteral("dd-MM-yyyy"))));
+
+        // A cancelled dialog writes nothing and keeps the setting.
+        QFile::remove(pdf);
+        app3test::answerSaveDialog(QString(), &offered);
+        window->handleSaveReport(nullptr);
+        QCOMPARE(offered.value(1), pdf);
+        QVERIFY(!QFile::exists(pdf));
+        QCOMPARE(QSettings().value(QStringLiteral("device_rep/destination_path")).toString(), pdf);
+    }
+
+    // Opening the report again rebuilds it in the same window, and each
+    // device's certificate line arrives once.
+    void reopenKeepsOneLinePerDevice()
+    {
+        registry()->readDebugDevices(testsupport::fixture(QStringLiteral("app3_devices.xml")));
+        TLinkDeviceIf *device = registry()->getDevices().value(0);
+        QVERIFY(device);
+        ZelDeviceRepWindow::showReport(nullptr);
+        ZelDeviceRepWindow *window = ZelDeviceRepWindow::openWindow();
+        // The device's connections as a device makes them on every request.
+        auto request = [&] {
+            QObject::connect(device, SIGNAL(certificateReady(QString)), window,
+                             SLOT(handleDeviceCertificateText(QString)));
+        };
+        request();
+        ZelDeviceRepWindow::showReport(nullptr);
+        QCOMPARE(ZelDeviceRepWindow::openWindow(), window);
+        request();
+        emit device->certificateReady(QStringLiteral("one line\n"));
+        QCOMPARE(window->certificates()->toPlainText().count(QStringLiteral("one line")), 1);
+        QCOMPARE(window->deviceTable()->toPlainText().count(QStringLiteral("Mast (Radar bridge)")), 1);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    GuiApp app(argc, argv);
+    app.setOrganizationName(QStringLiteral("Vantor & Vantor"));
+    app.setApplicationName(QStringLiteral("ZEL"));
+    TestDeviceRep test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_devicerep.moc"
