@@ -287,6 +287,13 @@ int main(int argc, char **argv)
         // Window layer: help window, menus, messages and configuration windows.
         save("zel_state_icon_40_help", badge(40, pal.info, letter("?")));
         // End of the window layer block.
+        // ---- Application: reports, link test and power supply windows ----
+        save("zel_settings_power_branch", button(48, pal, letter("P"), 0));
+        for (int s = 0; s < 5; ++s)
+            save(QString("zel_settings_power_branch") + states[s], button(48, pal, letter("P"), s));
+        save("i_service_test_30", badge(30, pal.ok, letter("T")));
+        save("i_service_test_40", badge(40, pal.ok, letter("T")));
+        // ---- end of the reports, link test and power supply block ----
         // Shown in place of a missing image.
         save("zkgui_no_image", plain(32, 32, [&](QPainter &p) {
             p.setPen(QPen(pal.fail, 2, Qt::DashLine));
