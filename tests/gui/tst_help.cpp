@@ -128,6 +128,28 @@ private slots:
         QCOMPARE(QSettings().value(QStringLiteral("THelpWindow/isMaximized")).toBool(), false);
     }
 
+    // A window closed while maximized over the whole screen reopens maximized.
+    void reopensMaximized()
+    {
+        THelpControl *control = THelpControl::instance();
+        control->setHomeUrl(page(QStringLiteral("max.html"), 1));
+        QSettings().setValue(QStringLiteral("THelpWindow/isMaximized"), true);
+        control->show();
+        QPointer<THelpWindow> window = control->helpWindow();
+        QVERIFY(QTest::qWaitFor([&] { return window->isMaximized(); }, 3000));
+        window->close();
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+        QCOMPARE(QSettings().value(QStringLiteral("THelpWindow/isMaximized")).toBool(), true);
+        control->show();
+        window = control->helpWindow();
+        QVERIFY(QTest::qWaitFor([&] { return window->isMaximized(); }, 3000));
+        QSettings().setValue(QStringLiteral("THelpWindow/isMaximized"), false);
+        window->showNormal();
+        window->close();
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+        QCOMPARE(QSettings().value(QStringLiteral("THelpWindow/isMaximized")).toBool(), false);
+    }
+
     void geometryFit_data()
     {
         QTest::addColumn<QRect>("stored");
