@@ -231,6 +231,27 @@ private slots:
         QCOMPARE(m_list->currentItem(), m_list->items().at(2));
     }
 
+    // Backtab into a check list: the last visible item becomes current, also
+    // when the list is too low to show one whole row.
+    void backtabFocus_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("nine rows") << 9 * 58 << 8;
+        QTest::newRow("no whole row") << 40 << 0;
+    }
+    void backtabFocus()
+    {
+        QFETCH(int, height);
+        QFETCH(int, expected);
+        makeList(12);
+        m_list->resize(600, height);
+        QTRY_COMPARE(m_list->visibleRows(), height / 58);
+        m_list->clearFocus();
+        m_list->setFocus(Qt::BacktabFocusReason);
+        QCOMPARE(m_list->currentItem(), m_list->items().at(expected));
+    }
+
     void clearingTheCurrentItem_data()
     {
         QTest::addColumn<int>("mode");
