@@ -50,7 +50,7 @@ private slots:
 
     void columnLayout_data()
     {
-        QTest::addColumn<QList<int>>("spec"); // type, min, max, margin per column
+        QTest::addColumn<QList<int>>("columns"); // type, min, max, margin per column
         QTest::addColumn<int>("rowWidth");
         QTest::addColumn<QList<int>>("expected"); // left, right per column
         QTest::newRow("check box and text") << QList<int>{4, 58, 58, 0, 2, 320, 400, 5} << 800
@@ -66,15 +66,15 @@ private slots:
     }
     void columnLayout()
     {
-        QFETCH(QList<int>, spec);
+        QFETCH(QList<int>, columns);
         QFETCH(int, rowWidth);
         QFETCH(QList<int>, expected);
-        QList<TListColumnDesc *> columns;
+        QList<TListColumnDesc *> descs;
         QObject owner;
-        for (int i = 0; i < spec.size(); i += 4)
-            columns << new TListColumnDesc(spec[i], spec[i + 1], spec[i + 2], spec[i + 3], &owner);
-        const QVector<QRect> rects = TListColumnDesc::layout(columns, QRect(0, 0, rowWidth, 58), false, false);
-        QCOMPARE(rects.size(), columns.size());
+        for (int i = 0; i < columns.size(); i += 4)
+            descs << new TListColumnDesc(columns[i], columns[i + 1], columns[i + 2], columns[i + 3], &owner);
+        const QVector<QRect> rects = TListColumnDesc::layout(descs, QRect(0, 0, rowWidth, 58), false, false);
+        QCOMPARE(rects.size(), descs.size());
         for (int i = 0; i < rects.size(); ++i) {
             QCOMPARE(rects[i].left(), expected[2 * i]);
             QCOMPARE(rects[i].right(), expected[2 * i + 1]);
