@@ -133,6 +133,34 @@ private slots:
         QVERIFY(!key.isChecked());
     }
 
+    // A key whose activation deletes the keypad holding it.
+    void activationMayDeleteTheKey_data()
+    {
+        QTest::addColumn<bool>("repeating");
+        QTest::newRow("on release") << false;
+        QTest::newRow("on press") << true;
+    }
+    void activationMayDeleteTheKey()
+    {
+        QFETCH(bool, repeating);
+        TStandardKeyData data(Qt::Key_A, QStringLiteral("a"), QString(), QString(), repeating);
+        auto *holder = new QWidget;
+        QPointer<TTouchKey> key(new TTouchKey(holder, 58, false));
+        key->setKeyData(&data);
+        connect(key.data(), &TTouchKey::keyActivated, [&holder] {
+            delete holder;
+            holder = nullptr;
+        });
+        QMouseEvent press(QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(key.data(), &press);
+        if (key) {
+            QMouseEvent release(QEvent::MouseButtonRelease, QPoint(10, 10), Qt::LeftButton, Qt::NoButton,
+                                Qt::NoModifier);
+            QApplication::sendEvent(key.data(), &release);
+        }
+        QVERIFY(key.isNull());
+    }
+
     void slidingOffCancels()
     {
         TControlKeyData shift(Qt::Key_Shift, QStringLiteral("Shift"));
