@@ -284,6 +284,9 @@ int main(int argc, char **argv)
                 save(name + states[s], keyFace(s));
         }
         // ---- end of the keys ----
+        // Window layer: help window, menus, messages and configuration windows.
+        save("zel_state_icon_40_help", badge(40, pal.info, letter("?")));
+        // End of the window layer block.
         // Shown in place of a missing image.
         save("zkgui_no_image", plain(32, 32, [&](QPainter &p) {
             p.setPen(QPen(pal.fail, 2, Qt::DashLine));
