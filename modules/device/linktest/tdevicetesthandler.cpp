@@ -1,0 +1,152 @@
+#include "tdevicetesthandler.h"
+
+#include "tlinksnmpif.h"
+
+#include <QDebug>
+#include <QTimer>
+
+const QString TDeviceTestHandler::NotRetrieved = QStringLiteral("could not retrieve snmp value");
+
+namespace {
+
+// Pause between two clock reads while waiting for a rebooting device, and
+// how many reads it gets before the reboot is reported as not seen.
+constexpr int RebootPollMs = 1000;
+constexpr int MaxRebootReads = 120;
+
+} // namespace
+
+TDeviceTestHandler::TDeviceTestHandler(QObject *parent)
+    : QObject(parent)
+{
+    connect(TLinkSNMPIf::instance(), SIGNAL(getValueDone(snmp_get_value_t)), this,
+            SLOT(catchSNMPValue(snmp_get_value_t)), Qt::UniqueConnection);
+}
+
+TDeviceTestHandler::~TDeviceTestHandler()
+{
+    disconnect(TLinkSNMPIf::instance(), SIGNAL(getValueDone(snmp_get_value_t)), this,
+               SLOT(catchSNMPValue(snmp_get_value_t)));
+}
+
+QString TDeviceTestHandler::value(const QString &name)
+{
+    return m_values[name]; // a name never answered reads (and stays) empty
+}
+
+void TDeviceTestHandler::log(const QString &service, const QString &component, const QString &severity,
+                             const QString &description)
+{
+    m_logged = true;
+    emit logEntry({service, component, severity, description});
+}
+
+void TDeviceTestHandler::fetchSNMPValues(const QStringList &snmpPropertyNames, const QString &uniqueId,
+                                         const QString &Action)
+{
+    m_action = Action;
+    m_uniqueId = uniqueId;
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    for (const QString &name : snmpPropertyNames) {
+        snmp->sendGetReq(uniqueId, name);
+        ++m_outstanding;
+    }
+}
+
+void TDeviceTestHandler::catchSNMPValue(const snmp_get_value_t &getValue)
+{
+    if (getValue.uniqueId.isEmpty())
+        return;
+    if (getValue.uniqueId == m_uniqueId) {
+        if (m_outstanding <= 0)
+            return;
+        m_values.insert(getValue.mibObjectName, getValue.ok ? getValue.value : NotRetrieved);
+    } else if (getValue.uniqueId == m_testUniqueId) {
+        // Answers for the test device count only while the table reads are out.
+        if (m_outstanding <= 0)
+            return;
+        if (getValue.index > 0)
+            m_tableValues.insert(getValue.mibObjectName, getValue.ok ? getValue.value : NotRetrieved);
+    } else {
+        return;
+    }
+    if (--m_outstanding <= 0)
+        emit ready(m_action);
+}
+
+// ---- reboot and diagnostics report download ---------------------------------
+
+void TDeviceTestHandler::startReboot(const QString &uniqueId, const QString &Action)
+{
+    bool ok = false;
+    m_timeBeforeReboot = m_values.value(QStringLiteral("zkSystemConfigPosixTime")).toInt(&ok, 10);
+    if (!ok)
+        m_timeBeforeReboot = 0;
+    m_rebootReads = 0;
+    TLinkSNMPIf::instance()->setProperty(uniqueId, QStringLiteral("zkSystemConfigReset"), QStringLiteral("2"));
+    m_outstanding = 1;
+    m_action = Action;
+}
+
+void TDeviceTestHandler::verifyReboot()
+{
+    const QString text = value(QStringLiteral("zkSystemConfigPosixTime"));
+    bool ok = false;
+    const int now = text.toInt(&ok, 10);
+    // A clock text that is no number is not taken as a restart.
+    if (text != NotRetrieved && ok && m_timeBeforeReboot > now) {
+        emit result({{QStringLiteral("Reboot"), QStringLiteral("UPTIME %1").arg(now),
+                      QStringLiteral("success")}});
+        return;
+    }
+    if (++m_rebootReads >= MaxRebootReads) {
+        qDebug().noquote() << "TDeviceTestHandler::verifyReboot: no restart seen after" << m_rebootReads << "reads";
+        log(QStringLiteral("Reboot"), QStringLiteral("test"), QStringLiteral("ERROR"),
+            QStringLiteral("Device did not restart."));
+        emit result({{QStringLiteral("Reboot"), text, QStringLiteral("failed")}});
+        return;
+    }
+    // Read the clock again after a pause, so a device that is still up is not polled flat out.
+    QTimer::singleShot(RebootPollMs, this, [this] { emit ready(QStringLiteral("BOOT")); });
+}
+
+void TDeviceTestHandler::startTftpDownload(const QString &uniqueId, const QString &Action, const QString &IpAddress)
+{
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    snmp->setProperty(uniqueId, QStringLiteral("zkDiagReportIpAddress"), IpAddress);
+    snmp->setProperty(uniqueId, QStringLiteral("zkDiagReportPortNumber"), QStringLiteral("69"));
+    snmp->setProperty(uniqueId, QStringLiteral("zkDiagReportFileName"), QStringLiteral("DiagReport.diag"));
+    snmp->setProperty(uniqueId, QStringLiteral("zkDiagReportControl"), QStringLiteral("2"));
+    m_outstanding = 4;
+    m_action = Action;
+}
+
+// ---- web page and MIB file ------------------------------------------------------
+
+void TDeviceTestHandler::startHttp_Test(const QString &url, bool bAnnonced)
+{
+    m_announced = bAnnonced;
+    if (m_webFlag)
+        qDebug().noquote() << "TDeviceTestHandler::startHttp_Test: web page test of" << url << m_webUrl
+                           << "is not available in this build";
+    emit ready(QStringLiteral("NoHttp"));
+}
+
+void TDeviceTestHandler::startMibFile_test(const QString &url, bool bAnnonced)
+{
+    m_announced = bAnnonced;
+    if (m_mibFlag)
+        qDebug().noquote() << "TDeviceTestHandler::startMibFile_test: MIB file test of" << url << m_mibUrl
+                           << "is not available in this build";
+    emit ready(QStringLiteral("NoMib"));
+}
+
+void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
+{
+    Q_UNUSED(reply)
+}
+
+void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)
+{
+    Q_UNUSED(reply)
+}

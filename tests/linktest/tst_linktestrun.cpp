@@ -1,0 +1,221 @@
+// A whole link test run over the device simulator: the rows and log entries
+// of each step, a device that answers nothing, and the worker thread's end.
+
+#include "tdevicetestif.h"
+#include "tdevicetestrecorddevice.h"
+#include "tlinksnmpif.h"
+#include "testsupport.h"
+
+#include <QPointer>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QThread>
+#include <QtTest>
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+namespace {
+
+const QString DeviceAddress = QStringLiteral("127.0.1.40");
+const QString SilentAddress = QStringLiteral("127.0.1.41");
+
+device_param_t slpRecord(const QString &uniqueId, const QString &address)
+{
+    device_param_t p;
+    p.srvurl = QStringLiteral("service:device.vantor://%1").arg(address);
+    p.vendor = QStringLiteral("Vantor & Vantor");
+    p.model = QStringLiteral("4411");
+    p.serialno = QStringLiteral("100001");
+    p.product = QStringLiteral("VANTOR-4320");
+    p.swversion = QStringLiteral("01.07");
+    p.swbuild = QStringLiteral("0041");
+    p.alias = QStringLiteral("Bridge terminal");
+    p.uniqueId = uniqueId;
+    return p;
+}
+
+QList<device_test_service_t> services(const QString &address)
+{
+    // The diagnostic report service is known only from the model list.
+    return {{256, true, QStringLiteral("service:swupdate.vantor:tftp://%1").arg(address), QStringLiteral("default"), address},
+            {512, true, QStringLiteral("service:syslog.vantor:udp://%1").arg(address), QString(), address},
+            {768, false, QStringLiteral("service:diagreport.vantor:tftp://%1").arg(address), QStringLiteral("default"), address},
+            {1024, true, QStringLiteral("service:reboot.vantor:snmp://%1").arg(address), QStringLiteral("default"), address}};
+}
+
+// What the window would see of one run.
+struct Run
+{
+    QList<QPair<QString, QList<QStringList>>> steps; // label, rows
+    QList<QStringList> entries;
+    int finished = 0;
+
+    explicit Run(TDeviceTestIf *test)
+    {
+        QObject::connect(test, &TDeviceTestIf::updated, test, [this](const QStringList &names, const QList<QStringList> &rows) {
+            QCOMPARE(names.size(), 1);
+            steps.append({names.first(), rows});
+        });
+        QObject::connect(test, &TDeviceTestIf::sendLogEntry, test, [this](const QStringList &e) { entries.append(e); });
+        QObject::connect(test, &TDeviceTestIf::finished, test, [this] { ++finished; });
+    }
+    QList<QStringList> rows(const QString &label) const
+    {
+        for (const auto &step : steps)
+            if (step.first == label)
+                return step.second;
+        return {};
+    }
+    QStringList labels() const
+    {
+        QStringList out;
+        for (const auto &step : steps)
+            out.append(step.first);
+        return out;
+    }
+    QStringList statuses(const QString &label) const
+    {
+        QStringList out;
+        for (const QStringList &row : rows(label))
+            out.append(row.value(2));
+        return out;
+    }
+    QList<QStringList> entriesOf(const QString &service) const
+    {
+        QList<QStringList> out;
+        for (const QStringList &e : entries)
+            if (e.first() == service)
+                out.append(e);
+        return out;
+    }
+};
+
+QStringList times(int n, const QString &text)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i)
+        out.append(text);
+    return out;
+}
+
+} // namespace
+
+class TestLinkTestRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void fullRun();
+    void silentDevice();
+
+private:
+    testsupport::Peer m_device;
+    testsupport::Peer m_silent;
+};
+
+void TestLinkTestRun::initTestCase()
+{
+    if (!testsupport::isRoot())
+        QSKIP("port 161 on 127.0.1.x needs root");
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
+    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
+    QVERIFY(m_device.start(ZEL_DEVSIM, {"--address", DeviceAddress, "--no-slp", "--model", "4411"}));
+    QVERIFY(m_device.waitForOutput("devsim ready", 10000));
+    // The first answer also means the SNMP library has started; after that,
+    // one try of one second per request, so the silent device costs little time.
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    QSignalSpy answered(snmp, &TLinkSNMPIf::getValueDone);
+    snmp->addDevice("warmup", DeviceAddress, "4411", "01.07");
+    snmp->sendGetReq("warmup", "sysDescr");
+    QVERIFY(answered.wait(10000));
+    snmp->removeDevice("warmup");
+    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, 0);
+    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, 1);
+    QVERIFY(m_silent.start(ZEL_DEVSIM, {"--address", SilentAddress, "--no-slp", "--model", "4411", "--silent"}));
+    QVERIFY(m_silent.waitForOutput("devsim ready", 10000));
+}
+
+void TestLinkTestRun::fullRun()
+{
+    TLinkSNMPIf::instance()->addDevice("dev40", DeviceAddress, "4411", "01.07");
+    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress), DeviceAddress, services(DeviceAddress));
+    auto *test = new TDeviceTestIf(&device);
+    Run run(test);
+    test->startTest();
+    QVERIFY2(testsupport::waitFor([&] { return run.finished >= 2; }, 60000), qPrintable(run.labels().join(',')));
+
+    QCOMPARE(run.labels().mid(0, 8), (QStringList{"SLP", "SNMP", "Service", "SwUpgrade", "Logging", "reboot",
+                                                   "Diagnostic", "Mib properties"}));
+    QCOMPARE(run.statuses("SLP"), times(7, "success"));
+    QCOMPARE(run.entriesOf("SLP"), (QList<QStringList>{{"SLP", "test", "OK", "Valid SLP attributes"}}));
+    QCOMPARE(run.statuses("SNMP"), times(18, "success"));
+    QCOMPARE(run.entriesOf("SNMP"), (QList<QStringList>{{"SNMP", "test", "OK", "Valid responses to SNMP requests"}}));
+
+    const QList<QStringList> service = run.rows("Service");
+    QCOMPARE(service.mid(0, 4), (QList<QStringList>{{"SW Upgrade", "init", "success"},
+                                                    {"Live Logging", "disabled", "success"},
+                                                    {"Reset", "not reset", "success"},
+                                                    {"Diagnostic Report", "init", "success"}}));
+    QCOMPARE(service.size(), 8);
+    QCOMPARE(service.at(4), (QStringList{"swupdate.vantor", "tftp://" + DeviceAddress, "success"}));
+
+    QCOMPARE(run.statuses("SwUpgrade"), times(8, "success"));
+    QCOMPARE(run.rows("SwUpgrade").at(0), (QStringList{"Protocol", "tftp", "success"}));
+    QCOMPARE(run.rows("SwUpgrade").at(3), (QStringList{"File Name", "none", "success"}));
+    QCOMPARE(run.statuses("Logging"), times(8, "success"));
+    QCOMPARE(run.rows("reboot"), (QList<QStringList>{{"Reset", "not reset", "success"}}));
+    // The diagnostic report service was not announced.
+    QCOMPARE(run.statuses("Diagnostic"), (QStringList{"success", "success", "success", "success", "success", "notify"}));
+    QCOMPARE(run.entriesOf("Diagnostic report"),
+             (QList<QStringList>{{"Diagnostic report", "service", "WARNING", "NOT announce via service discovery (SLP)"}}));
+    for (const QString &service : {"Service", "Software Upgrade", "Live logging", "Reboot"})
+        QCOMPARE(run.entriesOf(service).size(), 1);
+
+    // The tree test's rows: the scalar objects of the model's MIB, read through a test device.
+    const QList<QStringList> properties = run.rows("Mib properties");
+    QVERIFY(properties.size() > 18);
+    QVERIFY(properties.contains(QStringList{"zkZk441xMaxChargeCurrent", "5000", "success"}));
+    QVERIFY(TLinkSNMPIf::instance()->getProperties("dev40test").isEmpty());
+
+    QPointer<QThread> thread = test->workerThread();
+    delete test;
+    QVERIFY(testsupport::waitFor([&] { return thread.isNull(); }, 5000));
+    TLinkSNMPIf::instance()->removeDevice("dev40");
+}
+
+void TestLinkTestRun::silentDevice()
+{
+    TLinkSNMPIf::instance()->addDevice("dev41", SilentAddress, "4411", "01.07");
+    TDeviceTestRecordDevice device(slpRecord("dev41", SilentAddress), SilentAddress, services(SilentAddress));
+    TDeviceTestIf test(&device);
+    Run run(&test);
+    test.startTest();
+    QVERIFY2(testsupport::waitFor([&] { return run.finished >= 2; }, 150000), qPrintable(run.labels().join(',')));
+
+    const QList<QStringList> snmp = run.rows("SNMP");
+    QCOMPARE(snmp.size(), 18);
+    for (const QStringList &row : snmp)
+        QCOMPARE(row.at(1), QStringLiteral("could not retrieve snmp value"));
+    QCOMPARE(snmp.at(0), (QStringList{"SW version", "could not retrieve snmp value", "failed"}));
+    QCOMPARE(snmp.at(9).at(2), QStringLiteral("warning")); // alias name
+    QCOMPARE(snmp.at(10).at(2), QStringLiteral("notify")); // SysName
+    QCOMPARE(run.entriesOf("SNMP").size(), 18);
+
+    // No service answered: the steps that depend on them show nothing.
+    QCOMPARE(run.statuses("Service").mid(0, 4), times(4, "failed"));
+    QCOMPARE(run.labels().mid(0, 3), (QStringList{"SLP", "SNMP", "Service"}));
+    QVERIFY(!run.labels().contains("SwUpgrade"));
+    QVERIFY(!run.labels().contains("Diagnostic"));
+    // The tree test gives up waiting and reports every property without a value.
+    const QList<QStringList> properties = run.rows("Mib properties");
+    QVERIFY(!properties.isEmpty());
+    for (const QStringList &row : properties) {
+        QVERIFY2(row.at(2) != QLatin1String("success"), qPrintable(row.join(QLatin1Char('|'))));
+    }
+    TLinkSNMPIf::instance()->removeDevice("dev41");
+}
+
+QTEST_GUILESS_MAIN(TestLinkTestRun)
+#include "tst_linktestrun.moc"
