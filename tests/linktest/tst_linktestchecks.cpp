@@ -5,8 +5,10 @@
 #include "handlerprobe.h"
 #include "mibobjectnames.h"
 #include "tlinksnmpif.h"
+#include "tlinksyslogif.h"
 
 #include <QCoreApplication>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -86,6 +88,7 @@ class TestLinkTestChecks : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void nameLists();
     void slpAttributes_data();
     void slpAttributes();
@@ -513,6 +516,18 @@ void TestLinkTestChecks::answersCountDown()
     QCOMPARE(rowFor(snmp.rows, "System name").at(1), QStringLiteral("one"));
     QCOMPARE(rowFor(snmp.rows, "System contact").at(1), QStringLiteral("two"));
     Q_UNUSED(h)
+}
+
+void TestLinkTestChecks::cleanupTestCase()
+{
+    // Let the SNMP thread finish what it was given, then end it and the
+    // syslog threads before the process ends.
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
+    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
+    QVERIFY(done.wait(10000));
+    delete snmp;
+    delete TLinkSyslogIf::instance();
 }
 
 QTEST_GUILESS_MAIN(TestLinkTestChecks)

@@ -4,6 +4,7 @@
 #include "tdevicetestif.h"
 #include "tdevicetestrecorddevice.h"
 #include "tlinksnmpif.h"
+#include "tlinksyslogif.h"
 #include "testsupport.h"
 
 #include <QPointer>
@@ -106,6 +107,7 @@ class TestLinkTestRun : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void fullRun();
     void silentDevice();
 
@@ -170,7 +172,7 @@ void TestLinkTestRun::fullRun()
     QCOMPARE(run.statuses("Diagnostic"), (QStringList{"success", "success", "success", "success", "success", "notify"}));
     QCOMPARE(run.entriesOf("Diagnostic report"),
              (QList<QStringList>{{"Diagnostic report", "service", "WARNING", "NOT announce via service discovery (SLP)"}}));
-    for (const QString &service : {"Service", "Software Upgrade", "Live logging", "Reboot"})
+    for (const char *service : {"Service", "Software Upgrade", "Live logging", "Reboot"})
         QCOMPARE(run.entriesOf(service).size(), 1);
 
     // The tree test's rows: the scalar objects of the model's MIB, read through a test device.
@@ -189,9 +191,9 @@ void TestLinkTestRun::silentDevice()
 {
     TLinkSNMPIf::instance()->addDevice("dev41", SilentAddress, "4411", "01.07");
     TDeviceTestRecordDevice device(slpRecord("dev41", SilentAddress), SilentAddress, services(SilentAddress));
-    TDeviceTestIf test(&device);
-    Run run(&test);
-    test.startTest();
+    auto *test = new TDeviceTestIf(&device);
+    Run run(test);
+    test->startTest();
     QVERIFY2(testsupport::waitFor([&] { return run.finished >= 2; }, 150000), qPrintable(run.labels().join(',')));
 
     const QList<QStringList> snmp = run.rows("SNMP");
@@ -214,7 +216,23 @@ void TestLinkTestRun::silentDevice()
     for (const QStringList &row : properties) {
         QVERIFY2(row.at(2) != QLatin1String("success"), qPrintable(row.join(QLatin1Char('|'))));
     }
+
+    QPointer<QThread> thread = test->workerThread();
+    delete test;
+    QVERIFY(testsupport::waitFor([&] { return thread.isNull(); }, 5000));
     TLinkSNMPIf::instance()->removeDevice("dev41");
+}
+
+void TestLinkTestRun::cleanupTestCase()
+{
+    // Let the SNMP thread finish what it was given, then end it and the
+    // syslog threads before the process ends.
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
+    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
+    QVERIFY(done.wait(10000));
+    delete snmp;
+    delete TLinkSyslogIf::instance();
 }
 
 QTEST_GUILESS_MAIN(TestLinkTestRun)

@@ -17,15 +17,16 @@ constexpr int MaxRebootReads = 120;
 } // namespace
 
 TDeviceTestHandler::TDeviceTestHandler(QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_snmp(TLinkSNMPIf::instance())
 {
-    connect(TLinkSNMPIf::instance(), SIGNAL(getValueDone(snmp_get_value_t)), this,
+    connect(m_snmp, SIGNAL(getValueDone(snmp_get_value_t)), this,
             SLOT(catchSNMPValue(snmp_get_value_t)), Qt::UniqueConnection);
 }
 
 TDeviceTestHandler::~TDeviceTestHandler()
 {
-    disconnect(TLinkSNMPIf::instance(), SIGNAL(getValueDone(snmp_get_value_t)), this,
+    if (m_snmp)
+        disconnect(m_snmp, SIGNAL(getValueDone(snmp_get_value_t)), this,
                SLOT(catchSNMPValue(snmp_get_value_t)));
 }
 

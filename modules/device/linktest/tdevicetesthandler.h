@@ -18,6 +18,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class TLinkSNMPIf;
 
 class TDeviceTestHandler : public QObject
 {
@@ -79,6 +80,7 @@ private:
     void log(const QString &service, const QString &component, const QString &severity,
              const QString &description);
 
+    QPointer<TLinkSNMPIf> m_snmp;
     int m_outstanding = 0;
     int m_timeBeforeReboot = 0;
     int m_rebootReads = 0;
