@@ -72,7 +72,7 @@ bool TestDevsimSnmp::startDevice(testsupport::Peer &sim, int host, const QString
     const QString address = QStringLiteral("127.0.1.%1").arg(host);
     const quint16 port = testsupport::isRoot() ? 161 : testsupport::freeUdpPort(QHostAddress(address));
     m_agent = QStringLiteral("%1:%2").arg(address).arg(port);
-    if (!sim.start(ZEL_DEVSIM, QStringList{"--address", address, "--snmp-port", QString::number(port), "--no-slp",
+    if (!sim.start(ZEL_DEVSIM, QStringList{"--address", address, "--snmp-port", QString::number(port), "--no-slp", "--no-telnet",
                                            "--mib-dir", mibDir}
                                    + extra))
         return false;

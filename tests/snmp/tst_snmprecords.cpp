@@ -71,6 +71,7 @@ private slots:
     void buildRequest();
     void walkStopsAt128SubIdentifiers();
     void walkManySiblings();
+    void latin1FlagTexts();
 };
 
 void TestSnmpRecords::flags_data()
@@ -292,6 +293,24 @@ void TestSnmpRecords::walkManySiblings()
     QCOMPARE(device.properties.last().oid[2], quint32(count + 1));
     QCOMPARE(device.properties.first().kind, 2);
     QVERIFY(!device.properties.first().writable);
+}
+
+void TestSnmpRecords::latin1FlagTexts()
+{
+    // MIB texts are Latin-1: a degree sign in a display or group name survives.
+    TreeBuilder b;
+    tree *org = b.node(nullptr, 3, "org");
+    tree *folder = b.node(nullptr, 1, "folder", TYPE_OTHER, "~S(W\xe4rme)P2");
+    b.node(org, 2, "temperature", TYPE_INTEGER, "~S(Temp \xb0" "C)G(K\xfc" "hlung)", 18);
+    snmp_device_t device;
+    const quint32 start[] = {1, 3};
+    TLinkDeviceComm::buildPropertyFolders(&device, org, start, 2, false);
+    QCOMPARE(device.properties.size(), 1);
+    QCOMPARE(device.properties.first().displayName, QString::fromUtf8("Temp \u00b0C"));
+    QCOMPARE(device.properties.first().groupName, QString::fromUtf8("K\u00fchlung"));
+    const snmp_group_t group = TLinkDeviceComm::buildGroup(folder);
+    QCOMPARE(group.displayName, QString::fromUtf8("W\u00e4rme"));
+    QCOMPARE(group.position, 2);
 }
 
 QTEST_GUILESS_MAIN(TestSnmpRecords)

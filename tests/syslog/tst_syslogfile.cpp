@@ -25,12 +25,14 @@ private slots:
     void defaultsWrittenBack();
     void firstLineCreatesFileAndNumber();
     void fullFileMovesOnAndRingWraps();
+    void ringKeepsTurningAfterWrap();
     void continuesInSmallestFileWithoutStoredNumber();
     void batchMatchesSingleWrites();
     void readBack_data();
     void readBack();
     void refusesUnsafeFolderNames();
     void failureReportedOnceUntilWriteSucceeds();
+    void failedMoveKeepsStoredNumber();
 
 private:
     void configure(int maxSize, int maxFiles);
@@ -150,6 +152,26 @@ void TestSyslogFile::fullFileMovesOnAndRingWraps()
     QCOMPARE(fileLines(2), (QStringList{"line04abc", "line05abc", "line06abc", "next"}));
 }
 
+void TestSyslogFile::ringKeepsTurningAfterWrap()
+{
+    // After the wrap the full files of the last round are taken in turn,
+    // each emptied first, so the ring keeps the newest lines of all files.
+    configure(30, 3);
+    TLinkSyslogFile worker;
+    for (int i = 1; i <= 20; ++i)
+        worker.writeSyslogFile(kFolder, QStringLiteral("line%1abc").arg(i, 2, 10, QLatin1Char('0')));
+    QCOMPARE(fileLines(1), (QStringList{"line19abc", "line20abc"}));
+    QCOMPARE(fileLines(2), (QStringList{"line13abc", "line14abc", "line15abc"}));
+    QCOMPARE(fileLines(3), (QStringList{"line16abc", "line17abc", "line18abc"}));
+    QCOMPARE(QSettings().value("syslog_server/file_number/" + kFolder).toInt(), 1);
+
+    QSignalSpy done(&worker, &TLinkSyslogFile::readSyslogFileDone);
+    worker.readSyslogFile("uid", kFolder, 4);
+    QCOMPARE(done.count(), 1);
+    QCOMPARE(done.at(0).at(1).toString(),
+             QStringLiteral("line17abc\nline18abc\nStart of file <1>\nline19abc\nline20abc"));
+}
+
 void TestSyslogFile::continuesInSmallestFileWithoutStoredNumber()
 {
     configure(40, 100);
@@ -168,7 +190,7 @@ void TestSyslogFile::batchMatchesSingleWrites()
 {
     configure(30, 3);
     QStringList lines;
-    for (int i = 1; i <= 11; ++i)
+    for (int i = 1; i <= 17; ++i)
         lines << QStringLiteral("line%1abc").arg(i, 2, 10, QLatin1Char('0'));
 
     TLinkSyslogFile worker;
@@ -277,6 +299,25 @@ void TestSyslogFile::failureReportedOnceUntilWriteSucceeds()
     worker.writeSyslogFile(kFolder, "lost");
     QCOMPARE(events.count(), 2);
     QCOMPARE(events.at(1).at(1).toString(), " File append fails: " + folderPath() + "/002.txt");
+}
+
+void TestSyslogFile::failedMoveKeepsStoredNumber()
+{
+    // 002.txt cannot be opened (a link into a missing folder): the line
+    // that fills 001.txt is kept, the next one is lost, and the stored
+    // number stays at the file last written.
+    configure(30, 3);
+    QVERIFY(QDir().mkpath(folderPath()));
+    QVERIFY(QFile::link(m_root.path() + "/missing/002.txt", folderPath() + "/002.txt"));
+    QSettings().setValue("syslog_server/file_number/" + kFolder, 1);
+    TLinkSyslogFile worker;
+    QSignalSpy events(&worker, &TLinkSyslogFile::reportSyslogFileEvent);
+    worker.writeSyslogLines(kFolder, {"line01abc", "line02abc", "line03abc", "line04abc"});
+    QCoreApplication::sendPostedEvents(&worker);
+    QCOMPARE(fileLines(1), (QStringList{"line01abc", "line02abc", "line03abc"}));
+    QCOMPARE(events.count(), 1);
+    QCOMPARE(events.at(0).at(1).toString(), " File append fails: " + folderPath() + "/002.txt");
+    QCOMPARE(QSettings().value("syslog_server/file_number/" + kFolder).toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSyslogFile)

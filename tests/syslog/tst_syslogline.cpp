@@ -126,6 +126,9 @@ void TestSyslogLine::applicationLine()
     event.description = description;
     const QDateTime utc(QDate(2026, 12, 10), QTime(9, 5, 7, 900), Qt::UTC);
     QCOMPARE(SyslogLine::applicationLine(event, "127.0.0.0", utc), expected);
+    // The same instant given with an offset, as local times come: still UTC.
+    const QDateTime eastward(QDate(2026, 12, 10), QTime(11, 5, 7, 900), Qt::OffsetFromUTC, 2 * 3600);
+    QCOMPARE(SyslogLine::applicationLine(event, "127.0.0.0", eastward), expected);
 }
 
 QTEST_GUILESS_MAIN(TestSyslogLine)

@@ -62,6 +62,7 @@ private slots:
     void deviceNamesStayInsideDestination();
     void listenerGetsStoredThenNewLines();
     void removedSourceIsDeleted();
+    void receiverWaitsWhileBacklogFull_data();
     void receiverWaitsWhileBacklogFull();
     void receivePortSetting_data();
     void receivePortSetting();
@@ -326,11 +327,25 @@ void TestSyslogReceiver::removedSourceIsDeleted()
     QVERIFY(listener.newLines.isEmpty());
 }
 
+void TestSyslogReceiver::receiverWaitsWhileBacklogFull_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("limit");
+    // Small lines fill the backlog by their number, large ones by their
+    // size: ten datagrams reach the limit either way.
+    QTest::newRow("small lines") << 200 << 3 << 10;
+    QTest::newRow("large datagrams") << 60 << 8000 << 10 * SyslogBacklog::weight(8000);
+}
+
 void TestSyslogReceiver::receiverWaitsWhileBacklogFull()
 {
+    QFETCH(int, count);
+    QFETCH(int, size);
+    QFETCH(int, limit);
     // A receiver of its own on another port, with a small backlog.
     QSettings().setValue("syslog_server/portnumber", testsupport::freeUdpPort());
-    SyslogBacklog backlog(10);
+    SyslogBacklog backlog(limit);
     TLinkSyslogMonitor monitor(&backlog);
     QVERIFY(monitor.isBound());
     int received = 0;
@@ -339,22 +354,22 @@ void TestSyslogReceiver::receiverWaitsWhileBacklogFull()
 
     Sender device("127.0.2.19");
     QVERIFY(device.isBound());
-    for (int i = 0; i < 200; ++i)
-        device.send(QByteArray::number(i), monitor.port());
+    for (int i = 0; i < count; ++i)
+        device.send(QByteArray::number(i).leftJustified(size, 'x', true), monitor.port());
     QTRY_VERIFY(received >= 10);
     QTest::qWait(50);
     // Reading stops at the limit (give or take one read of the socket).
     QVERIFY2(received < 50, qPrintable(QString::number(received)));
-    QCOMPARE(backlog.count(), received);
+    QCOMPARE(backlog.count(), received * SyslogBacklog::weight(size));
 
     // Once the lines are through, the rest comes in.
-    while (received < 200) {
+    while (received < count) {
         const int before = received;
         backlog.release(backlog.count());
         if (!testsupport::waitFor([&] { return received > before; }, 2000))
             break;
     }
-    QCOMPARE(received, 200);
+    QCOMPARE(received, count);
 }
 
 void TestSyslogReceiver::receivePortSetting_data()

@@ -20,6 +20,9 @@ struct DeviceIdentity
     quint16 snmpPort = 161;
     QString mibDir;       // the MIB files the SNMP agent serves
     int restartMs = 4000; // how long a reset keeps the device down
+    quint16 telnetPort = 23;
+    QString telnetPassword = QStringLiteral("3958"); // the configuration password
+    QString telnetHangUpOn;  // shell command on which the device hangs up
 
     // Fault switches, shared by every protocol the device speaks.
     int delayMs = 0;      // answer this late

@@ -5,6 +5,7 @@
 #include "deviceidentity.h"
 #include "slpagent.h"
 #include "snmpagent.h"
+#include "telnetagent.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -47,8 +48,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption broken("broken", "Answer with malformed messages.");
     const QCommandLineOption noSlp("no-slp", "Do not run the SLP agent.");
     const QCommandLineOption noSnmp("no-snmp", "Do not run the SNMP agent.");
+    const QCommandLineOption telnetPort("telnet-port", "Telnet port.", "port", QString::number(id.telnetPort));
+    const QCommandLineOption telnetPassword("telnet-password", "Configuration password of the telnet log-on.",
+                                            "text", id.telnetPassword);
+    const QCommandLineOption telnetHangUp("telnet-hangup-on", "Hang up when the telnet shell gets this command.",
+                                          "command");
+    const QCommandLineOption noTelnet("no-telnet", "Do not run the telnet service.");
     parser.addOptions({address, vendor, model, serial, product, swVersion, swBuild, alias, community,
                        slpPort, snmpPort, mibDir, restartMs, delay, silent, broken, noSlp, noSnmp});
+    parser.addOptions({telnetPort, telnetPassword, telnetHangUp, noTelnet});
     parser.process(app);
 
     id.address = QHostAddress(parser.value(address));
@@ -67,6 +75,9 @@ int main(int argc, char *argv[])
     id.delayMs = parser.value(delay).toInt();
     id.silent = parser.isSet(silent);
     id.broken = parser.isSet(broken);
+    id.telnetPort = parser.value(telnetPort).toUShort();
+    id.telnetPassword = parser.value(telnetPassword);
+    id.telnetHangUpOn = parser.value(telnetHangUp);
 
     QTextStream err(stderr);
     if (id.address.isNull() || !id.address.isLoopback()) {
@@ -84,6 +95,15 @@ int main(int argc, char *argv[])
     if (!parser.isSet(noSnmp) && !snmp.start(&error)) {
         err << "devsim: SNMP: " << error << "\n";
         return 1;
+    }
+
+    // Tests of other protocols leave the telnet port alone: only a port asked
+    // for must be had.
+    TelnetAgent telnet(id);
+    if (!parser.isSet(noTelnet) && !telnet.start(&error)) {
+        err << "devsim: telnet: " << error << "\n";
+        if (parser.isSet(telnetPort))
+            return 1;
     }
 
     std::signal(SIGTERM, onSignal);

@@ -31,10 +31,13 @@ bool isAsciiDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
+// The S and G texts come from the MIB as Latin-1. Qt 5 reads the source text
+// of a translation as UTF-8, so hand it over in that form: a text without a
+// translation then comes back unchanged ("°C" stays "°C").
 QString translated(const QString &text)
 {
-    const QByteArray latin1 = text.toLatin1();
-    return QCoreApplication::translate("QObject", latin1.constData());
+    const QByteArray utf8 = text.toUtf8();
+    return QCoreApplication::translate("QObject", utf8.constData());
 }
 
 quint32 versionPart(const QString &part)

@@ -77,10 +77,12 @@ QString SyslogLine::safeNamePart(const QString &part)
 QString SyslogLine::applicationLine(const AppEvent &event, const QString &host, const QDateTime &utc)
 {
     // Put together piece by piece: a '%' in any of the texts stays as it is.
+    // The stamp is written in UTC, whatever time spec the caller's value has.
+    const QDateTime stamp = utc.toUTC();
     QString line;
     line += QLatin1Char('<') + QString::number(8 + event.severity) + QLatin1String(">1 ");
-    line += utc.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
-            + utc.toString(QStringLiteral("hh:mm:ss")) + QLatin1String("Z ");
+    line += stamp.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
+            + stamp.toString(QStringLiteral("hh:mm:ss")) + QLatin1String("Z ");
     line += host + QLatin1String(" ZEL ") + QString::number(event.serviceType) + QLatin1Char(' ')
             + QString::number(event.id);
     line += QLatin1String(" [ZEL@32473 State=\"") + sdParamValue(event.stateText) + QLatin1String("\" Device=\"")

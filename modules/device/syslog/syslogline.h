@@ -35,6 +35,7 @@ public:
         QString title;
         QString description;
     };
-    // The RFC 5424 line of one application event, stamped with utc.
+    // The RFC 5424 line of one application event, stamped with utc (written
+    // in UTC also when given in another time spec).
     static QString applicationLine(const AppEvent &event, const QString &host, const QDateTime &utc);
 };

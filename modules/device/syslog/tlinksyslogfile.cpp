@@ -114,7 +114,8 @@ void TLinkSyslogFile::writeSyslogLines(QString filePath, QStringList lines)
         m_pending.append({filePath, lines});
     else
         it->second.append(lines);
-    m_pendingCount += lines.size();
+    for (const QString &line : qAsConst(lines))
+        m_pendingWeight += SyslogBacklog::weight(line.size());
     if (!m_writeQueued) {
         m_writeQueued = true;
         QMetaObject::invokeMethod(this, &TLinkSyslogFile::writePending, Qt::QueuedConnection);
@@ -125,13 +126,13 @@ void TLinkSyslogFile::writePending()
 {
     m_writeQueued = false;
     const QList<QPair<QString, QStringList>> pending = std::move(m_pending);
-    const int count = m_pendingCount;
+    const int weight = m_pendingWeight;
     m_pending.clear();
-    m_pendingCount = 0;
+    m_pendingWeight = 0;
     for (const auto &entry : pending)
         writeLines(entry.first, entry.second);
-    if (m_backlog && count > 0)
-        m_backlog->release(count);
+    if (m_backlog && weight > 0)
+        m_backlog->release(weight);
 }
 
 void TLinkSyslogFile::reportFailure(const QString &filePath, const QString &text)
@@ -186,22 +187,24 @@ int TLinkSyslogFile::writeLines(const QString &filePath, const QStringList &line
     QFile file;
     qint64 size = 0;
     int written = 0;
+    int writtenNumber = stored;
     for (const QString &line : lines) {
         if (file.isOpen() && size >= m_maxSize)
             file.close();
         if (!file.isOpen()) {
             if (append) {
-                // Move on past full files; the ring wraps at most once.
-                for (;;) {
-                    const QFileInfo info(filePathFor(folder, n));
-                    if (!info.exists() || info.size() < m_maxSize)
-                        break;
+                // Move on past a full file. The next number of the ring holds
+                // the oldest lines: when it is full as well (left from the
+                // last round), it starts afresh instead of being skipped.
+                const QFileInfo info(filePathFor(folder, n));
+                if (info.exists() && info.size() >= m_maxSize) {
                     if (n < m_maxFileNumber) {
                         ++n;
+                        const QFileInfo next(filePathFor(folder, n));
+                        append = !next.exists() || next.size() < m_maxSize;
                     } else {
                         n = 1;
                         append = false;
-                        break;
                     }
                 }
             }
@@ -224,13 +227,15 @@ int TLinkSyslogFile::writeLines(const QString &filePath, const QStringList &line
         }
         size += bytes.size();
         ++written;
+        writtenNumber = n;
     }
     file.close();
 
+    // The stored number is that of the last file a line went into.
     if (written > 0) {
         m_failingFolders.remove(filePath);
-        if (stored != n)
-            QSettings().setValue(kFileNumberKey + filePath, n);
+        if (stored != writtenNumber)
+            QSettings().setValue(kFileNumberKey + filePath, writtenNumber);
     }
     return written;
 }

@@ -58,7 +58,7 @@ private:
     SyslogBacklog *m_backlog = nullptr;
     // Lines waiting to be written, per folder in the order first seen.
     QList<QPair<QString, QStringList>> m_pending;
-    int m_pendingCount = 0;
+    int m_pendingWeight = 0;
     bool m_writeQueued = false;
     // Folders whose last write failed: their next failures are not reported
     // again, so a failure report that is itself stored there cannot loop.

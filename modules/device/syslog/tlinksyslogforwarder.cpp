@@ -87,6 +87,10 @@ void TLinkSyslogForwarder::sendDatagrams(QVector<QByteArray> datagrams, QHostAdd
             first += sent > 0 ? sent : 1;
         }
     }
-    if (m_backlog)
-        m_backlog->release(datagrams.size());
+    if (m_backlog) {
+        int weight = 0;
+        for (const QByteArray &bytes : qAsConst(datagrams))
+            weight += SyslogBacklog::weight(bytes.size());
+        m_backlog->release(weight);
+    }
 }

@@ -192,7 +192,10 @@ void TLinkSyslogIf::forward(const QVector<QByteArray> &datagrams)
 {
     if (datagrams.isEmpty() || !m_forwarding || m_externalAddress.isNull() || m_externalPort == 0)
         return;
-    m_backlog.add(datagrams.size());
+    int weight = 0;
+    for (const QByteArray &bytes : datagrams)
+        weight += SyslogBacklog::weight(bytes.size());
+    m_backlog.add(weight);
     QMetaObject::invokeMethod(m_forwarder, "sendDatagrams", Qt::QueuedConnection,
                               Q_ARG(QVector<QByteArray>, datagrams), Q_ARG(QHostAddress, m_externalAddress),
                               Q_ARG(quint16, m_externalPort));
@@ -240,7 +243,7 @@ void TLinkSyslogIf::syslogReceivedHandler(QString url, QString msg)
 void TLinkSyslogIf::handleLine(TLinkSyslogDevice *source, const QString &msg)
 {
     const QString line = SyslogLine::withSeverityName(msg);
-    m_backlog.add(1);
+    m_backlog.add(SyslogBacklog::weight(line.size()));
     queueLines(source->fileName(), QStringList{line});
     emit source->syslogReceived(line);
     forward({msg.toUtf8()});
@@ -252,14 +255,17 @@ void TLinkSyslogIf::datagramsReceivedHandler(SyslogDatagrams datagrams)
     QList<QPair<QString, QStringList>> byFolder;
     QVector<QByteArray> accepted;
     accepted.reserve(datagrams.size());
-    int dropped = 0;
+    // The receiver's weight of each datagram gives way to the weight of its
+    // line on the way to the files.
+    int received = 0;
+    int lines = 0;
     for (const SyslogDatagram &datagram : qAsConst(datagrams)) {
+        received += SyslogBacklog::weight(datagram.bytes.size());
         TLinkSyslogDevice *source = findByHost(datagram.sender);
-        if (!source) {
-            ++dropped;
+        if (!source)
             continue;
-        }
         const QString line = SyslogLine::withSeverityName(SyslogLine::datagramText(datagram.bytes));
+        lines += SyslogBacklog::weight(line.size());
         const QString folder = source->fileName();
         auto it = std::find_if(byFolder.begin(), byFolder.end(),
                                [&folder](const QPair<QString, QStringList> &entry) { return entry.first == folder; });
@@ -270,7 +276,8 @@ void TLinkSyslogIf::datagramsReceivedHandler(SyslogDatagrams datagrams)
         emit source->syslogReceived(line);
         accepted.append(datagram.bytes);
     }
-    m_backlog.release(dropped);
+    m_backlog.add(lines);
+    m_backlog.release(received);
     forward(accepted);
     for (const auto &entry : qAsConst(byFolder))
         queueLines(entry.first, entry.second);

@@ -112,13 +112,15 @@ void TLinkSyslogMonitor::processPendingDatagrams()
             continue;
         if (got <= 0)
             break;
+        int weight = 0;
         for (int i = 0; i < got; ++i) {
             batch.append(SyslogDatagram {senderText(m_senders[i]),
                                          QByteArray(m_buffers.constData() + i * kSlotSize,
                                                     int(m_headers[i].msg_len))});
+            weight += SyslogBacklog::weight(int(m_headers[i].msg_len));
         }
         if (m_backlog)
-            m_backlog->add(got);
+            m_backlog->add(weight);
         taken += got;
         if (batch.size() >= kBatch) {
             emit datagramsReceived(batch);

@@ -36,8 +36,8 @@ private:
     void resume();
     QString senderText(const sockaddr_in &address);
 
-    static const int kSlots = 32;
-    static const int kSlotSize = 65536;
+    static constexpr int kSlots = 32;
+    static constexpr int kSlotSize = 65536;
 
     int m_fd = -1;
     bool m_bound = false;

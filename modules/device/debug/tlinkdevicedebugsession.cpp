@@ -1,0 +1,337 @@
+#include "tlinkdevicedebugsession.h"
+
+#include "qdevicetelnet.h"
+
+#include <QDebug>
+#include <QTimer>
+
+#include <atomic>
+
+namespace {
+
+std::atomic<int> port{23};
+std::atomic<int> connectTimeoutMs{20000};
+std::atomic<int> logonTimeoutMs{15000};
+std::atomic<int> commandTimeoutMs{10000};
+
+const char *const userName = "admin";
+const char *const configPassword = "3958";
+const char *const shellPrompt = "telnet:/$";
+
+struct CommandLine
+{
+    const char *line;
+    int firstStep;
+};
+
+CommandLine commandLine(int command)
+{
+    switch (command) {
+    case 0:
+        return {"adu_debug 0x10", 3};
+    case 1:
+        return {"eventhandler -l", 0};
+    case 2:
+        return {"eventhandler -a", 0};
+    default:
+        return {"", 0};
+    }
+}
+
+// The text after `label` up to the next line feed (or `end`, when that comes
+// first), trimmed; false when the label is missing.
+bool valueAfter(const QString &text, const QString &label, QString *value, const QString &end = QString())
+{
+    const int at = text.indexOf(label);
+    if (at < 0)
+        return false;
+    const int start = at + label.size();
+    int stop = text.indexOf(QLatin1Char('\n'), start);
+    if (!end.isEmpty()) {
+        const int marker = text.indexOf(end, start);
+        if (marker >= 0 && (stop < 0 || marker < stop))
+            stop = marker;
+    }
+    *value = text.mid(start, stop < 0 ? -1 : stop - start).trimmed();
+    return true;
+}
+
+int field(const QString &stamp, int from, int length)
+{
+    bool ok = false;
+    const int value = stamp.mid(from, length).toInt(&ok);
+    return ok ? value : 0;
+}
+
+} // namespace
+
+TLinkDeviceDebugSession::TLinkDeviceDebugSession(const QString &hostAddress, const QString &text, QObject *parent)
+    : QObject(parent), m_hostAddress(hostAddress), m_text(text), m_timer(new QTimer(this))
+{
+    connect(m_timer, &QTimer::timeout, this, &TLinkDeviceDebugSession::timeoutSession);
+}
+
+TLinkDeviceDebugSession::~TLinkDeviceDebugSession()
+{
+    if (m_telnet)
+        m_telnet->disconnect(this);
+}
+
+void TLinkDeviceDebugSession::setReceiver(const QObject *receiver, const char *member)
+{
+    m_receiver = receiver;
+    m_member = member;
+}
+
+void TLinkDeviceDebugSession::setTelnetPort(quint16 value)
+{
+    port = value;
+}
+
+quint16 TLinkDeviceDebugSession::telnetPort()
+{
+    return quint16(port.load());
+}
+
+void TLinkDeviceDebugSession::setTimeouts(int connectMs, int logonMs, int commandMs)
+{
+    connectTimeoutMs = connectMs;
+    logonTimeoutMs = logonMs;
+    commandTimeoutMs = commandMs;
+}
+
+void TLinkDeviceDebugSession::connectToDevice()
+{
+    releaseTelnet();
+    m_telnet = new QDeviceTelnet(this);
+    m_finished = false;
+    m_step = 0;
+    m_answer.clear();
+    m_state = Connecting;
+    m_timer->start(connectTimeoutMs);
+    m_telnet->connectToHost(m_hostAddress, telnetPort());
+    connect(m_telnet, &QDeviceTelnet::sockConnected, this, &TLinkDeviceDebugSession::sockConnected);
+}
+
+void TLinkDeviceDebugSession::disconnectFromDevice()
+{
+    m_timer->stop();
+    m_finished = true;
+    releaseTelnet();
+}
+
+void TLinkDeviceDebugSession::releaseTelnet()
+{
+    if (!m_telnet)
+        return;
+    // Detach first: closing must not look like the device hanging up.
+    m_telnet->disconnect(this);
+    m_telnet->disconnectFromHost();
+    // Possibly inside one of its own signals: delete once it has returned.
+    m_telnet->deleteLater();
+    m_telnet = nullptr;
+}
+
+void TLinkDeviceDebugSession::sockConnected()
+{
+    m_timer->stop();
+    m_state = LoggingOn;
+    m_timer->start(logonTimeoutMs);
+    connect(m_telnet, &QDeviceTelnet::message, this, &TLinkDeviceDebugSession::processIncomingData);
+    connect(m_telnet, &QDeviceTelnet::sockDisconnected, this, &TLinkDeviceDebugSession::sockDisconnected);
+    emit connected(this);
+}
+
+void TLinkDeviceDebugSession::sockDisconnected()
+{
+    if (!m_finished) {
+        // The device hung up before the command's result: say so, with the
+        // code a time-out in the same state would give.
+        const int rc = m_state == Connecting ? -10
+                       : m_state == LoggingOn ? -1
+                       : m_state == WaitingForAnswer ? -2
+                                                     : -3;
+        qDebug() << "TLinkDeviceDebugSession::sockDisconnected:" << m_hostAddress << "closed the connection in state"
+                 << m_state;
+        m_timer->stop();
+        m_finished = true;
+        m_step = -1;
+        emit debugResultReceived(QStringLiteral("Telnet connection closed"), rc);
+    }
+    emit disconnected(this);
+}
+
+void TLinkDeviceDebugSession::processIncomingData(const QByteArray &data)
+{
+    if (m_finished)
+        return;
+    // Telnet sends a bare carriage return as CR NUL: NUL bytes carry nothing.
+    QByteArray bytes;
+    bytes.reserve(data.size());
+    for (const char c : data) {
+        if (c != '\0')
+            bytes.append(c);
+    }
+    const QString chunk = QString::fromLocal8Bit(bytes);
+    if (chunk.isEmpty())
+        return;
+
+    if (chunk.contains(QLatin1String("Username:"))) {
+        sendLine(userName);
+        return;
+    }
+    if (chunk.contains(QLatin1String("Password:"))) {
+        sendLine(configPassword);
+        return;
+    }
+    if (m_state == LoggingOn && !chunk.contains(QLatin1String("Welcome"))) {
+        // Banners and "Login incorrect" are no command output: the log-on
+        // time-out goes on.
+        qDebug() << "TLinkDeviceDebugSession::processIncomingData:" << m_hostAddress << "log-on text" << chunk.left(80);
+        return;
+    }
+    m_timer->stop();
+    if (chunk.contains(QLatin1String("Welcome"))) {
+        m_state = Idle;
+        m_answer.clear();
+        const CommandLine command = commandLine(m_command);
+        nextStep(command.line, command.firstStep);
+        return;
+    }
+    m_state = Idle;
+    switch (m_step) {
+    case 3:
+        appendAnswer(chunk);
+        nextStep("date", 2);
+        break;
+    case 2:
+        appendAnswer(chunk);
+        nextStep("prod pcb", 1);
+        break;
+    case 1:
+    case 101:
+        appendAnswer(chunk);
+        nextStep("ver", 1000);
+        break;
+    case 1000:
+        appendAnswer(chunk);
+        sendEndOfText();
+        finish(parseProductionData(m_answer, m_command), 0);
+        break;
+    case 0: {
+        const int prompt = chunk.indexOf(QLatin1String(shellPrompt));
+        if (prompt >= 0) {
+            finish(chunk.left(chunk.indexOf(QLatin1String("teln"))) + QLatin1String("<<<"), 0);
+        } else {
+            emit debugResultReceived(chunk, 0);
+            // A listing that stops half-way must not leave its receiver waiting.
+            m_state = WaitingForAnswer;
+            m_timer->start(commandTimeoutMs);
+        }
+        break;
+    }
+    case 100:
+        appendAnswer(chunk);
+        sendEndOfText();
+        m_step = 101;
+        break;
+    default:
+        break;
+    }
+}
+
+void TLinkDeviceDebugSession::timeoutSession()
+{
+    QString text;
+    int rc;
+    switch (m_state) {
+    case Connecting:
+        text = QStringLiteral("Telnet connect Failed");
+        rc = -10;
+        // Abandon the attempt: a late connection must not start a dialogue.
+        releaseTelnet();
+        break;
+    case WaitingForAnswer:
+        text = QStringLiteral("Telnet command timeout");
+        rc = -2;
+        break;
+    case LoggingOn:
+        text = QStringLiteral("Telnet logon timeout");
+        rc = -1;
+        break;
+    default:
+        text = QStringLiteral("Telnet timeout");
+        rc = -3;
+        break;
+    }
+    qDebug() << "TLinkDeviceDebugSession::timeoutSession:" << m_hostAddress << text;
+    finish(text, rc);
+}
+
+void TLinkDeviceDebugSession::sendLine(const QByteArray &line)
+{
+    if (m_telnet)
+        m_telnet->sendText(QString::fromLatin1(line) + QLatin1Char('\r'));
+}
+
+void TLinkDeviceDebugSession::sendEndOfText()
+{
+    if (m_telnet)
+        m_telnet->sendData(QByteArray("\x03\r"));
+}
+
+void TLinkDeviceDebugSession::appendAnswer(const QString &chunk)
+{
+    const int room = maxAnswer - m_answer.size();
+    if (chunk.size() > room)
+        qDebug() << "TLinkDeviceDebugSession::appendAnswer:" << m_hostAddress << "answer too long, dropped"
+                 << chunk.size() - qMax(room, 0) << "characters";
+    if (room > 0)
+        m_answer.append(chunk.left(room));
+}
+
+void TLinkDeviceDebugSession::nextStep(const QByteArray &line, int step)
+{
+    sendLine(line);
+    m_step = step;
+    m_state = WaitingForAnswer;
+    m_timer->start(commandTimeoutMs);
+}
+
+void TLinkDeviceDebugSession::finish(const QString &result, int rc)
+{
+    // One final result per command: time-outs and late data stay silent.
+    m_timer->stop();
+    m_finished = true;
+    m_step = -1;
+    emit debugResultReceived(result, rc);
+    emit commandFinished(this, m_command);
+}
+
+QString TLinkDeviceDebugSession::parseProductionData(const QString &answer, int command)
+{
+    if (command != 0)
+        return answer;
+    QString result;
+    QString value;
+    if (valueAfter(answer, QStringLiteral("Serial No:"), &value))
+        result += value + QLatin1Char(',');
+    if (valueAfter(answer, QStringLiteral("Application"), &value)) {
+        const int blank = value.indexOf(QLatin1Char(' '));
+        if (blank >= 0)
+            value.truncate(blank);
+        result += value + QLatin1Char(',');
+    }
+    if (valueAfter(answer, QStringLiteral("Life time:"), &value, QStringLiteral("days")))
+        result += value + QLatin1Char(',');
+    QString stamp;
+    if (valueAfter(answer, QStringLiteral("Real time:"), &stamp)) {
+        result += QStringLiteral("%1%2%3%4%5")
+                      .arg(field(stamp, 0, 4) - 2013, 2, 16, QLatin1Char(' '))
+                      .arg(field(stamp, 5, 2), 1, 16)
+                      .arg(field(stamp, 8, 2), 2, 16, QLatin1Char('0'))
+                      .arg(field(stamp, 11, 2), 2, 16, QLatin1Char('0'))
+                      .arg(field(stamp, 14, 2), 2, 16, QLatin1Char('0'));
+    }
+    return result;
+}

@@ -1,0 +1,226 @@
+#pragma once
+// TLinkDevice: one device found on the network. It keeps the discovery
+// record, the services the device offers with their states, the device's
+// property groups fed by the SNMP engine, and follows the reboot and the
+// device status. Lives and is used on the GUI thread only.
+
+#include "deviceserviceentry.h"
+#include "deviceservice.h"
+#include "snmpgroup.h"
+#include "snmpproperty.h"
+#include "tlinkdeviceif.h"
+#include "tlinksw.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QSettings>
+#include <QTime>
+
+class EnumValue;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTimer;
+class TLinkDeviceDebugSession;
+class TLinkTftpServerIf;
+
+class TLinkDevice : public TLinkDeviceIf
+{
+    Q_OBJECT
+public:
+    // Status levels of the device status service, and the offline answer of
+    // getConnectionStatus().
+    enum DeviceStatus { StatusUnknown = 1792, StatusOk = 1793, StatusWarning = 1794, StatusDegraded = 1795,
+                        StatusError = 1796, StatusOffline = 1797 };
+    // Reboot under way: none, confirmed by the device, requested.
+    enum RebootMode { RebootNone = 0, RebootConfirmed = 1, RebootRequested = 2 };
+    // Times of the reboot follow-up.
+    static constexpr qint64 RebootSettleMs = 3000;
+    static constexpr qint64 RebootTimeoutMs = 90000;
+    static constexpr int StatusIntervalMs = 4000;
+
+    TLinkDevice(const device_param_t &param, QObject *parent);
+    ~TLinkDevice() override;
+
+    // InfoDevice
+    QString getName() const override;
+    int getStartupTimeout() const override;
+    int getProgressTimeout() const override;
+    int getTftpTimeout() const override;
+    int getRebootOnComplete() const override;
+
+    // TLinkDeviceIf
+    bool getCurrentSoftware(TLinkSoftware &out) const override;
+    bool getNewestSoftware(TLinkSoftware &out) const override;
+    bool isSoftwareUpToDate() const override;
+    bool getSoftwareList(QList<TLinkSoftware> &out) const override;
+    int getUploadProgress() const override;
+    int getUploadState() const override;
+    QString getSoftwareVersion() const override;
+    QString getModel() const override;
+    QString getSerialNumber() const override;
+    QString getProduct() const override;
+    QString getVendor() const override;
+    QString getSrvUrl() const override;
+    QString getAliasName() const override;
+    QString getSoftwareBuild() const override;
+    QString getIpAddress() const override;
+    Services_t getServices() const override;
+    QString getServiceProtocol(int serviceId) const override;
+    QString getServiceApp(int serviceId) const override;
+    QString getServiceAddress(int serviceId) const override;
+    void postWebServiceEvent(const QString &text) override;
+    QList<PropertyGroup *> getPropertyGroups() const override;
+    QList<AbstractProperty *> getMonitoredProperties() const override;
+    void setMonitoredProperties(const QStringList &names) override;
+    device_param_t getDeviceParam() const override;
+    bool isOnline() const override;
+    void connectLiveLog(QObject *receiver, const char *initSlot, int maxLines, const char *newTextSlot) override;
+    void disconnectLiveLog(QObject *receiver, const char *initSlot, const char *newTextSlot) override;
+    bool isLiveLoggingEnabled() const override;
+    void startLiveLogging() override;
+    void stopLiveLogging() override;
+    void initiateSoftwareUpload(TLinkSoftware software) override;
+    InfoService *getLiveLoggingService() override;
+    InfoService *getRebootService() override;
+    InfoService *getDiagReportService() override;
+    InfoService *getSoftwareUpdateService() override;
+    InfoService *getDeviceStatusService() override;
+    InfoService *getConfigurationService() override;
+    InfoService *getWebInterfaceService() override;
+    InfoService *getMibFileService() override;
+    void downloadDiagReport(const QString &path) override;
+    void rebootDevice() override;
+    void activateDevice(bool activate) override;
+    void requestCertificate(QObject *receiver, const char *textSlot, const char *finishedSlot) override;
+    void closeDebugSession() override;
+    int getConnectionStatus(QString &status, QString &description) override;
+    void downloadMibFile(const QString &path) override;
+
+    // Identity and discovery updates.
+    QString getUniqueId() const;
+    void updateDevice(const device_param_t &param);
+    void updateHostAddress(const QString &srvUrl);
+    QHostAddress getDeviceHostAddress() const;
+    QString getKeyFileName(const TLinkSoftware *software) const;
+    static QString getDateCode(const QDateTime &time);
+    static bool isNewerSoftware(const TLinkSoftware &a, const TLinkSoftware &b);
+    void setSoftwareVersion(const QString &version, const QString &build);
+
+    // Links the registry fills in.
+    void setTftpServer(TLinkTftpServerIf *server) { m_tftpServer = server; }
+    TLinkTftpServerIf *getTftpServer() const { return m_tftpServer; }
+    void setNetworkAccessManager(QNetworkAccessManager *manager) { m_networkAccessManager = manager; }
+
+    // Services.
+    void initServices();
+    device_service_entry_t parseServiceAttributes(const device_service_t &service, bool available);
+    void addService(const device_service_t &service);
+    void updateService(const device_service_t &service);
+    bool isServiceAvailable(int serviceId) const;
+    QList<device_service_entry_t> getServiceEntries() const { return m_serviceList; }
+
+    // Properties, fed by the SNMP engine through the registry.
+    void initPropertyGroups(const QList<snmp_group_t> &groups);
+    void initProperties(const QList<snmp_property_t> &records);
+    int findPropertyGroupIndex(const QString &groupName) const;
+    void propertyUpdated(const snmp_get_value_t &value);
+    void propertiesUpdated(const snmp_req_list_t &result);
+    void allPropertiesUpdated(const QList<snmp_property_t> &records);
+    void setLiveLogPropertiesDynamic(bool dynamic);
+
+    // Property access: 0 value delivered, 1 property known without a valid
+    // value yet, -1 no such property.
+    AbstractProperty *findProperty(const QString &name) const;
+    int readIntProperty(const QString &name, qint32 &value) const;
+    int readStringProperty(const QString &name, QString &value) const;
+    int readEnumProperty(const QString &name, EnumValue *&value) const;
+    // 0 when a property of that name accepted the write, else -1.
+    int writeProperty(const QString &name, const QString &value);
+    int writeProperty(const QString &name, int value);
+
+    // Online state and service follow-ups.
+    void setOnline(bool online);
+    void checkServiceStates();
+    QString formatStatusDetail(const QString &format, const QString &object, const QString &type,
+                               const QString &description) const;
+    int getRebootMode() const { return m_rebootMode; }
+    // How long a requested reboot may take before it counts as failed.
+    void setRebootTimeoutMs(int ms) { m_rebootTimeoutMs = ms; }
+
+public slots:
+    void setProperty(const QString &value) override;
+    void initiateUploadState(Services_t services);
+    void updateUploadState();
+    void updateFileProgress(const QString &filename, const QString &ip, int progress);
+    void tftpFileUploaded(const QString &keyFileName);
+    void tftpFileDownloaded(const QString &keyFileName);
+    void errorFileTransfer(const QString &keyFileName, const QString &reason);
+    void initiateDeviceStatus(Services_t services, bool async_call = false);
+    void initiateDeviceStatus();
+    void updateDeviceStatus();
+    void handleTelnetCertificate(const QString &text, int rc);
+    void fetchAduSnmpData();
+    void handleMibReply(QNetworkReply *reply);
+
+private slots:
+    void rebootTimedOut();
+
+private:
+    void addServiceBit(Services_t bit);
+    void setServiceReady(InfoService *service);
+    bool checkLiveLoggingState();
+    void checkDiagReportState();
+    bool checkRebootState();
+    void endReboot(int serviceState);
+    bool propertyChangedBy(const AbstractProperty *property, const QString &valueText) const;
+
+    TLinkSw m_currentSoftware;
+    QList<TLinkSw *> m_softwareList;
+    device_param_t m_param;
+    QString m_ipAddress;
+    QHostAddress m_hostAddress;
+    bool m_online = true;
+    Services_t m_services = 0;
+    QList<device_service_entry_t> m_serviceList;
+    QList<PropertyGroup *> m_propertyGroups;
+    QList<AbstractProperty *> m_monitoredProperties;
+    QStringList m_monitoredNames;
+    TLinkTftpServerIf *m_tftpServer = nullptr;
+    int m_uploadState = -4;
+    int m_uploadProgress = 0;
+    int m_deviceStatus = StatusOk;
+    QString m_statusText;
+    QString m_statusDescription;
+    QTimer *m_uploadTimer = nullptr;
+    QTimer *m_statusTimer = nullptr;
+    QTimer *m_rebootTimer = nullptr;
+    int m_rebootTimeoutMs = int(RebootTimeoutMs);
+    QElapsedTimer m_rebootClock;
+    QElapsedTimer m_liveLoggingClock;
+    QElapsedTimer m_diagReportClock;
+    QTime m_phaseStartTime;
+    QTime m_lastProgressTime;
+    QTime m_lastOnlineTime;
+    TLinkSoftware m_uploadSoftware;
+    InfoService *m_liveLoggingService = nullptr;
+    InfoService *m_rebootService = nullptr;
+    InfoService *m_diagReportService = nullptr;
+    InfoService *m_softwareUpdateService = nullptr;
+    InfoService *m_deviceStatusService = nullptr;
+    InfoService *m_configurationService = nullptr;
+    InfoService *m_webInterfaceService = nullptr;
+    InfoService *m_mibFileService = nullptr;
+    QSettings m_settings;
+    int m_liveLoggingStep = 0;
+    int m_diagReportStep = 0;
+    int m_rebootMode = RebootNone;
+    QString m_diagReportFileKey;
+    QString m_mibFileName;
+    QObject *m_certificateSource = nullptr;
+    int m_certificateRetryCount = 0;
+    QNetworkAccessManager *m_networkAccessManager = nullptr;
+    bool m_diagReportReceived = false;
+    int m_uploadElapsedSeconds = 0;
+    TLinkDeviceDebugSession *m_debugSession = nullptr;
+};

@@ -1,0 +1,171 @@
+// The services a device offers: entries from the model list and from
+// discovery, the service bits and the service states they switch on.
+
+#include "tlinkdevice.h"
+
+#include "infoservice.h"
+#include "tlinksnmpif.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString WebServiceUrl = QStringLiteral("service:web.vantor:http://");
+const QString MibServiceUrl = QStringLiteral("service:mib.vantor:http://");
+
+// A model-list web name is "host/path" or a bare path.
+void splitServiceName(const QString &name, QString &host, QString &path)
+{
+    const int slash = name.indexOf(QLatin1Char('/'));
+    if (name.startsWith(QLatin1Char('/')) || slash < 0) {
+        host = QStringLiteral("default");
+        path = name;
+    } else {
+        host = name.left(slash);
+        path = name.mid(slash);
+    }
+}
+
+} // namespace
+
+void TLinkDevice::addServiceBit(Services_t bit)
+{
+    m_services |= bit;
+}
+
+void TLinkDevice::setServiceReady(InfoService *service)
+{
+    service->setState(1, -1, QString());
+}
+
+void TLinkDevice::initServices()
+{
+    QStringList snmpNames;
+    getServiceNames(QStringLiteral("snmp"), snmpNames);
+    for (const QString &name : qAsConst(snmpNames))
+        TLinkSNMPIf::instance()->sendGetReq(getUniqueId(), name);
+
+    QStringList httpNames;
+    getServiceNames(QStringLiteral("http"), httpNames);
+    struct ModelService
+    {
+        int id;
+        const QString &url;
+        Services_t bit;
+    };
+    const ModelService modelServices[] = {{1824, WebServiceUrl, ServiceWebInterface},
+                                          {1840, MibServiceUrl, ServiceMibFile}};
+    for (const QString &name : qAsConst(httpNames)) {
+        for (const ModelService &model : modelServices) {
+            if (!hasService(name, model.id))
+                continue;
+            device_service_t service;
+            service.srvurl = model.url;
+            splitServiceName(name, service.address, service.attributes);
+            m_serviceList.append(parseServiceAttributes(service, false));
+            emit updated(this);
+            addServiceBit(model.bit);
+            emit updatedServiceList(m_services);
+            postEvent(model.id, QStringLiteral(" %1%2").arg(service.srvurl, service.address), 0);
+        }
+    }
+}
+
+device_service_entry_t TLinkDevice::parseServiceAttributes(const device_service_t &service, bool available)
+{
+    device_service_entry_t entry;
+    entry.available = available;
+    entry.srvurl = service.srvurl;
+    entry.attributes = service.attributes;
+    entry.host = service.address;
+
+    const QString &url = service.srvurl;
+    const QString eventText = QStringLiteral(" %1%2%3").arg(url, service.address, service.attributes);
+    const bool hasHost = !service.address.isEmpty();
+    auto recognise = [&](int eventId, InfoService *state, Services_t bit, int typeId) {
+        postEvent(eventId, eventText, 0);
+        setServiceReady(state);
+        addServiceBit(bit);
+        entry.serviceBit = int(bit);
+        entry.serviceTypeId = typeId;
+        emit updatedServiceList(m_services);
+    };
+
+    if (url.contains(QLatin1String("web")) && url.contains(QLatin1String("http")) && hasHost)
+        recognise(1824, m_webInterfaceService, ServiceWebInterface, 1824);
+    if (url.contains(QLatin1String("mib")) && url.contains(QLatin1String("http")) && hasHost)
+        recognise(1840, m_mibFileService, ServiceMibFile, 1840);
+    if (url.contains(QLatin1String("reboot")) && hasHost)
+        recognise(1026, m_rebootService, ServiceReboot, 1024);
+    const QStringList upgradeKeys = {QStringLiteral("service-version="), QStringLiteral("service-protocol="),
+                                     QStringLiteral("meta="), QStringLiteral("meta-version=")};
+    const bool upgradeAttributes = std::all_of(upgradeKeys.begin(), upgradeKeys.end(),
+                                               [&](const QString &key) { return service.attributes.contains(key); });
+    if (url.contains(QLatin1String("firmware-upgrade")) && url.contains(QLatin1String("://")) && hasHost &&
+        upgradeAttributes)
+        recognise(264, m_softwareUpdateService, ServiceSoftwareUpdate, 256);
+    return entry;
+}
+
+void TLinkDevice::addService(const device_service_t &service)
+{
+    postEvent(16, QStringLiteral("%1-%2-%3").arg(service.srvurl, service.address, service.attributes), 0);
+    m_serviceList.append(parseServiceAttributes(service, true));
+    emit updated(this);
+}
+
+void TLinkDevice::updateService(const device_service_t &service)
+{
+    if (m_serviceList.isEmpty()) {
+        addService(service);
+        return;
+    }
+    int found = -1;
+    for (int i = 0; i < m_serviceList.size(); ++i) {
+        const device_service_entry_t &entry = m_serviceList.at(i);
+        if (entry.srvurl == service.srvurl && (entry.attributes != service.attributes || entry.host != service.address))
+            found = i;
+    }
+    if (found < 0)
+        return;
+    postEvent(16, QStringLiteral("%1%2 - %3 (updated)").arg(service.srvurl, service.address, service.attributes), 0);
+    m_serviceList[found] = parseServiceAttributes(service, true);
+    emit updated(this);
+}
+
+Services_t TLinkDevice::getServices() const
+{
+    return m_services;
+}
+
+QString TLinkDevice::getServiceProtocol(int serviceId) const
+{
+    for (const device_service_entry_t &entry : m_serviceList)
+        if (entry.serviceTypeId != 0 && entry.serviceTypeId == serviceId)
+            return entry.srvurl;
+    return QString();
+}
+
+QString TLinkDevice::getServiceApp(int serviceId) const
+{
+    for (const device_service_entry_t &entry : m_serviceList)
+        if (entry.serviceTypeId != 0 && entry.serviceTypeId == serviceId)
+            return entry.attributes;
+    return QString();
+}
+
+QString TLinkDevice::getServiceAddress(int serviceId) const
+{
+    for (const device_service_entry_t &entry : m_serviceList)
+        if (entry.serviceTypeId != 0 && entry.serviceTypeId == serviceId)
+            return entry.host == QLatin1String("default") ? getIpAddress() : entry.host;
+    return QString();
+}
+
+bool TLinkDevice::isServiceAvailable(int serviceId) const
+{
+    for (const device_service_entry_t &entry : m_serviceList)
+        if (entry.serviceTypeId != 0 && entry.serviceTypeId == serviceId)
+            return entry.available;
+    return false;
+}

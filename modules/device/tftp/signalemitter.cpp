@@ -1,0 +1,6 @@
+#include "signalemitter.h"
+
+SignalEmitter::SignalEmitter(QObject *parent)
+    : QObject(parent)
+{
+}

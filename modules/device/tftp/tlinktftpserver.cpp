@@ -1,0 +1,320 @@
+#include "tlinktftpserver.h"
+
+#include "tftppacket.h"
+#include "tlinktftpreadsession.h"
+#include "tlinktftpwritesession.h"
+
+#include <QDebug>
+#include <QNetworkInterface>
+#include <QThread>
+#include <QUdpSocket>
+
+TLinkTftpServer::TLinkTftpServer(quint16 port)
+    : InfoDevice(nullptr, tr("TFTP server"))
+{
+    initModelInfo(QStringLiteral("0000"), QString());
+
+    QString failures = QStringLiteral("\nInterfaces affected:");
+    bool anyFailed = false;
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces) {
+        const QList<QNetworkAddressEntry> entries = interface.addressEntries();
+        for (const QNetworkAddressEntry &entry : entries) {
+            const QHostAddress address = entry.ip();
+            if (address.protocol() != QAbstractSocket::IPv4Protocol || entry.netmask().isNull())
+                continue;
+            auto *socket = new QUdpSocket(this);
+            // Exclusive: another program on the same address and port must make the
+            // bind fail rather than share the requests with this server.
+            if (socket->bind(address, port, QUdpSocket::DontShareAddress)) {
+                m_sockets.append(socket);
+                postEvent(2048, address.toString(), 1);
+                qDebug().noquote() << QStringLiteral("TLinkTftpServer::TLinkTftpServer: Socket boundstate: %1:%2 state: %3")
+                                          .arg(address.toString()).arg(port).arg(int(socket->state()));
+            } else {
+                failures += (anyFailed ? QStringLiteral(", %1") : QStringLiteral(" %1")).arg(address.toString());
+                anyFailed = true;
+                qWarning().noquote() << QStringLiteral("TLinkTftpServer::TLinkTftpServer: Socket not bound to %1:%2")
+                                            .arg(address.toString()).arg(port);
+            }
+        }
+    }
+    if (anyFailed)
+        postEvent(2049, failures, 1);
+
+    m_workerThread = new QThread;
+    m_workerThread->setObjectName(QStringLiteral("TFTP server"));
+    m_workerThread->start(QThread::InheritPriority);
+    moveToThread(m_workerThread);
+}
+
+TLinkTftpServer::~TLinkTftpServer()
+{
+    stopServer();
+    qDeleteAll(m_fileMap);
+    m_fileMap.clear();
+}
+
+void TLinkTftpServer::startServer()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    for (QUdpSocket *socket : qAsConst(m_sockets))
+        connect(socket, &QUdpSocket::readyRead, this, &TLinkTftpServer::dataPending);
+    qDebug("TLinkTftpServer::startServer: TFTP Server started");
+    // Requests that came before the start would otherwise wait for the next.
+    dataPending();
+}
+
+void TLinkTftpServer::stopServer()
+{
+    for (QUdpSocket *socket : qAsConst(m_sockets))
+        disconnect(socket, &QUdpSocket::readyRead, this, &TLinkTftpServer::dataPending);
+    qDeleteAll(m_writeSessions);
+    m_writeSessions.clear();
+    qDeleteAll(m_readSessions);
+    m_readSessions.clear();
+    if (m_started)
+        qDebug("TLinkTftpServer::stopServer: TFTP Server stopped");
+    m_started = false;
+}
+
+void TLinkTftpServer::setUploadDir(const QString &dir)
+{
+    m_uploadDir = dir;
+}
+
+void TLinkTftpServer::mapFilename(const QString &fileName, const QString &absolutePath, const QString &fileKey)
+{
+    if (m_fileMap.contains(fileKey))
+        return;
+    auto *entry = new TftpFileEntry;
+    entry->path = QStringLiteral("%1/%2").arg(absolutePath, fileName);
+    m_fileMap.insert(fileKey, entry);
+}
+
+void TLinkTftpServer::unMapFilename(const QString &fileKey)
+{
+    delete m_fileMap.take(fileKey);
+}
+
+void TLinkTftpServer::regForFileInfo(const QString &fileKey, const QObject *object, const char *member)
+{
+    TftpFileEntry *entry = m_fileMap.value(fileKey, nullptr);
+    if (!entry || !object || !member)
+        return;
+    TftpReceiver receiver;
+    receiver.object = object;
+    receiver.guard = const_cast<QObject *>(object);
+    receiver.member = member;
+    entry->receivers.append(receiver);
+}
+
+void TLinkTftpServer::unRegForFileInfo(const QString &fileKey, const QObject *object, const char *member)
+{
+    TftpFileEntry *entry = m_fileMap.value(fileKey, nullptr);
+    if (!entry || !member)
+        return;
+    const QByteArray text(member);
+    for (int i = entry->receivers.size() - 1; i >= 0; --i) {
+        if (entry->receivers.at(i).object == object && entry->receivers.at(i).member == text)
+            entry->receivers.removeAt(i);
+    }
+}
+
+void TLinkTftpServer::sendError(const TransferInfo &peer, quint16 code, const QString &message)
+{
+    qDebug().noquote() << QStringLiteral("TLinkTftpServer::sendError: About to send error %1 [%2]").arg(code).arg(message);
+    const QByteArray packet = TftpPacket::error(code, message);
+    if (peer.socket->writeDatagram(packet, peer.address, peer.port) != packet.size())
+        qDebug("TLinkTftpServer::sendError: Error sending error packet %d", int(peer.socket->error()));
+}
+
+TLinkTftpReadSession *TLinkTftpServer::findReadSession(const TransferInfo &peer) const
+{
+    for (TLinkTftpReadSession *session : m_readSessions) {
+        if (session->peer() == peer)
+            return session;
+    }
+    return nullptr;
+}
+
+TLinkTftpWriteSession *TLinkTftpServer::findWriteSession(const TransferInfo &peer) const
+{
+    for (TLinkTftpWriteSession *session : m_writeSessions) {
+        if (session->peer() == peer)
+            return session;
+    }
+    return nullptr;
+}
+
+void TLinkTftpServer::dataPending()
+{
+    for (QUdpSocket *socket : qAsConst(m_sockets)) {
+        while (socket->hasPendingDatagrams()) {
+            const qint64 size = socket->pendingDatagramSize();
+            QByteArray datagram(int(qMax<qint64>(size, 0)), '\0');
+            QHostAddress address;
+            quint16 port = 0;
+            const qint64 read = socket->readDatagram(datagram.data(), datagram.size(), &address, &port);
+            if (read < 0) {
+                qDebug("TLinkTftpServer::dataPending: read failed [%d]", int(socket->error()));
+                break;
+            }
+            datagram.truncate(int(read));
+            handleDatagram(socket, datagram, address, port);
+        }
+    }
+}
+
+void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datagram, const QHostAddress &address,
+                                     quint16 port)
+{
+    auto *peer = new TransferInfo{socket, address, port};
+    const int opcode = TftpPacket::opcode(datagram);
+    switch (opcode) {
+    case TftpPacket::Rrq:
+        handleRequest(peer, datagram, true);
+        return;
+    case TftpPacket::Wrq:
+        qDebug().noquote() << QStringLiteral("TLinkTftpServer::dataPending: Write request from: [%1:%2]")
+                                  .arg(address.toString()).arg(port);
+        handleRequest(peer, datagram, false);
+        return;
+    case TftpPacket::Data:
+        if (TLinkTftpWriteSession *session = findWriteSession(*peer)) {
+            const TLinkTftpWriteSession::DataResult result = session->parseData(datagram);
+            if (result == TLinkTftpWriteSession::Saved) {
+                qDebug("TLinkTftpServer::dataPending: WriteSession Removed");
+                emit receivedFile(session->fileName());
+                removeWriteSession(session);
+            } else if (result == TLinkTftpWriteSession::Failed) {
+                qDebug("TLinkTftpServer::dataPending: WriteSession Removed after a failure");
+                emit errorFileTransfer(session->fileName(), session->failureReason());
+                removeWriteSession(session);
+            }
+        } else {
+            qDebug("TLinkTftpServer::dataPending: DATA packet without a WRQ");
+            refuseStray(*peer, QStringLiteral("DATA packet without a WRQ"));
+        }
+        break;
+    case TftpPacket::Ack:
+        if (TLinkTftpReadSession *session = findReadSession(*peer)) {
+            const bool complete = session->parseAck(datagram);
+            session->reportProgress();
+            if (complete) {
+                qDebug("TLinkTftpServer::dataPending: ReadSession Removed");
+                emit sentFile(session->fileName());
+                removeReadSession(session);
+            }
+        } else {
+            refuseStray(*peer, QStringLiteral("ACK packet without a RRQ"));
+        }
+        break;
+    case TftpPacket::Error: {
+        quint16 code = 0;
+        QString message;
+        TftpPacket::parseError(datagram, code, message);
+        if (TLinkTftpWriteSession *session = findWriteSession(*peer))
+            removeWriteSession(session);
+        else if (TLinkTftpReadSession *read = findReadSession(*peer))
+            removeReadSession(read);
+        else {
+            qDebug("TLinkTftpServer::dataPending: Error received without a session opened for the peer");
+            break;
+        }
+        qDebug().noquote() << QStringLiteral("TLinkTftpServer::dataPending: Error packet received, peer session aborted\n%1 [%2]")
+                                  .arg(message).arg(code);
+        break;
+    }
+    case -1:
+        qDebug("TLinkTftpServer::dataPending: datagram of %d bytes dropped", int(datagram.size()));
+        break;
+    default:
+        sendError(*peer, 4, QStringLiteral("Illegal TFTP opcode"));
+        break;
+    }
+    delete peer;
+}
+
+void TLinkTftpServer::handleRequest(TransferInfo *peer, const QByteArray &datagram, bool read)
+{
+    if (read ? static_cast<QObject *>(findReadSession(*peer)) : findWriteSession(*peer)) {
+        qDebug().noquote() << "TLinkTftpServer::dataPending: request of a peer with a running transfer dropped";
+        delete peer;
+        return;
+    }
+    const QString srvurl = peer->address.toString();
+    if (read) {
+        auto *session = new TLinkTftpReadSession(peer, &m_fileMap, datagram, this);
+        connect(session, &TLinkTftpReadSession::sessionTimeout, this, &TLinkTftpServer::sessionTimeout);
+        m_readSessions.append(session);
+    } else {
+        auto *session = new TLinkTftpWriteSession(peer, &m_fileMap, datagram, this);
+        if (session->failed()) {
+            // Refused with an ERROR: the transfer is over, the peer may ask again.
+            delete session;
+            emit tftpSessionStarted(srvurl);
+            return;
+        }
+        connect(session, &TLinkTftpWriteSession::fileCreated, this, &TLinkTftpServer::mapFilename);
+        connect(session, &TLinkTftpWriteSession::sessionTimeout, this, &TLinkTftpServer::sessionTimeout);
+        m_writeSessions.append(session);
+    }
+    emit tftpSessionStarted(srvurl);
+}
+
+void TLinkTftpServer::refuseStray(const TransferInfo &peer, const QString &refusal)
+{
+    auto sameHost = [&peer](const TLinkTftpSession *session) {
+        return session->peer().socket == peer.socket && session->peer().address == peer.address;
+    };
+    bool known = std::any_of(m_readSessions.cbegin(), m_readSessions.cend(), sameHost)
+        || std::any_of(m_writeSessions.cbegin(), m_writeSessions.cend(), sameHost);
+    if (known)
+        sendError(peer, 5, QStringLiteral("Unknown transfer ID"));
+    else
+        sendError(peer, 4, refusal);
+}
+
+void TLinkTftpServer::sessionTimeout(TransferInfo *ti)
+{
+    TLinkTftpSession *session = findWriteSession(*ti);
+    if (session) {
+        m_writeSessions.removeOne(static_cast<TLinkTftpWriteSession *>(session));
+    } else if ((session = findReadSession(*ti))) {
+        m_readSessions.removeOne(static_cast<TLinkTftpReadSession *>(session));
+    } else {
+        qDebug("TLinkTftpServer::sessionTimeout: Error received without a session opened for the peer");
+        return;
+    }
+    sendError(session->peer(), 0, QStringLiteral("Timeout"));
+    emit errorFileTransfer(session->fileName(), QStringLiteral(" File transfer timeout."));
+    // The signal comes from inside the session: delete it once that returned.
+    session->deleteLater();
+}
+
+void TLinkTftpServer::abortReadSessions(const QString &hostAddress)
+{
+    for (int i = m_readSessions.size() - 1; i >= 0; --i) {
+        TLinkTftpReadSession *session = m_readSessions.at(i);
+        if (session->peer().address.toString() == hostAddress) {
+            session->stopRetries();
+            m_readSessions.removeAt(i);
+            delete session;
+        }
+    }
+}
+
+void TLinkTftpServer::removeWriteSession(TLinkTftpWriteSession *session)
+{
+    m_writeSessions.removeOne(session);
+    delete session;
+}
+
+void TLinkTftpServer::removeReadSession(TLinkTftpReadSession *session)
+{
+    m_readSessions.removeOne(session);
+    delete session;
+}

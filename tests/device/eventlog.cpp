@@ -1,0 +1,28 @@
+#include "eventlog.h"
+
+#include "infoevent.h"
+#include "infomanager.h"
+
+EventLog::EventLog(QObject *parent)
+    : QObject(parent)
+{
+    connect(InfoManager::instance(), &InfoManager::logEvent, this, &EventLog::take);
+}
+
+QList<int> EventLog::ids() const
+{
+    QList<int> result;
+    for (const LoggedEvent &event : m_events)
+        result.append(event.id);
+    return result;
+}
+
+int EventLog::count(int id) const
+{
+    return int(ids().count(id));
+}
+
+void EventLog::take(const InfoEvent &event)
+{
+    m_events.append({event.getId(), event.getExtraText(), event.getState()});
+}

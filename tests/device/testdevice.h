@@ -1,0 +1,32 @@
+#pragma once
+// The discovery record of a test device.
+
+#include "deviceparam.h"
+#include "testsupport.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+inline device_param_t makeParam(const QString &ip, const QString &model = QStringLiteral("4320"),
+                                const QString &serial = QStringLiteral("100001"))
+{
+    device_param_t p;
+    p.srvurl = QStringLiteral("service:device.vantor://") + ip;
+    p.vendor = QStringLiteral("Vantor");
+    p.model = model;
+    p.serialno = serial;
+    p.product = QStringLiteral("VANTOR-") + model;
+    p.swversion = QStringLiteral("01.07");
+    p.swbuild = QStringLiteral("0041");
+    p.alias = QStringLiteral("Bridge");
+    p.uniqueId = p.vendor + p.model + p.serialno;
+    return p;
+}
+
+inline void setUpApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
+    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    // The event hub starts the syslog layer; keep its receiver off port 514.
+    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+}

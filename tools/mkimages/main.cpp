@@ -1,0 +1,277 @@
+// Draws every image of the touch GUI framework in a day and a night variant:
+//   mkimages <res folder>   writes <res>/day/*.png and <res>/night/*.png
+// Flat shapes and simple glyphs only; day is light, night is dark and red-tinted.
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextStream>
+
+#include <functional>
+
+namespace {
+
+struct Palette
+{
+    QColor face;      // button face
+    QColor faceDown;  // pressed face
+    QColor ink;       // glyph
+    QColor accent;    // checked ring
+    QColor ok, fail, warn, info;
+};
+
+Palette paletteFor(bool night)
+{
+    if (!night)
+        return {QColor(0xe6, 0xea, 0xf0), QColor(0xb8, 0xc4, 0xd4), QColor(0x22, 0x33, 0x55),
+                QColor(0x2a, 0x7f, 0xd4), QColor(0x2e, 0x9e, 0x4a), QColor(0xd0, 0x30, 0x30),
+                QColor(0xe0, 0x9a, 0x10), QColor(0x2a, 0x7f, 0xd4)};
+    return {QColor(0x2a, 0x10, 0x10), QColor(0x48, 0x18, 0x18), QColor(0xc8, 0x50, 0x40),
+            QColor(0xa0, 0x30, 0x20), QColor(0x70, 0x80, 0x30), QColor(0xc0, 0x20, 0x20),
+            QColor(0xb0, 0x70, 0x20), QColor(0x90, 0x40, 0x40)};
+}
+
+using Glyph = std::function<void(QPainter &, const QRectF &, const QColor &)>;
+
+QPainterPath arrowPath(const QRectF &r, int dir) // 0 up, 1 down, 2 left, 3 right
+{
+    QPainterPath p;
+    const QPointF c = r.center();
+    const qreal s = r.width() * 0.28;
+    QPolygonF tri;
+    switch (dir) {
+    case 0: tri << QPointF(c.x(), c.y() - s) << QPointF(c.x() + s, c.y() + s * 0.6) << QPointF(c.x() - s, c.y() + s * 0.6); break;
+    case 1: tri << QPointF(c.x(), c.y() + s) << QPointF(c.x() + s, c.y() - s * 0.6) << QPointF(c.x() - s, c.y() - s * 0.6); break;
+    case 2: tri << QPointF(c.x() - s, c.y()) << QPointF(c.x() + s * 0.6, c.y() - s) << QPointF(c.x() + s * 0.6, c.y() + s); break;
+    default: tri << QPointF(c.x() + s, c.y()) << QPointF(c.x() - s * 0.6, c.y() - s) << QPointF(c.x() - s * 0.6, c.y() + s); break;
+    }
+    p.addPolygon(tri);
+    p.closeSubpath();
+    return p;
+}
+
+Glyph arrow(int dir)
+{
+    return [dir](QPainter &p, const QRectF &r, const QColor &ink) { p.fillPath(arrowPath(r, dir), ink); };
+}
+
+Glyph cross()
+{
+    return [](QPainter &p, const QRectF &r, const QColor &ink) {
+        const qreal m = r.width() * 0.3;
+        p.setPen(QPen(ink, r.width() * 0.1, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(r.topLeft() + QPointF(m, m), r.bottomRight() - QPointF(m, m));
+        p.drawLine(r.topRight() + QPointF(-m, m), r.bottomLeft() + QPointF(m, -m));
+    };
+}
+
+Glyph check()
+{
+    return [](QPainter &p, const QRectF &r, const QColor &ink) {
+        p.setPen(QPen(ink, r.width() * 0.1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const qreal w = r.width();
+        QPolygonF line;
+        line << r.topLeft() + QPointF(w * 0.27, w * 0.52) << r.topLeft() + QPointF(w * 0.43, w * 0.68)
+             << r.topLeft() + QPointF(w * 0.73, w * 0.32);
+        p.drawPolyline(line);
+    };
+}
+
+Glyph letter(const QString &text)
+{
+    return [text](QPainter &p, const QRectF &r, const QColor &ink) {
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setBold(true);
+        f.setPixelSize(int(r.height() * (text.size() > 1 ? 0.3 : 0.5)));
+        p.setFont(f);
+        p.setPen(ink);
+        p.drawText(r, Qt::AlignCenter, text);
+    };
+}
+
+Glyph bars(int count)
+{
+    return [count](QPainter &p, const QRectF &r, const QColor &ink) {
+        const qreal h = r.height() * 0.08;
+        for (int i = 0; i < count; ++i) {
+            const qreal y = r.top() + r.height() * (0.32 + 0.16 * i);
+            p.fillRect(QRectF(r.left() + r.width() * 0.28, y, r.width() * 0.44, h), ink);
+        }
+    };
+}
+
+// A round button face with a glyph, in one of the five button states.
+QImage button(int size, const Palette &pal, const Glyph &glyph, int state, bool round = true)
+{
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(2, 2, size - 4, size - 4);
+    const bool pressed = state == 1 || state == 3;
+    const bool checked = state == 2 || state == 3;
+    QColor face = pressed ? pal.faceDown : pal.face;
+    QColor ink = pal.ink;
+    if (state == 4) {
+        face.setAlpha(90);
+        ink.setAlpha(90);
+    }
+    p.setPen(QPen(checked ? pal.accent : ink.darker(110), checked ? 3 : 1));
+    p.setBrush(face);
+    if (round)
+        p.drawEllipse(r);
+    else
+        p.drawRoundedRect(r, 6, 6);
+    glyph(p, r, ink);
+    return img;
+}
+
+QImage plain(int w, int h, const std::function<void(QPainter &)> &draw)
+{
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    return img;
+}
+
+QImage badge(int size, const QColor &colour, const Glyph &glyph)
+{
+    return plain(size, size, [&](QPainter &p) {
+        const QRectF r(2, 2, size - 4, size - 4);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawEllipse(r);
+        glyph(p, r, Qt::white);
+    });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc < 2) {
+        QTextStream(stderr) << "usage: mkimages <res folder>\n";
+        return 2;
+    }
+    const QString root = QString::fromLocal8Bit(argv[1]);
+    const char *const states[5] = {"_normal", "_pressed", "_checked", "_pressed_checked", "_disabled"};
+    int written = 0;
+    for (const bool night : {false, true}) {
+        const Palette pal = paletteFor(night);
+        const QString dir = root + (night ? "/night/" : "/day/");
+        QDir().mkpath(dir);
+        auto save = [&](const QString &name, const QImage &img) {
+            img.save(dir + name + ".png", "PNG");
+            ++written;
+        };
+        // Images shown on buttons: the base name and the five button states.
+        const QList<QPair<QString, Glyph>> buttons = {
+            {"zkgui_help", letter("?")},
+            {"zkgui_close_cross", cross()},
+            {"zkgui_tools", bars(3)},
+            {"zkgui_tools_close", cross()},
+            {"zkgui_option_ok", check()},
+            {"zkgui_option_cancel", cross()},
+            {"zkgui_option_store", arrow(1)},
+            {"zkgui_option_menu_arrow_up", arrow(0)},
+            {"zkgui_option_menu_arrow_down", arrow(1)},
+            {"zkgui_option_menu_arrow_left", arrow(2)},
+            {"zkgui_option_menu_arrow_right", arrow(3)},
+            {"zkgui_selecter_arrow_up", arrow(0)},
+            {"zkgui_selecter_arrow_down", arrow(1)},
+            {"zkgui_expand", arrow(1)},
+            {"zkgui_keyboard", bars(3)},
+            {"zkgui_file_home", letter("H")},
+            {"zkgui_button_device_report", letter("R")},
+            {"zkgui_settings_power_battery", letter("B")},
+            {"zkgui_lock", letter("L")},
+        };
+        for (const auto &b : buttons) {
+            save(b.first, button(48, pal, b.second, 0));
+            for (int s = 0; s < 5; ++s)
+                save(b.first + states[s], button(48, pal, b.second, s));
+        }
+        save("zkgui_button_device_report_40", button(40, pal, letter("R"), 0));
+        for (int s = 0; s < 5; ++s)
+            save(QString("zkgui_button_device_report_40") + states[s], button(40, pal, letter("R"), s));
+        // Check box in its four states (normal, pressed, checked, pressed and checked).
+        const Glyph none = [](QPainter &, const QRectF &, const QColor &) {};
+        for (int s = 0; s < 5; ++s)
+            save(QString("zkgui_checkbox") + states[s], button(32, pal, (s == 2 || s == 3) ? check() : none, s == 2 || s == 3 ? 0 : s, false));
+        save("zkgui_checkbox", button(32, pal, none, 0, false));
+        // Keys of the on-screen keyboard.
+        const QList<QPair<QString, Glyph>> keys = {
+            {"zkgui_key", none}, {"zkgui_key_arrow_up", arrow(0)}, {"zkgui_key_arrow_down", arrow(1)},
+            {"zkgui_key_arrow_left", arrow(2)}, {"zkgui_key_arrow_right", arrow(3)},
+            {"zkgui_key_backspace", arrow(2)}, {"zkgui_key_enter", letter("OK")}, {"zkgui_key_shift", arrow(0)},
+        };
+        for (const auto &k : keys) {
+            save(k.first, button(56, pal, k.second, 0, false));
+            for (int s = 0; s < 5; ++s)
+                save(k.first + states[s], button(56, pal, k.second, s, false));
+        }
+        // Marks and checks of configuration rows.
+        save("zkgui_mark_checked", badge(24, pal.accent, check()));
+        save("zkgui_mark_normal", plain(24, 24, [&](QPainter &p) {
+            p.setPen(QPen(pal.ink, 2));
+            p.drawEllipse(QRectF(3, 3, 18, 18));
+        }));
+        save("zkgui_check_ok", badge(24, pal.ok, check()));
+        save("zkgui_check_fail", badge(24, pal.fail, cross()));
+        // Status, event and message icons.
+        save("zkgui_status_error", badge(32, pal.fail, letter("!")));
+        save("zkgui_status_warning", badge(32, pal.warn, letter("!")));
+        save("zkgui_status_info", badge(32, pal.info, letter("i")));
+        save("zkgui_event_error", badge(32, pal.fail, letter("!")));
+        save("zkgui_message_error", badge(48, pal.fail, letter("!")));
+        save("zkgui_message_warning", badge(48, pal.warn, letter("!")));
+        save("zkgui_message_info", badge(48, pal.info, letter("i")));
+        save("zkgui_message_question", badge(48, pal.info, letter("?")));
+        save("zkgui_message_distress", badge(48, QColor(220, 0, 0), letter("SOS")));
+        save("zkgui_message_new_message", badge(48, pal.accent, bars(3)));
+        save("zkgui_message_new_distress_message", badge(48, QColor(220, 0, 0), bars(3)));
+        // Storage locations.
+        save("zkgui_device_msgterminal", badge(48, pal.accent, bars(2)));
+        save("zkgui_device_usb", badge(48, pal.accent, letter("USB")));
+        save("zkgui_device_sdcard", badge(48, pal.accent, letter("SD")));
+        // The busy arrow: an open ring with an arrow head.
+        save("zkgui_busy_arrow", plain(48, 48, [&](QPainter &p) {
+            const QColor ink = night ? pal.ink : QColor(0xf0, 0xf4, 0xff);
+            p.setPen(QPen(ink, 6, Qt::SolidLine, Qt::FlatCap));
+            p.drawArc(QRectF(8, 8, 32, 32), 90 * 16, 270 * 16);
+            QPolygonF head;
+            head << QPointF(24, 0) << QPointF(36, 8) << QPointF(24, 16);
+            p.setPen(Qt::NoPen);
+            p.setBrush(ink);
+            p.drawPolygon(head);
+        }));
+        // Fade borders of scrolling lists: window colour fading to transparent.
+        const QColor window = night ? QColor(0x18, 0x08, 0x08) : QColor(0xf4, 0xf6, 0xf9);
+        auto fade = [&](bool top) {
+            return plain(800, 20, [&](QPainter &p) {
+                QLinearGradient g(0, top ? 0 : 20, 0, top ? 20 : 0);
+                QColor clear = window;
+                clear.setAlpha(0);
+                g.setColorAt(0, window);
+                g.setColorAt(1, clear);
+                p.fillRect(QRect(0, 0, 800, 20), g);
+            });
+        };
+        save("zkgui_fade_border_top_20", fade(true));
+        save("zkgui_fade_border_bottom_20", fade(false));
+        // Shown in place of a missing image.
+        save("zkgui_no_image", plain(32, 32, [&](QPainter &p) {
+            p.setPen(QPen(pal.fail, 2, Qt::DashLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(QRectF(2, 2, 28, 28));
+            cross()(p, QRectF(2, 2, 28, 28), pal.fail);
+        }));
+    }
+    QTextStream(stdout) << "mkimages: wrote " << written << " images\n";
+    return 0;
+}
