@@ -4,10 +4,12 @@
 
 #include "handlerprobe.h"
 #include "mibobjectnames.h"
+#include "testsupport.h"
 #include "tlinksnmpif.h"
 #include "tlinksyslogif.h"
 
 #include <QCoreApplication>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -110,6 +112,8 @@ void TestLinkTestChecks::initTestCase()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
     QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    // The event hub starts the syslog layer; keep its receiver off port 514.
+    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
 }
 
 void TestLinkTestChecks::nameLists()

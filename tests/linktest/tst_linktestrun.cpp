@@ -122,6 +122,8 @@ void TestLinkTestRun::initTestCase()
         QSKIP("port 161 on 127.0.1.x needs root");
     QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
     QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    // The event hub starts the syslog layer; keep its receiver off port 514.
+    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
     QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
     QVERIFY(m_device.start(ZEL_DEVSIM, {"--address", DeviceAddress, "--no-slp", "--model", "4411"}));
     QVERIFY(m_device.waitForOutput("devsim ready", 10000));

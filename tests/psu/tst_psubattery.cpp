@@ -4,11 +4,15 @@
 
 #include "fakepsudevice.h"
 #include "mibobjectnames.h"
+#include "tlinkdevice.h"
 #include "tpsubatteryif.h"
+#include "tpsulinkdevice.h"
 
+#include "testsupport.h"
 #include "tlinksnmpif.h"
 #include "tlinksyslogif.h"
 
+#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -50,12 +54,15 @@ private slots:
     void deviceLackingObjects();
     void writeOutcome_data();
     void writeOutcome();
+    void deviceObject();
 };
 
 void TestPsuBattery::initTestCase()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
     QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    // The event hub starts the syslog layer; keep its receiver off port 514.
+    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
 }
 
 void TestPsuBattery::readConversions_data()
@@ -161,6 +168,29 @@ void TestPsuBattery::writeOutcome()
     device.setValue(psuPropertyNames.at(1), "25000");
     device.announce();
     QCOMPARE(psu.getConfig().maxChargeVoltage, voltageAfterUpdate);
+}
+
+void TestPsuBattery::deviceObject()
+{
+    // Through a device object: its signals reach the interface, its id goes with the write.
+    device_param_t p;
+    p.srvurl = QStringLiteral("service:device.vantor://127.0.2.61");
+    p.model = QStringLiteral("4411");
+    p.uniqueId = QStringLiteral("psu-device-object");
+    TLinkDevice device(p, nullptr);
+    TPsuLinkDevice view(&device);
+    QCOMPARE(view.getUniqueId(), p.uniqueId);
+    TPsuBatteryIf psu(&view);
+    QSignalSpy updated(&psu, &TPsuBatteryIf::updated);
+    QSignalSpy completed(&psu, &TPsuBatteryIf::storeCompleted);
+    emit device.updated(&device);
+    QCOMPARE(updated.count(), 1);
+    QVERIFY(!psu.getConfig().dataValid); // the device knows none of the unit's objects
+    psu.store(psu.getConfig());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Device data write ERROR"));
+    emit device.updatedConfigProperties(3);
+    QCOMPARE(completed.count(), 1);
+    QCOMPARE(completed.first().at(0).value<TPsuBatteryIf::Result>(), TPsuBatteryIf::WriteError);
 }
 
 void TestPsuBattery::cleanupTestCase()
