@@ -20,6 +20,7 @@ namespace {
 
 const QString DeviceAddress = QStringLiteral("127.0.1.40");
 const QString SilentAddress = QStringLiteral("127.0.1.41");
+const QString RebootAddress = QStringLiteral("127.0.1.43");
 
 device_param_t slpRecord(const QString &uniqueId, const QString &address)
 {
@@ -110,10 +111,12 @@ private slots:
     void cleanupTestCase();
     void fullRun();
     void silentDevice();
+    void reboot();
 
 private:
     testsupport::Peer m_device;
     testsupport::Peer m_silent;
+    testsupport::Peer m_rebooting;
 };
 
 void TestLinkTestRun::initTestCase()
@@ -139,6 +142,8 @@ void TestLinkTestRun::initTestCase()
     netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, 1);
     QVERIFY(m_silent.start(ZEL_DEVSIM, {"--address", SilentAddress, "--no-slp", "--model", "4411", "--silent"}));
     QVERIFY(m_silent.waitForOutput("devsim ready", 10000));
+    QVERIFY(m_rebooting.start(ZEL_DEVSIM, {"--address", RebootAddress, "--no-slp", "--model", "4411", "--restart-ms", "1500"}));
+    QVERIFY(m_rebooting.waitForOutput("devsim ready", 10000));
 }
 
 void TestLinkTestRun::fullRun()
@@ -223,6 +228,26 @@ void TestLinkTestRun::silentDevice()
     delete test;
     QVERIFY(testsupport::waitFor([&] { return thread.isNull(); }, 5000));
     TLinkSNMPIf::instance()->removeDevice("dev41");
+}
+
+void TestLinkTestRun::reboot()
+{
+    // The device's clock starts again from 0 when it restarts.
+    TLinkSNMPIf::instance()->addDevice("dev43", RebootAddress, "4411", "01.07");
+    TDeviceTestRecordDevice device(slpRecord("dev43", RebootAddress), RebootAddress, services(RebootAddress));
+    TDeviceTestIf test(&device);
+    Run run(&test);
+    test.rebootDevice();
+    QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 60000), qPrintable(run.labels().join(',')));
+    QCOMPARE(run.labels(), QStringList{"BOOTING"});
+    const QList<QStringList> rows = run.rows("BOOTING");
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().at(0), QStringLiteral("Reboot"));
+    QVERIFY2(rows.first().at(1).startsWith("UPTIME "), qPrintable(rows.first().at(1)));
+    QVERIFY(rows.first().at(1).mid(7).toInt() < 60);
+    QCOMPARE(rows.first().at(2), QStringLiteral("success"));
+    QVERIFY(m_rebooting.output().contains("up again"));
+    TLinkSNMPIf::instance()->removeDevice("dev43");
 }
 
 void TestLinkTestRun::cleanupTestCase()
