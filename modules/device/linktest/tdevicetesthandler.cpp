@@ -3,6 +3,9 @@
 #include "tlinksnmpif.h"
 
 #include <QDebug>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QTimer>
 
 const QString TDeviceTestHandler::NotRetrieved = QStringLiteral("could not retrieve snmp value");
@@ -127,10 +130,23 @@ void TDeviceTestHandler::startTftpDownload(const QString &uniqueId, const QStrin
 void TDeviceTestHandler::startHttp_Test(const QString &url, bool bAnnonced)
 {
     m_announced = bAnnonced;
-    if (m_webFlag)
-        qDebug().noquote() << "TDeviceTestHandler::startHttp_Test: web page test of" << url << m_webUrl
-                           << "is not available in this build";
-    emit ready(QStringLiteral("NoHttp"));
+    if (!m_webFlag) {
+        emit ready(QStringLiteral("NoHttp"));
+        return;
+    }
+    // The worker has a manager of its own, so the request is made and
+    // answered on this thread.
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    connect(m_network, &QNetworkAccessManager::finished, this, &TDeviceTestHandler::WebTestReply,
+            Qt::UniqueConnection);
+    if (m_webUrl == QLatin1String("http://"))
+        m_webUrl.append(url);
+    m_webUrl.replace(QLatin1String("<ip>"), url);
+    m_webReply = m_network->get(QNetworkRequest(QUrl(m_webUrl)));
+    qDebug().noquote() << "TDeviceTestHandler::startHttp_Test:" << url << m_webUrl << "- ErrCode:"
+                       << int(m_webReply->error());
+    emit ready(QStringLiteral("Http"));
 }
 
 void TDeviceTestHandler::startMibFile_test(const QString &url, bool bAnnonced)
@@ -144,7 +160,35 @@ void TDeviceTestHandler::startMibFile_test(const QString &url, bool bAnnonced)
 
 void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
 {
-    Q_UNUSED(reply)
+    if (!reply || reply != m_webReply)
+        return; // another request of the same manager
+    const QString service = QStringLiteral("Web interface");
+    if (reply->error() != QNetworkReply::NoError) {
+        const QString text = QStringLiteral("Network error (%1)").arg(int(reply->error()));
+        emit result({{service, text, QStringLiteral("failed")}});
+        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), text);
+    } else {
+        const QString page = QString::fromUtf8(reply->readAll());
+        const QString open = QStringLiteral("<title>");
+        const int start = page.indexOf(open);
+        const int end = page.indexOf(QLatin1String("</title>"));
+        QString title = start >= 0 && end > start + open.size() ? page.mid(start + open.size(), end - start - open.size())
+                                                                : page.left(15);
+        title = title.trimmed();
+        title.replace(QLatin1String("&amp;"), QLatin1String("&"));
+        QList<QStringList> rows{{service, title, QStringLiteral("success")}};
+        log(service, QStringLiteral("test"), QStringLiteral("OK"), QStringLiteral("Valid responses HTTP web page requests"));
+        if (!m_announced) {
+            const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
+            log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
+            rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
+        }
+        emit result(rows);
+    }
+    if (m_network)
+        disconnect(m_network, &QNetworkAccessManager::finished, this, &TDeviceTestHandler::WebTestReply);
+    reply->deleteLater();
+    m_webReply = nullptr;
 }
 
 void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)

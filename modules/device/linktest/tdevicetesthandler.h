@@ -102,5 +102,7 @@ private:
     int m_tableCount = 0;
     QMap<QString, QString> m_tableValues;
     int m_propertyWaits = 0;
+    QPointer<QNetworkAccessManager> m_network; // made on the worker thread on first use
+    QPointer<QNetworkReply> m_webReply;        // the outstanding request of the web page test
     bool m_logged = false; // a log entry was emitted since the last reset
 };
