@@ -1,4 +1,5 @@
-// The web page step of the link test against a small HTTP server on loopback.
+// The web page and MIB file steps of the link test against a small HTTP
+// server on loopback.
 
 #include "handlerprobe.h"
 #include "testsupport.h"
@@ -19,7 +20,7 @@ const QHostAddress ServerAddress(QStringLiteral("127.0.2.40"));
 class PageServer
 {
 public:
-    explicit PageServer(const QByteArray &page) : m_page(page)
+    explicit PageServer(const QByteArray &page, const QByteArray &status = "200 OK") : m_page(page), m_status(status)
     {
         m_server.listen(ServerAddress, testsupport::freeTcpPort(ServerAddress));
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
@@ -30,7 +31,7 @@ public:
                     return;
                 requests.append(QString::fromLatin1(m_pending.left(m_pending.indexOf("\r\n"))));
                 m_pending.clear();
-                socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
+                socket->write("HTTP/1.0 " + m_status + "\r\nContent-Type: text/html\r\nContent-Length: "
                               + QByteArray::number(m_page.size()) + "\r\nConnection: close\r\n\r\n" + m_page);
                 socket->disconnectFromHost();
             });
@@ -45,6 +46,7 @@ public:
 private:
     QTcpServer m_server;
     QByteArray m_page;
+    QByteArray m_status;
     QByteArray m_pending;
 };
 
@@ -58,7 +60,7 @@ struct WebStep
 // Runs the service step with one web service entry (none when url is empty),
 // then the web page step, and waits for its rows.
 WebStep runWebStep(HandlerProbe &probe, const QString &url, const QString &attributes, const QString &address,
-                   bool announced)
+                   bool announced, bool mibFile = false)
 {
     probe.feed({{"zkSoftwareDownloadStatus", "1"}, {"zkLoggingClientEnable", "1"},
                 {"zkDiagReportStatus", "1"}, {"zkSystemConfigReset", "1"}});
@@ -69,9 +71,13 @@ WebStep runWebStep(HandlerProbe &probe, const QString &url, const QString &attri
     QSignalSpy ready(&h, &TDeviceTestHandler::ready);
     QSignalSpy result(&h, &TDeviceTestHandler::result);
     QSignalSpy entries(&h, &TDeviceTestHandler::logEntry);
-    h.startHttp_Test(address, announced);
+    if (mibFile)
+        h.startMibFile_test(address, announced);
+    else
+        h.startHttp_Test(address, announced);
     WebStep step;
-    if (ready.value(0).value(0).toString() == QLatin1String("Http") && !result.wait(10000))
+    const QString sent = ready.value(0).value(0).toString();
+    if ((sent == QLatin1String("Http") || sent == QLatin1String("Mib")) && !result.wait(10000))
         return step;
     for (const auto &args : qAsConst(ready))
         step.ready.append(args.at(0).toString());
@@ -95,6 +101,9 @@ private slots:
     void addressAndAnnouncement();
     void refusedConnection();
     void noWebService();
+    void mibFile_data();
+    void mibFile();
+    void mibFileMissing();
 };
 
 void TestLinkTestHttp::initTestCase()
@@ -171,6 +180,56 @@ void TestLinkTestHttp::noWebService()
     QCOMPARE(step.ready, QStringList{"NoHttp"});
     QVERIFY(step.rows.isEmpty());
     QVERIFY(step.entries.isEmpty());
+}
+
+void TestLinkTestHttp::mibFile_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("announced");
+    QTest::addColumn<QString>("info");
+    const QByteArray mib = "-- File: VANTOR-ZK4411-MIB.mib --\n-- Version: 7 --\nVANTOR-ZK4411-MIB DEFINITIONS ::= BEGIN\n";
+    QTest::newRow("file, version, model") << mib << true << "VANTOR-ZK4411-MIB.mib\nVersion: 7 - Model: 4411";
+    QTest::newRow("not announced") << mib << false << "VANTOR-ZK4411-MIB.mib\nVersion: 7 - Model: 4411";
+    QTest::newRow("nothing known") << QByteArray("  plain text without markers") << true << "plain text wi";
+    QTest::newRow("no File, a dash pair") << QByteArray("abcdefgh ij -- rest") << true << "efgh ij";
+    QTest::newRow("Ver at the start") << QByteArray("Version 2 -- File: x.mib --") << true << "x.mib";
+    QTest::newRow("module without model") << QByteArray("-- File: a.mib --\nVANTOR-ZK-MIB") << true << "a.mib";
+    QTest::newRow("dash but no module name") << QByteArray("-- File: b.mib --\nsome - text") << true << "b.mib";
+}
+
+void TestLinkTestHttp::mibFile()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, announced);
+    QFETCH(QString, info);
+    PageServer server(body);
+    HandlerProbe probe;
+    const WebStep step =
+        runWebStep(probe, "service:mib.vantor:http://", "/<ip>/zk.mib", server.address(), announced, true);
+    QCOMPARE(step.ready, QStringList{"Mib"});
+    QCOMPARE(server.requests, QStringList{"GET /" + server.address() + "/zk.mib HTTP/1.1"});
+    QList<QStringList> rows{{"Mib download", info, "success"}};
+    QList<QStringList> entries{{"MIB download", "test", "OK", "Valid responses HTTP mib file requests"}};
+    if (!announced) {
+        rows.append({"Service", "NOT announce via service discovery (SLP)", "notify"});
+        entries.append({"Mib download", "service", "WARNING", "NOT announce via service discovery (SLP)"});
+    }
+    QCOMPARE(step.rows, rows);
+    QCOMPARE(step.entries, entries);
+}
+
+void TestLinkTestHttp::mibFileMissing()
+{
+    PageServer server("no such file", "404 Not Found");
+    HandlerProbe probe;
+    const WebStep step = runWebStep(probe, "service:mib.vantor:http://", "default", server.address(), true, true);
+    QCOMPARE(step.rows, (QList<QStringList>{{"Mib download", "Network error (203)", "failed"}}));
+    QCOMPARE(step.entries, (QList<QStringList>{{"Mib download", "test", "ERROR", "Network error (203)"}}));
+
+    HandlerProbe none;
+    const WebStep skipped = runWebStep(none, QString(), QString(), server.address(), true, true);
+    QCOMPARE(skipped.ready, QStringList{"NoMib"});
+    QVERIFY(skipped.rows.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestLinkTestHttp)

@@ -127,6 +127,14 @@ void TDeviceTestHandler::startTftpDownload(const QString &uniqueId, const QStrin
 
 // ---- web page and MIB file ------------------------------------------------------
 
+QNetworkAccessManager *TDeviceTestHandler::network()
+{
+    // The worker has a manager of its own, so requests are made and answered on this thread.
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    return m_network;
+}
+
 void TDeviceTestHandler::startHttp_Test(const QString &url, bool bAnnonced)
 {
     m_announced = bAnnonced;
@@ -134,11 +142,7 @@ void TDeviceTestHandler::startHttp_Test(const QString &url, bool bAnnonced)
         emit ready(QStringLiteral("NoHttp"));
         return;
     }
-    // The worker has a manager of its own, so the request is made and
-    // answered on this thread.
-    if (!m_network)
-        m_network = new QNetworkAccessManager(this);
-    connect(m_network, &QNetworkAccessManager::finished, this, &TDeviceTestHandler::WebTestReply,
+    connect(network(), &QNetworkAccessManager::finished, this, &TDeviceTestHandler::WebTestReply,
             Qt::UniqueConnection);
     if (m_webUrl == QLatin1String("http://"))
         m_webUrl.append(url);
@@ -152,10 +156,19 @@ void TDeviceTestHandler::startHttp_Test(const QString &url, bool bAnnonced)
 void TDeviceTestHandler::startMibFile_test(const QString &url, bool bAnnonced)
 {
     m_announced = bAnnonced;
-    if (m_mibFlag)
-        qDebug().noquote() << "TDeviceTestHandler::startMibFile_test: MIB file test of" << url << m_mibUrl
-                           << "is not available in this build";
-    emit ready(QStringLiteral("NoMib"));
+    if (!m_mibFlag) {
+        emit ready(QStringLiteral("NoMib"));
+        return;
+    }
+    connect(network(), &QNetworkAccessManager::finished, this, &TDeviceTestHandler::MibTestReply,
+            Qt::UniqueConnection);
+    if (m_mibUrl == QLatin1String("http://"))
+        m_mibUrl.append(url);
+    m_mibUrl.replace(QLatin1String("<ip>"), url);
+    m_mibReply = m_network->get(QNetworkRequest(QUrl(m_mibUrl)));
+    qDebug().noquote() << "TDeviceTestHandler::startMibFile_test:" << m_mibUrl << "- ErrCode:"
+                       << int(m_mibReply->error());
+    emit ready(QStringLiteral("Mib"));
 }
 
 void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
@@ -193,5 +206,45 @@ void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
 
 void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)
 {
-    Q_UNUSED(reply)
+    if (!reply || reply != m_mibReply)
+        return; // another request of the same manager
+    const QString service = QStringLiteral("Mib download");
+    if (reply->error() != QNetworkReply::NoError) {
+        const QString text = QStringLiteral("Network error (%1)").arg(int(reply->error()));
+        emit result({{service, text, QStringLiteral("failed")}});
+        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), text);
+    } else {
+        const QString body = QString::fromUtf8(reply->readAll());
+        // The file's own comment lines: "-- File: name --", "-- Version: n --",
+        // and the module name "VANTOR-ZK<model>-...".
+        int s = body.indexOf(QLatin1String("File")) + 5;
+        int e = body.indexOf(QLatin1String("--"), s);
+        QString info = s > 0 && e - s > 0 ? body.mid(s, e - s) : body.left(15);
+        info = info.trimmed();
+        s = body.indexOf(QLatin1String("Ver"));
+        e = body.indexOf(QLatin1String("--"), qMax(s, 0));
+        if (s > 0 && e - s > 0)
+            info = (info + QLatin1Char('\n') + body.mid(s, e - s)).trimmed();
+        const QString module = QStringLiteral("VANTOR-ZK");
+        const int name = body.indexOf(module);
+        if (name >= 0) { // without the module name there is no model to report
+            s = name + module.size();
+            e = body.indexOf(QLatin1Char('-'), s);
+            if (e - s > 0)
+                info = (info + QStringLiteral(" - Model: ") + body.mid(s, e - s)).trimmed();
+        }
+        log(QStringLiteral("MIB download"), QStringLiteral("test"), QStringLiteral("OK"),
+            QStringLiteral("Valid responses HTTP mib file requests"));
+        QList<QStringList> rows{{service, info, QStringLiteral("success")}};
+        if (!m_announced) {
+            const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
+            log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
+            rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
+        }
+        emit result(rows);
+    }
+    if (m_network)
+        disconnect(m_network, &QNetworkAccessManager::finished, this, &TDeviceTestHandler::MibTestReply);
+    reply->deleteLater();
+    m_mibReply = nullptr;
 }

@@ -104,5 +104,7 @@ private:
     int m_propertyWaits = 0;
     QPointer<QNetworkAccessManager> m_network; // made on the worker thread on first use
     QPointer<QNetworkReply> m_webReply;        // the outstanding request of the web page test
+    QPointer<QNetworkReply> m_mibReply;        // the outstanding request of the MIB file test
+    QNetworkAccessManager *network();
     bool m_logged = false; // a log entry was emitted since the last reset
 };
