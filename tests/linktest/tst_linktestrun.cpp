@@ -101,6 +101,14 @@ QStringList times(int n, const QString &text)
     return out;
 }
 
+// Stands in for the program's TFTP server: reports a received file on demand.
+class FileReceiver : public QObject
+{
+    Q_OBJECT
+signals:
+    void receivedFile(const QString &fileName);
+};
+
 } // namespace
 
 class TestLinkTestRun : public QObject
@@ -112,6 +120,7 @@ private slots:
     void fullRun();
     void silentDevice();
     void reboot();
+    void diagnosticsDownload();
 
 private:
     testsupport::Peer m_device;
@@ -253,6 +262,40 @@ void TestLinkTestRun::reboot()
     QCOMPARE(rows.first().at(2), QStringLiteral("success"));
     QVERIFY(m_rebooting.output().contains("up again"));
     TLinkSNMPIf::instance()->removeDevice("dev43");
+}
+
+void TestLinkTestRun::diagnosticsDownload()
+{
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    snmp->addDevice("dev40", DeviceAddress, "4411", "01.07");
+    FileReceiver server;
+    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress), DeviceAddress, services(DeviceAddress), &server);
+    TDeviceTestIf test(&device);
+    Run run(&test);
+    QSignalSpy answers(snmp, &TLinkSNMPIf::getValueDone);
+    test.startTftpDownload(); // in a window that has run no test yet
+    // The device is told where to send its report: four writes, each answered.
+    QVERIFY(testsupport::waitFor([&] { return answers.count() >= 4; }, 20000));
+    QVERIFY(testsupport::waitFor([&] { return test.currentAction() == QLatin1String("TFTP download"); }, 5000));
+    QStringList written;
+    for (const auto &args : qAsConst(answers)) {
+        const snmp_get_value_t v = args.at(0).value<snmp_get_value_t>();
+        QVERIFY2(v.ok, qPrintable(v.mibObjectName));
+        written.append(v.mibObjectName + '=' + v.value);
+    }
+    QCOMPARE(written, (QStringList{"zkDiagReportIpAddress=" + device.getDeviceHostAddress().toString(),
+                                   "zkDiagReportPortNumber=69", "zkDiagReportFileName=DiagReport.diag",
+                                   "zkDiagReportControl=2"}));
+    QCOMPARE(run.finished, 0);
+
+    emit server.receivedFile("DiagReport.diag");
+    QCOMPARE(run.finished, 1);
+    QCOMPARE(run.labels(), QStringList{"TFTP download"});
+    QCOMPARE(run.rows("TFTP download"), (QList<QStringList>{{"TFTP download", "DiagReport.diag", "success"}}));
+    // Only the first file after the request is reported.
+    emit server.receivedFile("Other.diag");
+    QCOMPARE(run.finished, 1);
+    snmp->removeDevice("dev40");
 }
 
 void TestLinkTestRun::cleanupTestCase()

@@ -123,6 +123,8 @@ void TDeviceTestHandler::startTftpDownload(const QString &uniqueId, const QStrin
     snmp->setProperty(uniqueId, QStringLiteral("zkDiagReportControl"), QStringLiteral("2"));
     m_outstanding = 4;
     m_action = Action;
+    // The answers count only when they carry this id, also in a handler that has read nothing yet.
+    m_uniqueId = uniqueId;
 }
 
 // ---- web page and MIB file ------------------------------------------------------
