@@ -1,0 +1,101 @@
+#include "powerbranchcfgwindow.h"
+
+#include "powerbranchcfgfield.h"
+#include "tlinkdeviceif.h"
+#include "tlistcolumndesc.h"
+#include "tlistitem.h"
+#include "tlistwidget.h"
+#include "tpsubatteryif.h"
+
+#include <QDebug>
+#include <QVBoxLayout>
+
+PowerBranchCfgWindow::PowerBranchCfgWindow(TLinkDeviceIf *device, TPsuBatteryIf *interface)
+    : TAbstractCfgWindow(tr("Edit supply branch settings"), false), m_device(device), m_interface(interface)
+{
+    m_record.supplyBranch = 0;
+    auto *layout = new QVBoxLayout(editingFrame());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+
+    m_list = new TListWidget(this, 1, 9);
+    m_list->addColumn(new TListColumnDesc(2, 250, 1000, 5, m_list));
+    m_list->addColumn(new TListColumnDesc(4, 58, 58, 0, m_list));
+    m_list->setEmptyListText(tr("No services"));
+    m_list->setCheckable(true);
+    m_list->setMinimumWidth(360);
+    m_list->setMinimumHeight(450);
+    layout->addWidget(m_list);
+}
+
+void PowerBranchCfgWindow::enableBranchRows(bool enable)
+{
+    for (int i = 1; i < m_items.size(); ++i)
+        m_items.at(i)->setEnabled(enable);
+}
+
+void PowerBranchCfgWindow::updateData()
+{
+    connect(m_list, &TListWidget::itemToggled, this, &PowerBranchCfgWindow::settingChanged, Qt::UniqueConnection);
+    if (m_items.isEmpty()) {
+        const QStringList texts{tr("Automatic (jumper)"), tr("Primary VHF"), tr("Duplicate VHF"), tr("Primary Inm-C"),
+                                tr("Duplicate Inm-C"), tr("Primary MFHF"), tr("Duplicate MFHF")};
+        for (int id = 0; id < texts.size(); ++id) {
+            auto *item = new TListItem(id, texts.at(id), m_list);
+            item->setEnabled(false);
+            m_items.append(item);
+        }
+        m_list->addItems(m_items, true);
+    }
+    if (!m_device || !m_device->isOnline() || !m_interface) {
+        showStatusDescription(tr("Data not available"), QString());
+        return;
+    }
+    m_record = m_interface->getConfig();
+    const bool automatic = (m_record.supplyBranch & PowerBranchCfgField::RowBits[0]) == 0;
+    m_items.at(0)->setEnabled(true);
+    m_items.at(0)->setChecked(automatic);
+    enableBranchRows(!automatic);
+    for (int i = 1; i < m_items.size(); ++i)
+        m_items.at(i)->setChecked((m_record.supplyBranch & PowerBranchCfgField::RowBits[i]) != 0);
+    showEditingFrame();
+}
+
+void PowerBranchCfgWindow::settingChanged(TListItem *pItem)
+{
+    if (!m_items.contains(pItem))
+        return;
+    if (pItem->id() == 0)
+        enableBranchRows(!pItem->isChecked());
+    qDebug().noquote() << "PowerBranchCfgWindow::settingChanged:" << pItem->objectName();
+}
+
+void PowerBranchCfgWindow::storeData()
+{
+    if (!m_interface)
+        return;
+    int mask = m_record.supplyBranch;
+    for (int i = 0; i < m_items.size(); ++i) {
+        const int bit = PowerBranchCfgField::RowBits[i];
+        const bool set = (i == 0) ? !m_items.at(i)->isChecked() : m_items.at(i)->isChecked();
+        mask = set ? (mask | bit) : (mask & ~bit);
+    }
+    m_record.supplyBranch = mask;
+    connect(m_interface.data(), &TPsuBatteryIf::storeCompleted, this, &PowerBranchCfgWindow::handleStoreCompleted,
+            Qt::UniqueConnection);
+    setBusy(QStringLiteral("zkgui_option_store"), tr("Storing supply branch settings"), nullptr, 10000);
+    m_interface->store(m_record);
+}
+
+void PowerBranchCfgWindow::handleStoreCompleted(int res)
+{
+    Q_UNUSED(res)
+    clrBusy();
+}
+
+void PowerBranchCfgWindow::handleBusyEnded(TBusyWidget::EndReason endReason)
+{
+    Q_UNUSED(endReason)
+    emit stored();
+    close();
+}
