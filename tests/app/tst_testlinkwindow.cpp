@@ -222,9 +222,11 @@ private slots:
         QVERIFY(optionsEnabled(window, false));
         window->showWindow(m_main);
         QVERIFY(app3test::settle(m_main));
-        QVERIFY(testsupport::waitFor([&] { return optionsEnabled(window, true); }, 120000));
+        QVERIFY2(testsupport::waitFor([&] { return optionsEnabled(window, true); }, 120000),
+                 qPrintable(stepNames(window->resultTree()).join(',')));
         // The MIB steps report after the run's first end.
-        QVERIFY(testsupport::waitFor([&] { return !window->getSnmpValues().isEmpty(); }, 60000));
+        QVERIFY2(testsupport::waitFor([&] { return !window->getSnmpValues().isEmpty(); }, 60000),
+                 qPrintable(stepNames(window->resultTree()).join(',')));
         QTest::qWait(1000);
         const QStringList first = stepNames(window->resultTree());
         QVERIFY2(first.mid(0, 2) == (QStringList{"SLP", "SNMP"}), qPrintable(first.join(',')));
