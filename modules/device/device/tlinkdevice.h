@@ -12,6 +12,7 @@
 #include "tlinksw.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QSettings>
@@ -147,6 +148,10 @@ public:
     int getRebootMode() const { return m_rebootMode; }
     // How long a requested reboot may take before it counts as failed.
     void setRebootTimeoutMs(int ms) { m_rebootTimeoutMs = ms; }
+    // How long a live logging start or stop, and a diagnostic report, may
+    // take before they count as failed.
+    void setLiveLoggingTimeoutMs(int ms) { m_liveLoggingTimeoutMs = ms; }
+    void setDiagReportTimeoutMs(int ms) { m_diagReportTimeoutMs = ms; }
 
 public slots:
     void setProperty(const QString &value) override;
@@ -174,6 +179,11 @@ private:
     bool checkRebootState();
     void endReboot(int serviceState);
     bool propertyChangedBy(const AbstractProperty *property, const QString &valueText) const;
+    // Firmware certificate.
+    QDateTime certificateTime() const;
+    QString certificateModelCode() const;
+    QString certificateBaseLine(const QDateTime &time) const;
+    void stopAduPolling();
 
     TLinkSw m_currentSoftware;
     QList<TLinkSw *> m_softwareList;
@@ -217,10 +227,14 @@ private:
     int m_rebootMode = RebootNone;
     QString m_diagReportFileKey;
     QString m_mibFileName;
-    QObject *m_certificateSource = nullptr;
+    QTimer *m_certificateSource = nullptr;
     int m_certificateRetryCount = 0;
     QNetworkAccessManager *m_networkAccessManager = nullptr;
     bool m_diagReportReceived = false;
     int m_uploadElapsedSeconds = 0;
     TLinkDeviceDebugSession *m_debugSession = nullptr;
+    // Live logging, diagnostic report and MIB file.
+    qint64 m_liveLoggingTimeoutMs = 10000;
+    qint64 m_diagReportTimeoutMs = 120000;
+    QHash<QNetworkReply *, QString> m_mibReplies;
 };
