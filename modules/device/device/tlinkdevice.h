@@ -175,6 +175,7 @@ private:
     void addServiceBit(Services_t bit);
     void setServiceReady(InfoService *service);
     bool checkLiveLoggingState();
+    void watchLiveLoggingTimeout();
     void checkDiagReportState();
     bool checkRebootState();
     void endReboot(int serviceState);

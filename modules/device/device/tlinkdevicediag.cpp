@@ -14,6 +14,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -80,6 +81,9 @@ void TLinkDevice::downloadDiagReport(const QString &path)
 
     m_diagReportStep = DiagUnderWay;
     m_diagReportClock.start();
+    // A device that stops answering sends no values that would run the
+    // follow-up, so the time-out gets a run of its own.
+    QTimer::singleShot(int(m_diagReportTimeoutMs) + 10, Qt::PreciseTimer, this, [this] { checkDiagReportState(); });
     m_diagReportService->setState(769, -1, QString());
     emit updated(this);
 }

@@ -9,6 +9,7 @@
 #include "tlinksyslogif.h"
 
 #include <QDateTime>
+#include <QTimer>
 
 namespace {
 
@@ -100,6 +101,7 @@ void TLinkDevice::startLiveLogging()
     setLiveLogPropertiesDynamic(true);
     m_liveLoggingStep = StepStarting;
     m_liveLoggingClock.start();
+    watchLiveLoggingTimeout();
     m_liveLoggingService->setState(513, -1, QString());
     emit updated(this);
 }
@@ -119,8 +121,19 @@ void TLinkDevice::stopLiveLogging()
     setLiveLogPropertiesDynamic(true);
     m_liveLoggingStep = StepStopping;
     m_liveLoggingClock.start();
+    watchLiveLoggingTimeout();
     m_liveLoggingService->setState(515, -1, QString());
     emit updated(this);
+}
+
+// A device that stops answering sends no values that would run the
+// follow-up, so the time-out gets a run of its own.
+void TLinkDevice::watchLiveLoggingTimeout()
+{
+    QTimer::singleShot(int(m_liveLoggingTimeoutMs) + 10, Qt::PreciseTimer, this, [this] {
+        if (checkLiveLoggingState())
+            emit updated(this);
+    });
 }
 
 // Follows the device's logging client; true when the change is worth an
