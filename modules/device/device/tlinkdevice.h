@@ -152,6 +152,8 @@ public:
     // take before they count as failed.
     void setLiveLoggingTimeoutMs(int ms) { m_liveLoggingTimeoutMs = ms; }
     void setDiagReportTimeoutMs(int ms) { m_diagReportTimeoutMs = ms; }
+    // How often the certificate looks again for antenna data not read yet.
+    void setCertificatePollMs(int ms) { m_certificatePollMs = ms; }
 
 public slots:
     void setProperty(const QString &value) override;
@@ -237,5 +239,6 @@ private:
     // Live logging, diagnostic report and MIB file.
     qint64 m_liveLoggingTimeoutMs = 10000;
     qint64 m_diagReportTimeoutMs = 120000;
+    int m_certificatePollMs = 3000;
     QHash<QNetworkReply *, QString> m_mibReplies;
 };

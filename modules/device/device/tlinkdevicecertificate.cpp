@@ -20,7 +20,6 @@ const QString AduAttribute = QStringLiteral("1.3.6.1.4.1.32473.3.2.2.1.10.3.");
 
 // 2011-09-27 00:00:00 UTC: a device clock before it has not been set.
 constexpr qint32 EarliestDeviceClock = 1317081600;
-constexpr int AduPollMs = 3000;
 constexpr int AduMaxRetries = 5;
 
 } // namespace
@@ -124,7 +123,7 @@ void TLinkDevice::fetchAduSnmpData()
         m_certificateSource = new QTimer(this);
         connect(m_certificateSource, &QTimer::timeout, this, &TLinkDevice::fetchAduSnmpData);
         m_certificateRetryCount = 0;
-        m_certificateSource->start(AduPollMs);
+        m_certificateSource->start(m_certificatePollMs);
         TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), AduSerialObject, true);
         TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), AduLifetimeObject, true);
         return;
