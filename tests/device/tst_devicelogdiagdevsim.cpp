@@ -128,6 +128,9 @@ void TestDeviceLogDiagDevsim::liveLoggingOnAndOff()
     // A service shows each state for a second before the next; give each
     // state its second so that every step is seen.
     const int shown = InfoService::MinimumDisplayMs + 100;
+    // A device clock that was never set is set with the start.
+    QCOMPARE(device.writeProperty("zkSystemConfigISOTime", "1970-01-02 00:00:00"), 0);
+    QVERIFY(testsupport::waitFor([&] { return valueOf(device, "zkSystemConfigPosixTime").toInt() < 200000; }, 10000));
     QTest::qWait(shown);
 
     device.startLiveLogging();
@@ -137,6 +140,10 @@ void TestDeviceLogDiagDevsim::liveLoggingOnAndOff()
     QCOMPARE(valueOf(device, "zkLoggingClientDestinationPort"), QString::number(syslogPort()));
     QCOMPARE(enumOf(device, "zkLoggingClientEventDelivery"), 2);
     QCOMPARE(enumOf(device, "zkLoggingClientTraceDelivery"), 2);
+    QVERIFY(testsupport::waitFor([&] {
+        return qAbs(valueOf(device, "zkSystemConfigPosixTime").toLongLong() - QDateTime::currentSecsSinceEpoch()
+                    - QDateTime::currentDateTime().offsetFromUtc()) < 60;
+    }, 10000));
 
     QTest::qWait(shown);
     device.stopLiveLogging();
@@ -166,7 +173,11 @@ void TestDeviceLogDiagDevsim::liveLogLinesReachWindow()
     const auto send = [&](const QByteArray &line) {
         deviceSocket.writeDatagram(line, QHostAddress(HostAddress), quint16(syslogPort()));
     };
-    send("<14>1 2026-12-10T14:00:00Z dev app - - - stored line");
+    // Lines of this run only, whatever an earlier run left in the file.
+    const QString run = QString::number(QDateTime::currentMSecsSinceEpoch());
+    const QString stored = QStringLiteral("stored line ") + run;
+    const QString fresh = QStringLiteral("new line ") + run;
+    send("<14>1 2026-12-10T14:00:00Z dev app - - - " + stored.toUtf8());
 
     LogWindow window;
     QVERIFY(testsupport::waitFor([&] {
@@ -174,18 +185,18 @@ void TestDeviceLogDiagDevsim::liveLogLinesReachWindow()
         window.newTexts.clear();
         device.connectLiveLog(&window, SLOT(handleInitLogText(const QString &)), 999,
                               SLOT(handleNewLogText(const QString &)));
-        const bool stored = testsupport::waitFor([&] { return !window.initTexts.isEmpty(); }, 2000)
-                            && window.initTexts.last().contains("stored line");
-        if (!stored)
+        const bool found = testsupport::waitFor([&] { return !window.initTexts.isEmpty(); }, 2000)
+                           && window.initTexts.last().contains(stored);
+        if (!found)
             device.disconnectLiveLog(&window, SLOT(handleInitLogText(const QString &)),
                                      SLOT(handleNewLogText(const QString &)));
-        return stored;
+        return found;
     }, 10000));
 
-    send("<14>1 2026-12-10T14:00:01Z dev app - - - new line");
+    send("<14>1 2026-12-10T14:00:01Z dev app - - - " + fresh.toUtf8());
     QVERIFY(testsupport::waitFor([&] { return !window.newTexts.isEmpty(); }, 5000));
     QCOMPARE(window.newTexts.size(), 1);
-    QVERIFY2(window.newTexts.first().contains("new line"), qPrintable(window.newTexts.first()));
+    QVERIFY2(window.newTexts.first().contains(fresh), qPrintable(window.newTexts.first()));
 
     device.disconnectLiveLog(&window, SLOT(handleInitLogText(const QString &)),
                              SLOT(handleNewLogText(const QString &)));
@@ -229,7 +240,7 @@ void TestDeviceLogDiagDevsim::diagReportArrivesByTftp()
     file.write(content);
     file.close();
     QCOMPARE(QProcess::execute(QStringLiteral("curl"),
-                               {"-s", "-S", "--interface", DiagAddress, "-T", report,
+                               {"-s", "-S", "--max-time", "20", "--interface", DiagAddress, "-T", report,
                                 QStringLiteral("tftp://%1:%2/Diagreport.txt").arg(HostAddress).arg(m_tftpPort)}),
              0);
     QVERIFY(testsupport::waitFor([&] { return service.last() == 1; }, 10000));
