@@ -155,14 +155,16 @@ void TestDeviceFiles::mibFile_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<bool>("folderExists");
+    QTest::addColumn<QString>("separator"); // before the file name
     QTest::addColumn<QByteArray>("expected"); // the file afterwards, which held "old"
     QTest::addColumn<int>("events770");
 
     const QByteArray mib("VANTOR-MIB DEFINITIONS ::= BEGIN\r\n-- Z\xe4hler \xff\x00 end\nEND\n", 52);
-    QTest::newRow("stored byte for byte") << 200 << mib << true << mib << 0;
-    QTest::newRow("empty body truncates") << 200 << QByteArray() << true << QByteArray() << 0;
-    QTest::newRow("http error writes nothing") << 404 << QByteArray("gone") << true << QByteArray("old") << 0;
-    QTest::newRow("missing folder") << 200 << mib << false << QByteArray("<missing>") << 1;
+    QTest::newRow("stored byte for byte") << 200 << mib << true << "/" << mib << 0;
+    QTest::newRow("backslash before the name") << 200 << mib << true << "\\" << mib << 0;
+    QTest::newRow("empty body truncates") << 200 << QByteArray() << true << "/" << QByteArray() << 0;
+    QTest::newRow("http error writes nothing") << 404 << QByteArray("gone") << true << "/" << QByteArray("old") << 0;
+    QTest::newRow("missing folder") << 200 << mib << false << "/" << QByteArray("<missing>") << 1;
 }
 
 void TestDeviceFiles::mibFile()
@@ -170,6 +172,7 @@ void TestDeviceFiles::mibFile()
     QFETCH(int, status);
     QFETCH(QByteArray, body);
     QFETCH(bool, folderExists);
+    QFETCH(QString, separator);
     QFETCH(QByteArray, expected);
     QFETCH(int, events770);
 
@@ -189,7 +192,7 @@ void TestDeviceFiles::mibFile()
     device.setNetworkAccessManager(&m_manager);
     announceMib(device, m_server.serverPort(), QStringLiteral("/mib/device.mib"));
     QSignalSpy finished(&m_manager, &QNetworkAccessManager::finished);
-    device.downloadMibFile(path);
+    device.downloadMibFile(folder + separator + QStringLiteral("device.mib"));
     QVERIFY(finished.wait(5000));
     QCoreApplication::processEvents();
 

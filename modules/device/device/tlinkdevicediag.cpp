@@ -156,10 +156,12 @@ void TLinkDevice::handleMibReply(QNetworkReply *reply)
     const QString folderKey = QStringLiteral("mibfile/destination_path");
     if (m_settings.value(folderKey).toString() != folder)
         m_settings.setValue(folderKey, folder);
-    // The file is stored as the device sent it, byte for byte.
-    QFile file(path);
+    // The file is stored as the device sent it, byte for byte, under the
+    // folder and name the path was cut into (a path may use backslashes).
+    QFile file(QDir(folder).filePath(fileName));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qDebug().noquote() << "TLinkDevice::handleMibReply: can't write" << path << ":" << file.errorString();
+        qDebug().noquote() << "TLinkDevice::handleMibReply: can't write" << file.fileName() << ":"
+                           << file.errorString();
         return;
     }
     file.write(content);
