@@ -5,6 +5,7 @@
 #include "infomanager.h"
 #include "testsupport.h"
 #include "tftptestpeer.h"
+#include "tlinktftpserver.h"
 #include "tlinktftpserverif.h"
 
 #include <QDir>
@@ -55,6 +56,7 @@ private slots:
     void peerErrorAndAbortEndTheSession();
     void fileMapKeepsFirstMappingAndReceivers();
     void failedBindRaisesEventsOnce();
+    void serverIsNoModelListDevice();
 
 private:
     // Publishes `content` under `key`, with a progress receiver unless told.
@@ -667,6 +669,34 @@ void TestTftpServer::failedBindRaisesEventsOnce()
     }
     QCOMPARE(bound, addresses - 1);
     QCOMPARE(failed, QStringList{QStringLiteral("\nInterfaces affected: 127.0.0.1")});
+}
+
+void TestTftpServer::serverIsNoModelListDevice()
+{
+    auto *server = new TLinkTftpServer(testsupport::freeUdpPort());
+    QThread *thread = server->workerThread();
+    QString model;
+    QString icon;
+    int services = -1;
+    int modelId = -1;
+    QVERIFY(QMetaObject::invokeMethod(
+        server,
+        [&] {
+            model = server->getModelName();
+            icon = server->getIconName(1);
+            services = server->serviceRecords().size();
+            modelId = server->getModelId();
+        },
+        Qt::BlockingQueuedConnection));
+    connect(thread, &QThread::finished, server, &QObject::deleteLater);
+    thread->quit();
+    QVERIFY(thread->wait(5000));
+    delete thread;
+
+    QCOMPARE(model, QStringLiteral("0000"));
+    QCOMPARE(icon, QString());
+    QCOMPARE(services, 0);
+    QCOMPARE(modelId, 0);
 }
 
 QTEST_MAIN(TestTftpServer)

@@ -13,7 +13,6 @@
 TLinkTftpServer::TLinkTftpServer(quint16 port)
     : InfoDevice(nullptr, tr("TFTP server"))
 {
-    initModelInfo(QStringLiteral("0000"), QString());
 
     QString failures = QStringLiteral("\nInterfaces affected:");
     bool anyFailed = false;
@@ -55,6 +54,13 @@ TLinkTftpServer::~TLinkTftpServer()
     stopServer();
     qDeleteAll(m_fileMap);
     m_fileMap.clear();
+}
+
+// The server is no device of the model list: it carries only the model name
+// "0000" and none of the list's icon, service or status information.
+QString TLinkTftpServer::getModelName() const
+{
+    return QStringLiteral("0000");
 }
 
 void TLinkTftpServer::startServer()

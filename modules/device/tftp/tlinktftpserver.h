@@ -29,6 +29,8 @@ public:
     explicit TLinkTftpServer(quint16 port);
     ~TLinkTftpServer() override;
 
+    QString getModelName() const override;
+
     QThread *workerThread() const { return m_workerThread; }
     QString uploadDir() const { return m_uploadDir; }
 
