@@ -476,6 +476,9 @@ void TestTftpServer::strayPortGetsUnknownTransferId()
     stray.send(data(1, "x"));
     QCOMPARE(errorOf(stray.receive()), QStringLiteral("5 Unknown transfer ID"));
     QVERIFY(peer.silentFor(100));
+    // The reading peer itself is known: its DATA is refused as such.
+    peer.send(data(1, "x"));
+    QCOMPARE(errorOf(peer.receive()), QStringLiteral("4 DATA packet without a WRQ"));
     for (quint16 block = 1; block <= 3; ++block) {
         peer.send(ack(block));
         const QByteArray packet = peer.receive();

@@ -275,8 +275,11 @@ void TLinkTftpServer::handleRequest(TransferInfo *peer, const QByteArray &datagr
 
 void TLinkTftpServer::refuseStray(const TransferInfo &peer, const QString &refusal)
 {
+    // Another port of an address with a transfer running: a stray transfer ID.
+    // The peer of a running transfer itself gets the plain refusal.
     auto sameHost = [&peer](const TLinkTftpSession *session) {
-        return session->peer().socket == peer.socket && session->peer().address == peer.address;
+        return session->peer().socket == peer.socket && session->peer().address == peer.address
+            && session->peer().port != peer.port;
     };
     bool known = std::any_of(m_readSessions.cbegin(), m_readSessions.cend(), sameHost)
         || std::any_of(m_writeSessions.cbegin(), m_writeSessions.cend(), sameHost);
