@@ -5,6 +5,7 @@
 #include "infomanager.h"
 #include "testsupport.h"
 #include "tftptestpeer.h"
+#include "tlinktftpserver.h"
 #include "tlinktftpserverif.h"
 
 #include <QDir>
@@ -55,6 +56,7 @@ private slots:
     void peerErrorAndAbortEndTheSession();
     void fileMapKeepsFirstMappingAndReceivers();
     void failedBindRaisesEventsOnce();
+    void serverIsNoModelListDevice();
 
 private:
     // Publishes `content` under `key`, with a progress receiver unless told.
@@ -474,6 +476,9 @@ void TestTftpServer::strayPortGetsUnknownTransferId()
     stray.send(data(1, "x"));
     QCOMPARE(errorOf(stray.receive()), QStringLiteral("5 Unknown transfer ID"));
     QVERIFY(peer.silentFor(100));
+    // The reading peer itself is known: its DATA is refused as such.
+    peer.send(data(1, "x"));
+    QCOMPARE(errorOf(peer.receive()), QStringLiteral("4 DATA packet without a WRQ"));
     for (quint16 block = 1; block <= 3; ++block) {
         peer.send(ack(block));
         const QByteArray packet = peer.receive();
@@ -667,6 +672,34 @@ void TestTftpServer::failedBindRaisesEventsOnce()
     }
     QCOMPARE(bound, addresses - 1);
     QCOMPARE(failed, QStringList{QStringLiteral("\nInterfaces affected: 127.0.0.1")});
+}
+
+void TestTftpServer::serverIsNoModelListDevice()
+{
+    auto *server = new TLinkTftpServer(testsupport::freeUdpPort());
+    QThread *thread = server->workerThread();
+    QString model;
+    QString icon;
+    int services = -1;
+    int modelId = -1;
+    QVERIFY(QMetaObject::invokeMethod(
+        server,
+        [&] {
+            model = server->getModelName();
+            icon = server->getIconName(1);
+            services = server->serviceRecords().size();
+            modelId = server->getModelId();
+        },
+        Qt::BlockingQueuedConnection));
+    connect(thread, &QThread::finished, server, &QObject::deleteLater);
+    thread->quit();
+    QVERIFY(thread->wait(5000));
+    delete thread;
+
+    QCOMPARE(model, QStringLiteral("0000"));
+    QCOMPARE(icon, QString());
+    QCOMPARE(services, 0);
+    QCOMPARE(modelId, 0);
 }
 
 QTEST_MAIN(TestTftpServer)

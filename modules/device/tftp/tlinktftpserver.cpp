@@ -13,7 +13,6 @@
 TLinkTftpServer::TLinkTftpServer(quint16 port)
     : InfoDevice(nullptr, tr("TFTP server"))
 {
-    initModelInfo(QStringLiteral("0000"), QString());
 
     QString failures = QStringLiteral("\nInterfaces affected:");
     bool anyFailed = false;
@@ -55,6 +54,13 @@ TLinkTftpServer::~TLinkTftpServer()
     stopServer();
     qDeleteAll(m_fileMap);
     m_fileMap.clear();
+}
+
+// The server is no device of the model list: it carries only the model name
+// "0000" and none of the list's icon, service or status information.
+QString TLinkTftpServer::getModelName() const
+{
+    return QStringLiteral("0000");
 }
 
 void TLinkTftpServer::startServer()
@@ -269,8 +275,11 @@ void TLinkTftpServer::handleRequest(TransferInfo *peer, const QByteArray &datagr
 
 void TLinkTftpServer::refuseStray(const TransferInfo &peer, const QString &refusal)
 {
+    // Another port of an address with a transfer running: a stray transfer ID.
+    // The peer of a running transfer itself gets the plain refusal.
     auto sameHost = [&peer](const TLinkTftpSession *session) {
-        return session->peer().socket == peer.socket && session->peer().address == peer.address;
+        return session->peer().socket == peer.socket && session->peer().address == peer.address
+            && session->peer().port != peer.port;
     };
     bool known = std::any_of(m_readSessions.cbegin(), m_readSessions.cend(), sameHost)
         || std::any_of(m_writeSessions.cbegin(), m_writeSessions.cend(), sameHost);

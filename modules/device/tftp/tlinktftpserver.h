@@ -29,6 +29,8 @@ public:
     explicit TLinkTftpServer(quint16 port);
     ~TLinkTftpServer() override;
 
+    QString getModelName() const override;
+
     QThread *workerThread() const { return m_workerThread; }
     QString uploadDir() const { return m_uploadDir; }
 
@@ -59,8 +61,9 @@ private:
                         quint16 port);
     void handleRequest(TransferInfo *peer, const QByteArray &datagram, bool read);
     // Answers a DATA or ACK from a peer without a session of that kind: a
-    // stray port of an address that has a transfer running gets "Unknown
-    // transfer ID", anyone else the given refusal.
+    // stray port of an address that has a transfer running on another port
+    // gets "Unknown transfer ID", anyone else (the peer of a transfer of the
+    // other kind too) the given refusal.
     void refuseStray(const TransferInfo &peer, const QString &refusal);
     void removeWriteSession(TLinkTftpWriteSession *session);
     void removeReadSession(TLinkTftpReadSession *session);

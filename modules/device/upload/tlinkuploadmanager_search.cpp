@@ -68,18 +68,22 @@ QString TLinkUploadManager::searchPath()
     return path;
 }
 
-// A period of 0 would search without pause; it counts as absent.
+// The default is stored only when no period is stored. A stored period of 0
+// (or one that is not a number) would search without pause: the timer then
+// runs with the default, and the stored value is left as the user set it.
 quint32 TLinkUploadManager::searchIntervalSetting()
 {
     QSettings settings;
+    if (!settings.contains(QLatin1String(kSearchIntervalKey))) {
+        settings.setValue(QLatin1String(kSearchIntervalKey), kDefaultIntervalMs);
+        return kDefaultIntervalMs;
+    }
     bool ok = false;
     const quint32 interval = settings.value(QLatin1String(kSearchIntervalKey)).toUInt(&ok);
-    if (settings.contains(QLatin1String(kSearchIntervalKey)) && ok && interval > 0)
+    if (ok && interval > 0)
         return interval;
-    if (settings.contains(QLatin1String(kSearchIntervalKey)))
-        qDebug() << "TLinkUploadManager::searchIntervalSetting:" << "unusable search interval"
-                 << settings.value(QLatin1String(kSearchIntervalKey)).toString() << ", using" << kDefaultIntervalMs;
-    settings.setValue(QLatin1String(kSearchIntervalKey), kDefaultIntervalMs);
+    qDebug() << "TLinkUploadManager::searchIntervalSetting:" << "unusable search interval"
+             << settings.value(QLatin1String(kSearchIntervalKey)).toString() << ", using" << kDefaultIntervalMs;
     return kDefaultIntervalMs;
 }
 
