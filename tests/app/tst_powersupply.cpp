@@ -286,6 +286,33 @@ private slots:
         delete psu;
     }
 
+    // Values with hundredths and a zero temperature split into the fields.
+    void batteryEditorSplitsValues()
+    {
+        TPsuBatteryIf psu(new TPsuLinkDevice(m_served->device, this));
+        QVERIFY(testsupport::waitFor([&] { return psu.getConfig().dataValid; }, 20000));
+        const psu_battery_cfg_t before = psu.getConfig();
+        psu_battery_cfg_t cfg = before;
+        cfg.maxChargeVoltage = 28.99;
+        cfg.minAlarmTemp = 0;
+        QSignalSpy done(&psu, &TPsuBatteryIf::storeCompleted);
+        psu.store(cfg);
+        QVERIFY(done.wait(15000));
+        QVERIFY(testsupport::waitFor([&] { return qAbs(psu.getConfig().maxChargeVoltage - 28.99) < 0.001; }, 20000));
+        {
+            PowerBatteryCfgWindow window(m_served->device, &psu);
+            window.updateData();
+            QCOMPARE(window.field(PowerBatteryCfgWindow::ChargeVoltageInt)->text(), QStringLiteral("29"));
+            QCOMPARE(window.field(PowerBatteryCfgWindow::ChargeVoltageTenths)->text(), QStringLiteral("0"));
+            QCOMPARE(window.field(PowerBatteryCfgWindow::MinTempSign)->text(), QStringLiteral("+"));
+            QCOMPARE(window.field(PowerBatteryCfgWindow::MinTempMagnitude)->text(), QStringLiteral("0"));
+        }
+        done.clear();
+        psu.store(before);
+        QVERIFY(done.wait(15000));
+        QVERIFY(testsupport::waitFor([&] { return psu.getConfig().maxChargeVoltage == before.maxChargeVoltage; }, 20000));
+    }
+
     // Offline: the editor shows the status page and cannot store.
     void batteryEditorOffline()
     {
