@@ -112,6 +112,7 @@ private slots:
     void failingStatus_data();
     void failingStatus();
     void tftpReports();
+    void offlineErrorIsNotReset();
 };
 
 void TestDeviceUpload::initTestCase()
@@ -430,6 +431,26 @@ void TestDeviceUpload::tftpReports()
     device.tftpFileUploaded(TargetKey);
     QCOMPARE(device.getUploadState(), -1);
     QCOMPARE(device.getUploadProgress(), 0);
+}
+
+void TestDeviceUpload::offlineErrorIsNotReset()
+{
+    // The cached status of a device that went offline still reads; the error
+    // must not be reset to "Device Ready" on it.
+    Rig rig;
+    TLinkDevice &device = rig.device;
+    rig.makeReady();
+    device.initiateSoftwareUpload(target());
+    rig.echo(TargetKey);
+    device.updateUploadState();
+    device.updateFileProgress(TargetKey, "127.0.2.61", -1);
+    QCOMPARE(device.getUploadState(), -1);
+    device.setOnline(false);
+    device.updateUploadState();
+    QCOMPARE(device.getUploadState(), -1);
+    device.setOnline(true);
+    device.updateUploadState();
+    QCOMPARE(device.getUploadState(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceUpload)

@@ -532,7 +532,10 @@ void TLinkDevice::uploadErrorStep()
             TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), QLatin1String(name), false);
     };
     if (m_uploadElapsedSeconds < 15) {
-        if (readDownloadStatus() >= 0 && writeProperty(QStringLiteral("zkSoftwareDownloadControl"), 1) == 0) {
+        // A device that is offline only has stale cached values: it cannot be
+        // reset, and must not be shown ready.
+        if (m_online && readDownloadStatus() >= 0
+            && writeProperty(QStringLiteral("zkSoftwareDownloadControl"), 1) == 0) {
             unmark();
             m_uploadProgress = 0;
             m_uploadState = 0;
