@@ -490,10 +490,6 @@ void TLinkDevice::uploadRebootStep()
         for (const char *name : {"zkSoftwareDownloadErrorDescription", "zkSoftwareDownloadProgress",
                                  "zkSystemConfigSoftwareBuildId"})
             TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), QLatin1String(name), false);
-        // A device that reported Ready without the whole file sent leaves
-        // the file key registered; the transfer is over either way.
-        if (m_tftpServer)
-            m_tftpServer->unRegForFileInfo(getKeyFileName(&m_uploadSoftware), this, ProgressSlot);
         m_uploadState = 0;
         m_uploadProgress = 0;
         postEvent(262, tr(" Upload sequence finished."), 2);
