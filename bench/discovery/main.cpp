@@ -3,6 +3,7 @@
 // time this process (the discovery workers and the SLP library) used for it.
 // Multicast goes out on the loopback interface only. Needs root (port 427).
 
+#include "../../tests/slp/slpportlock.h"
 #include "slp.h"
 #include "tlinkslpmanagerif.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char *argv[])
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QCoreApplication app(argc, argv);
     SLPSetProperty("net.slp.interfaces", "lo");
+    const SlpPortLock lock; // no SLP test runs meanwhile
     QTextStream out(stdout);
 
 #ifndef ZEL_DEVSIM

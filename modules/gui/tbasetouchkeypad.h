@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QFrame>
+#include <QList>
+
+#include <memory>
 
 class QEvent;
 class QKeyEvent;
+class TBaseKeyData;
+class TTouchKey;
 
 // Why a keypad hid: 1 = asked to (hideKeyboard()), 0 = it hid itself because
 // a key event arrived that it had not sent.
@@ -27,18 +32,34 @@ class TBaseTouchKeypad : public QFrame
     Q_OBJECT
 public:
     explicit TBaseTouchKeypad(QWidget *parent = nullptr);
+    ~TBaseTouchKeypad() override;
 
     virtual bool isKeypadVisible() const;
     virtual bool isOwnKeyEvent(QEvent *e);
     virtual void setKeyboardCharacterSet(TKeyboardCharacterSet characterSet);
 
+    // Appends a key; its activations reach keyClickedHandler.
+    void registerKey(TTouchKey *key);
+    const QList<TTouchKey *> &keys() const { return m_keys; }
+
 signals:
     void hidding(THiddingReason reason);
     void showing();
 
+public slots:
+    // Sends the key's event at once to the focus widget of this keypad's window.
+    virtual void keyClickedHandler(TBaseKeyData *pKeyData);
+
 protected:
-    // The key event the keypad sent last; only its identity is used.
+    void sendKeyEvent(TBaseKeyData *pKeyData, Qt::KeyboardModifiers modifiers);
+
+    QList<TTouchKey *> m_keys;
+    // The key event the keypad sent last; only its identity is used. The
+    // keypad keeps it alive until it sends the next one.
     QKeyEvent *m_lastKeyEvent = nullptr;
+
+private:
+    std::unique_ptr<QKeyEvent> m_lastKeyEventStore;
 };
 
 Q_DECLARE_METATYPE(THiddingReason)

@@ -1,6 +1,7 @@
 // Device discovery: the SLP client wrapper, the attribute rules, the workers'
 // bookkeeping, and the whole discovery against simulated devices on loopback.
 #include "../slp/devsimfleet.h"
+#include "../slp/slpportlock.h"
 #include "deviceattributeparser.h"
 #include "localsubnet.h"
 #include "slp.h"
@@ -54,8 +55,12 @@ private slots:
 
     void serviceSearchEndsAfterFailedSubSearch_data();
     void serviceSearchEndsAfterFailedSubSearch();
+    void serviceWorkerReports();
 
     void discoversDevicesEndToEnd();
+
+private:
+    SlpPortLock m_lock;
 };
 
 void TestDiscovery::initTestCase()
@@ -112,6 +117,11 @@ void TestDiscovery::emptySearchEndsOnce_data()
     QTest::newRow("URLs") << "srvs" << "service:nothing.vantor";
     QTest::newRow("attributes") << "attrs" << "service:nothing.vantor://127.0.0.98";
     QTest::newRow("service types") << "types" << "nobody";
+    // The end of a search names the handle exactly as it was opened, also
+    // when the name does not fit Latin-1, so that the worker can close it.
+    QTest::newRow("URLs of a type beyond Latin-1") << "srvs" << QString::fromUtf8("service:nothing\u20ac.vantor");
+    QTest::newRow("attributes of a URL beyond Latin-1")
+        << "attrs" << QString::fromUtf8("service:nothing.vantor://127.0.0.98/\u20ac");
 }
 
 void TestDiscovery::emptySearchEndsOnce()
@@ -371,6 +381,59 @@ void TestDiscovery::serviceSearchEndsAfterFailedSubSearch()
                                      ? QStringList{"service:mib.vantor:http://127.0.0.2"}
                                      : QStringList{"service:mib.vantor:http://127.0.0.2", url};
     QCOMPARE(got, expected);
+}
+
+void TestDiscovery::serviceWorkerReports()
+{
+    auto *worker = new TLinkDeviceServiceThread; // lives on its thread for the process's life
+    QStringList events; // "new|update url attributes"
+    Received<int> finished;
+    connect(worker, &TLinkDeviceServiceThread::newService, &finished.context,
+            [&](const device_service_t &s) { events << "new " + s.srvurl + " " + s.attributes; });
+    connect(worker, &TLinkDeviceServiceThread::updateService, &finished.context,
+            [&](const device_service_t &s) { events << "update " + s.srvurl + " " + s.attributes; });
+    connect(worker, &TLinkDeviceServiceThread::searchFinished, &finished.context, [&] { finished.items << 1; });
+    QMetaObject::invokeMethod(worker, "onlineDevices", Qt::QueuedConnection,
+                              Q_ARG(QStringList, {DevsimFleet::deviceUrl(99)}));
+
+    // One search as the SLP client reports it: a service at the device's bare
+    // address, one with a port and path, one whose attributes never come.
+    // Types and address are ones no simulated device serves.
+    const QString web = "service:page.vantor:http://127.0.0.99",
+                  mib = "service:file.vantor:http://127.0.0.99:8080/v.mib",
+                  cfg = "service:cfg.vantor:http://127.0.0.99";
+    const auto call = [worker](const char *slot, QGenericArgument a = QGenericArgument(),
+                               QGenericArgument b = QGenericArgument()) {
+        QVERIFY(QMetaObject::invokeMethod(worker, slot, Qt::QueuedConnection, a, b));
+    };
+    const auto search = [&](const QString &webAttributes) {
+        call("initiateSearch");
+        call("foundServices", Q_ARG(QStringList, (QStringList{"service:page.vantor:http", "service:file.vantor:http",
+                                                               "service:cfg.vantor:http"})));
+        call("finishServicesFound", Q_ARG(QString, "*"));
+        for (const QString &url : {web, mib, cfg})
+            call("foundDevice", Q_ARG(QString, url));
+        for (const char *type : {"service:page.vantor:http", "service:file.vantor:http", "service:cfg.vantor:http"})
+            call("finishDeviceDisc", Q_ARG(QString, type));
+        call("foundAttributs", Q_ARG(QString, web), Q_ARG(QString, webAttributes));
+        call("foundAttributs", Q_ARG(QString, mib), Q_ARG(QString, "/v.mib"));
+        for (const QString &url : {web, mib, cfg})
+            call("finishAttributsFound", Q_ARG(QString, url));
+    };
+
+    search("/index.html");
+    QTRY_COMPARE(finished.items.size(), 1);
+    // At the end only the services at the device's bare address are reported
+    // again; the one without attributes goes out with "NO ATTRIBUTES".
+    QCOMPARE(events, (QStringList{"new " + web + " /index.html", "new " + mib + " /v.mib",
+                                  "update " + web + " /index.html", "new " + cfg + " NO ATTRIBUTES"}));
+
+    // A service is new only once: unchanged or changed, it is an update later.
+    events.clear();
+    search("/start.html");
+    QTRY_COMPARE(finished.items.size(), 2);
+    QCOMPARE(events, (QStringList{"update " + web + " /start.html", "update " + mib + " /v.mib",
+                                  "update " + web + " /start.html", "update " + cfg + " NO ATTRIBUTES"}));
 }
 
 void TestDiscovery::discoversDevicesEndToEnd()

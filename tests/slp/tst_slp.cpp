@@ -2,6 +2,7 @@
 // its searches against simulated devices on loopback, and its requests as
 // Wireshark's SLP dissector reads them.
 #include "devsimfleet.h"
+#include "slpportlock.h"
 #include "slp.h"
 #include "slpcollector.h"
 #include "slpmessage.h"
@@ -71,10 +72,12 @@ private slots:
     void findsServiceTypesOnce();
     void closeCancelsSearch();
     void closeFromCallback();
+    void closeFromFinalCallbackAtOnce();
     void reportsNetworkFailure();
     void wiresharkReadsRequests();
 
 private:
+    SlpPortLock m_lock; // first in, last out: held until the devices are gone
     DevsimFleet m_fleet;
     bool m_devices = false;
 };
@@ -339,10 +342,49 @@ void TestSlp::closeFromCallback()
     QCOMPARE(SLPOpen(nullptr, SLP_TRUE, &h), SLP_OK);
     Closer closer;
     QCOMPARE(SLPFindSrvs(h, "service:device.vantor", nullptr, nullptr, Closer::callback, &closer), SLP_OK);
-    QTRY_COMPARE(closer.calls.loadRelaxed(), 1);
+    QTRY_COMPARE(closer.calls.loadAcquire(), 1);
     // Four devices answer, but the search ended with the close: no more calls.
     QTest::qWait(3000);
-    QCOMPARE(closer.calls.loadRelaxed(), 1);
+    QCOMPARE(closer.calls.loadAcquire(), 1);
+}
+
+namespace {
+// Closes its handle at the final call of the search.
+struct FinalCloser
+{
+    QAtomicInt finals;
+    static SLPBoolean callback(SLPHandle h, const char *, unsigned short, SLPError err, void *cookie)
+    {
+        if (err != SLP_OK) {
+            SLPClose(h);
+            static_cast<FinalCloser *>(cookie)->finals.ref();
+        }
+        return SLP_TRUE;
+    }
+};
+
+// Puts the interfaces back to the loopback interface however the test ends.
+struct LoopbackAgain
+{
+    ~LoopbackAgain() { SLPSetProperty("net.slp.interfaces", "lo"); }
+};
+} // namespace
+
+void TestSlp::closeFromFinalCallbackAtOnce()
+{
+    // Without a usable interface a search ends as soon as it starts, so its
+    // final call, and the close in it, can come while the search is still
+    // being started. Many searches, since that is a matter of timing.
+    LoopbackAgain restore;
+    SLPSetProperty("net.slp.interfaces", "no-such-interface0");
+    FinalCloser closer;
+    const int searches = 1000;
+    for (int i = 0; i < searches; ++i) {
+        SLPHandle h = nullptr;
+        QCOMPARE(SLPOpen(nullptr, SLP_TRUE, &h), SLP_OK);
+        QCOMPARE(SLPFindSrvs(h, "service:device.vantor", nullptr, nullptr, FinalCloser::callback, &closer), SLP_OK);
+    }
+    QVERIFY(testsupport::waitFor([&] { return closer.finals.loadAcquire() == searches; }, 10000));
 }
 
 void TestSlp::reportsNetworkFailure()

@@ -1,4 +1,6 @@
 #include "devicebehaviour.h"
+#include "syslogsender.h"
+#include "tftpclient.h"
 #include "valuestore.h"
 
 #include <QDateTime>
@@ -15,16 +17,20 @@ enum { DownloadInit = 1, DownloadStarted = 2, DownloadAborted = 3, DownloadFaile
 enum { ReportInit = 1, ReportBusy = 2, ReportDone = 3, ReportFailed = 4 };
 
 const char *const isoFormat = "yyyy-MM-dd hh:mm:ss";
-const int downloadStepMs = 500;
-const int downloadStepPercent = 20;
 const int flashMs = 1000;
-const int reportMs = 1500;
+const int reportLogLines = 80;
 const qint64 aduLifetimeAtStart = 400 * 24 * 3600;
 
 bool isUsableAddress(const QVariant &text)
 {
     const QHostAddress address(text.toString());
     return !address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4);
+}
+
+quint16 portValue(const QVariant &value)
+{
+    const qint64 port = value.toLongLong();
+    return port > 0 && port <= 65535 ? quint16(port) : 0;
 }
 
 } // namespace
@@ -98,14 +104,19 @@ DeviceBehaviour::DeviceBehaviour(DeviceIdentity &identity, ValueStore *store, co
     m_store->set(QStringLiteral("zkZk441xMaxBatTemp"), 323);
     m_store->set(QStringLiteral("zkZk441xSupplyBranch"), 0);
 
-    m_downloadTimer.setInterval(downloadStepMs);
-    connect(&m_downloadTimer, &QTimer::timeout, this, &DeviceBehaviour::downloadStep);
-    m_reportTimer.setSingleShot(true);
-    m_reportTimer.setInterval(reportMs);
-    connect(&m_reportTimer, &QTimer::timeout, this, [this] {
-        m_store->set(QStringLiteral("zkDiagReportStatus"), ReportDone);
-        m_store->set(QStringLiteral("zkDiagReportControl"), Stop);
+    m_download = new TftpClient(m_identity.address, this);
+    connect(m_download, &TftpClient::progress, this, &DeviceBehaviour::onDownloadProgress);
+    connect(m_download, &TftpClient::fetched, this, &DeviceBehaviour::onImageFetched);
+    connect(m_download, &TftpClient::failed, this, [this](const QString &reason) {
+        endDownload(DownloadFailed, reason);
     });
+    m_report = new TftpClient(m_identity.address, this);
+    connect(m_report, &TftpClient::sent, this, [this] { endReport(ReportDone); });
+    connect(m_report, &TftpClient::failed, this, [this](const QString &reason) {
+        qDebug() << "DeviceBehaviour: report not sent:" << reason;
+        endReport(ReportFailed);
+    });
+    m_syslog = new SyslogSender(m_identity, [this] { return clock(); }, this);
     connect(m_store, &ValueStore::written, this, &DeviceBehaviour::onWritten);
 }
 
@@ -143,7 +154,7 @@ void DeviceBehaviour::onWritten(const QString &name, const QVariant &value)
     } else if (name == QLatin1String("zkSoftwareDownloadControl")) {
         if (value.toInt() == Start)
             startDownload();
-        else if (m_downloadTimer.isActive())
+        else if (m_store->value(QStringLiteral("zkSoftwareDownloadStatus")).toInt() == DownloadStarted)
             endDownload(DownloadAborted, QStringLiteral("Download aborted by the user"));
         else
             endDownload(DownloadInit);
@@ -151,34 +162,62 @@ void DeviceBehaviour::onWritten(const QString &name, const QVariant &value)
         if (value.toInt() == Start) {
             startReport();
         } else {
-            m_reportTimer.stop();
+            m_report->abort();
             m_store->set(QStringLiteral("zkDiagReportStatus"), ReportInit);
         }
+    } else if (name.startsWith(QLatin1String("zkLoggingClient"))) {
+        configureLogging();
     }
+}
+
+void DeviceBehaviour::configureLogging()
+{
+    const bool wasSending = m_syslog->isSending();
+    m_syslog->configure(m_store->value(QStringLiteral("zkLoggingClientEnable")).toInt() == 2,
+                        QHostAddress(m_store->value(QStringLiteral("zkLoggingClientDestinationIp")).toString()),
+                        portValue(m_store->value(QStringLiteral("zkLoggingClientDestinationPort"))),
+                        m_store->value(QStringLiteral("zkLoggingClientEventSeverity")).toInt());
+    if (!wasSending)
+        m_syslog->log(SyslogSender::Notice, QStringLiteral("logging client started"));
 }
 
 void DeviceBehaviour::startDownload()
 {
-    if (m_downloadTimer.isActive())
+    if (m_store->value(QStringLiteral("zkSoftwareDownloadStatus")).toInt() == DownloadStarted)
         return;
-    if (!isUsableAddress(m_store->value(QStringLiteral("zkSoftwareDownloadIpAddress")))
-        || m_store->value(QStringLiteral("zkSoftwareDownloadFileName")).toString().isEmpty()) {
+    const QString fileName = m_store->value(QStringLiteral("zkSoftwareDownloadFileName")).toString();
+    const QVariant address = m_store->value(QStringLiteral("zkSoftwareDownloadIpAddress"));
+    if (!isUsableAddress(address) || fileName.isEmpty()) {
         endDownload(DownloadFailed, QStringLiteral("No server address or file name given"));
         return;
     }
     m_store->set(QStringLiteral("zkSoftwareDownloadStatus"), DownloadStarted);
     m_store->set(QStringLiteral("zkSoftwareDownloadProgress"), 0);
     m_store->set(QStringLiteral("zkSoftwareDownloadErrorDescription"), QString());
-    m_downloadTimer.start();
+    m_syslog->log(SyslogSender::Notice, QStringLiteral("software download of %1 started").arg(fileName));
+    const QHostAddress server(address.toString());
+    const quint16 port = portValue(m_store->value(QStringLiteral("zkSoftwareDownloadPortNumber")));
+    QTimer::singleShot(qMax(0, m_identity.delayMs), m_download, [this, server, port, fileName] {
+        if (m_store->value(QStringLiteral("zkSoftwareDownloadStatus")).toInt() == DownloadStarted)
+            m_download->fetch(server, port, fileName);
+    });
 }
 
-void DeviceBehaviour::downloadStep()
+void DeviceBehaviour::onDownloadProgress(qint64 bytes, qint64 total)
 {
-    const int progress = qMin(100, m_store->value(QStringLiteral("zkSoftwareDownloadProgress")).toInt()
-                                       + downloadStepPercent);
-    m_store->set(QStringLiteral("zkSoftwareDownloadProgress"), progress);
-    if (progress < 100)
+    // Without the size from the server the image is taken as 1 MB; 100 is
+    // only reported once the whole file is in.
+    const qint64 of = total > 0 ? total : 1024 * 1024;
+    m_store->set(QStringLiteral("zkSoftwareDownloadProgress"), int(qMin<qint64>(99, bytes * 100 / of)));
+}
+
+void DeviceBehaviour::onImageFetched(const QByteArray &image)
+{
+    if (image.isEmpty()) {
+        endDownload(DownloadFailed, QStringLiteral("The image file is empty"));
         return;
+    }
+    m_store->set(QStringLiteral("zkSoftwareDownloadProgress"), 100);
     // A file named by the image's key (product, "MM.mm", build) installs
     // that version; the device flashes and restarts with it.
     const QRegularExpression key(QStringLiteral("^%1(\\d{2})\\.(\\d{2})(\\d{4})$")
@@ -194,22 +233,65 @@ void DeviceBehaviour::downloadStep()
 
 void DeviceBehaviour::endDownload(int status, const QString &error)
 {
-    m_downloadTimer.stop();
+    m_download->abort();
+    const bool wasRunning = m_store->value(QStringLiteral("zkSoftwareDownloadStatus")).toInt() == DownloadStarted;
     m_store->set(QStringLiteral("zkSoftwareDownloadStatus"), status);
     m_store->set(QStringLiteral("zkSoftwareDownloadErrorDescription"), error);
     m_store->set(QStringLiteral("zkSoftwareDownloadControl"), Stop);
+    if (status == DownloadReady)
+        m_syslog->log(SyslogSender::Notice, QStringLiteral("software download complete, flashing"));
+    else if (wasRunning || status == DownloadFailed)
+        m_syslog->log(SyslogSender::ErrorLevel, QStringLiteral("software download ended: %1").arg(error));
 }
 
 void DeviceBehaviour::startReport()
 {
-    if (!isUsableAddress(m_store->value(QStringLiteral("zkDiagReportIpAddress")))
-        || m_store->value(QStringLiteral("zkDiagReportFileName")).toString().isEmpty()) {
-        m_store->set(QStringLiteral("zkDiagReportStatus"), ReportFailed);
-        m_store->set(QStringLiteral("zkDiagReportControl"), Stop);
+    const QString fileName = m_store->value(QStringLiteral("zkDiagReportFileName")).toString();
+    const QVariant address = m_store->value(QStringLiteral("zkDiagReportIpAddress"));
+    if (!isUsableAddress(address) || fileName.isEmpty()) {
+        endReport(ReportFailed);
         return;
     }
     m_store->set(QStringLiteral("zkDiagReportStatus"), ReportBusy);
-    m_reportTimer.start();
+    m_syslog->log(SyslogSender::Notice, QStringLiteral("diagnostic report %1 requested").arg(fileName));
+    const QHostAddress server(address.toString());
+    const quint16 port = portValue(m_store->value(QStringLiteral("zkDiagReportPortNumber")));
+    QTimer::singleShot(qMax(0, m_identity.delayMs), m_report, [this, server, port, fileName] {
+        if (m_store->value(QStringLiteral("zkDiagReportStatus")).toInt() == ReportBusy)
+            m_report->send(server, port, fileName, report());
+    });
+}
+
+void DeviceBehaviour::endReport(int status)
+{
+    m_store->set(QStringLiteral("zkDiagReportStatus"), status);
+    m_store->set(QStringLiteral("zkDiagReportControl"), Stop);
+    m_syslog->log(status == ReportDone ? SyslogSender::Notice : SyslogSender::ErrorLevel,
+                  status == ReportDone ? QStringLiteral("diagnostic report sent")
+                                       : QStringLiteral("diagnostic report failed"));
+}
+
+QByteArray DeviceBehaviour::report() const
+{
+    QByteArray text;
+    const QString when = QDateTime::fromSecsSinceEpoch(clock(), Qt::UTC).toString(QLatin1String(isoFormat));
+    text += QStringLiteral("Diagnostic report\n"
+                           "Vendor: %1\nProduct: %2\nModel: %3\nSerial: %4\nSoftware: %5 build %6\n"
+                           "Alias: %7\nAddress: %8\nTime: %9\n")
+                .arg(m_identity.vendor, m_identity.product, m_identity.model, m_identity.serial,
+                     m_identity.swVersion, m_identity.swBuild, m_identity.alias, m_identity.address.toString(), when)
+                .toUtf8();
+    text += QStringLiteral("Up time: %1 s\n\nEvent log\n").arg(m_upTime.elapsed() / 1000).toUtf8();
+    for (int i = 0; i < reportLogLines; ++i) {
+        text += QStringLiteral("%1 %2 link: carrier locked, signal level %3 dB, %4 frames\n")
+                    .arg(i, 4, 10, QLatin1Char('0'))
+                    .arg(m_identity.serial)
+                    .arg(10 + i % 30)
+                    .arg(1000 * (i + 1))
+                    .toUtf8();
+    }
+    text += "End of report\n";
+    return text;
 }
 
 void DeviceBehaviour::restart()
@@ -217,11 +299,12 @@ void DeviceBehaviour::restart()
     if (m_restarting)
         return;
     qDebug() << "DeviceBehaviour::restart: down for" << m_identity.restartMs << "ms";
+    m_syslog->log(SyslogSender::Warning, QStringLiteral("system restart"));
     m_restarting = true;
     m_identity.restarting = true;
-    if (m_downloadTimer.isActive())
+    if (m_store->value(QStringLiteral("zkSoftwareDownloadStatus")).toInt() == DownloadStarted)
         endDownload(DownloadAborted, QStringLiteral("Download aborted by a restart"));
-    m_reportTimer.stop();
+    m_report->abort();
     if (m_store->value(QStringLiteral("zkDiagReportStatus")).toInt() == ReportBusy)
         m_store->set(QStringLiteral("zkDiagReportStatus"), ReportInit);
     m_store->set(QStringLiteral("zkDiagReportControl"), Stop);
@@ -244,4 +327,6 @@ void DeviceBehaviour::finishRestart()
     m_restarting = false;
     m_identity.restarting = false;
     qDebug() << "DeviceBehaviour::finishRestart: up again";
+    m_syslog->log(SyslogSender::Notice, QStringLiteral("system started, software %1 build %2")
+                                            .arg(m_identity.swVersion, m_identity.swBuild));
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What a simulated device does with its MIB values: believable start
 // values from its identity, a clock, a restart on reset, a software
-// download and a diagnostic report that move through their states.
+// download fetched and a diagnostic report sent over TFTP, and a logging
+// client that follows its settings.
 
 #include "deviceidentity.h"
 
@@ -9,6 +10,8 @@
 #include <QObject>
 #include <QTimer>
 
+class SyslogSender;
+class TftpClient;
 class ValueStore;
 
 class DeviceBehaviour : public QObject
@@ -24,15 +27,19 @@ public:
 
 private slots:
     void onWritten(const QString &name, const QVariant &value);
-    void downloadStep();
 
 private:
     void publishSoftware();
     void setClock(qint64 secondsSinceEpoch);
     qint64 clock() const;
     void startDownload();
+    void onDownloadProgress(qint64 bytes, qint64 total);
+    void onImageFetched(const QByteArray &image);
     void endDownload(int status, const QString &error = QString());
     void startReport();
+    void endReport(int status);
+    QByteArray report() const;
+    void configureLogging();
     void restart();
     void finishRestart();
 
@@ -42,8 +49,9 @@ private:
     QElapsedTimer m_clockTimer;
     qint64 m_clockBase = 0;
     bool m_restarting = false;
-    QTimer m_downloadTimer;
-    QTimer m_reportTimer;
+    TftpClient *m_download;
+    TftpClient *m_report;
+    SyslogSender *m_syslog;
     QString m_pendingVersion;
     QString m_pendingBuild;
 };

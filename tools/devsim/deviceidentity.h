@@ -23,6 +23,8 @@ struct DeviceIdentity
     quint16 telnetPort = 23;
     QString telnetPassword = QStringLiteral("3958"); // the configuration password
     QString telnetHangUpOn;  // shell command on which the device hangs up
+    quint16 httpPort = 80;
+    int syslogIntervalMs = 1000; // pace of the logging client's routine lines
 
     // Fault switches, shared by every protocol the device speaks.
     int delayMs = 0;      // answer this late

@@ -3,6 +3,7 @@
 // ends on SIGTERM/SIGINT.
 
 #include "deviceidentity.h"
+#include "httpagent.h"
 #include "slpagent.h"
 #include "snmpagent.h"
 #include "telnetagent.h"
@@ -54,9 +55,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption telnetHangUp("telnet-hangup-on", "Hang up when the telnet shell gets this command.",
                                           "command");
     const QCommandLineOption noTelnet("no-telnet", "Do not run the telnet service.");
+    const QCommandLineOption httpPort("http-port", "HTTP port.", "port", QString::number(id.httpPort));
+    const QCommandLineOption noHttp("no-http", "Do not run the web server.");
+    const QCommandLineOption syslogInterval("syslog-interval-ms", "Pace of the logging client's routine lines.",
+                                            "ms", QString::number(id.syslogIntervalMs));
     parser.addOptions({address, vendor, model, serial, product, swVersion, swBuild, alias, community,
                        slpPort, snmpPort, mibDir, restartMs, delay, silent, broken, noSlp, noSnmp});
     parser.addOptions({telnetPort, telnetPassword, telnetHangUp, noTelnet});
+    parser.addOptions({httpPort, noHttp, syslogInterval});
     parser.process(app);
 
     id.address = QHostAddress(parser.value(address));
@@ -78,6 +84,8 @@ int main(int argc, char *argv[])
     id.telnetPort = parser.value(telnetPort).toUShort();
     id.telnetPassword = parser.value(telnetPassword);
     id.telnetHangUpOn = parser.value(telnetHangUp);
+    id.httpPort = parser.value(httpPort).toUShort();
+    id.syslogIntervalMs = parser.value(syslogInterval).toInt();
 
     QTextStream err(stderr);
     if (id.address.isNull() || !id.address.isLoopback()) {
@@ -103,6 +111,13 @@ int main(int argc, char *argv[])
     if (!parser.isSet(noTelnet) && !telnet.start(&error)) {
         err << "devsim: telnet: " << error << "\n";
         if (parser.isSet(telnetPort))
+            return 1;
+    }
+
+    HttpAgent http(id);
+    if (!parser.isSet(noHttp) && !http.start(&error)) {
+        err << "devsim: HTTP: " << error << "\n";
+        if (parser.isSet(httpPort))
             return 1;
     }
 

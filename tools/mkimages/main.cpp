@@ -264,6 +264,29 @@ int main(int argc, char **argv)
         };
         save("zkgui_fade_border_top_20", fade(true));
         save("zkgui_fade_border_bottom_20", fade(false));
+        // ---- Keys of the on-screen keyboard and the numeric keypad ----
+        // Key backgrounds by key width ("zkgui_key<width>"), 58 px high, in the button states.
+        for (const int width : {58, 87, 117, 147, 294}) {
+            const QString name = QStringLiteral("zkgui_key") + QString::number(width);
+            auto keyFace = [&](int state) {
+                return plain(width, 58, [&](QPainter &p) {
+                    const bool checked = state == 2 || state == 3;
+                    QColor face = (state == 1 || state == 3) ? pal.faceDown : pal.face;
+                    if (state == 4)
+                        face.setAlpha(90);
+                    p.setPen(QPen(checked ? pal.accent : pal.ink.darker(110), checked ? 3 : 1));
+                    p.setBrush(face);
+                    p.drawRoundedRect(QRectF(1.5, 1.5, width - 3, 55), 6, 6);
+                });
+            };
+            save(name, keyFace(0));
+            for (int s = 0; s < 5; ++s)
+                save(name + states[s], keyFace(s));
+        }
+        // ---- end of the keys ----
+        // Window layer: help window, menus, messages and configuration windows.
+        save("zel_state_icon_40_help", badge(40, pal.info, letter("?")));
+        // End of the window layer block.
         // Shown in place of a missing image.
         save("zkgui_no_image", plain(32, 32, [&](QPainter &p) {
             p.setPen(QPen(pal.fail, 2, Qt::DashLine));

@@ -16,7 +16,12 @@ struct ErrorRow
 const ErrorRow ErrorTable[] = {
     {1, "SLP_LAST_CALL",
      "Passed to callback functions when the API library has no more data for them and therefore no further "
-     "calls will be made to the callback on the currently outstanding operation."},
+     "calls will be made to the callback on the currently outstanding operation. The callback can use this to "
+     "signal the main body of the client code that no more data will be forthcoming on the operation, so that the "
+     "main body of the client code can break out of data collection loops. On the last call of a callback during "
+     "both a synchronous and asynchronous call, the error code parameter has value SLP_LAST_CALL, and the other "
+     "parameters are all NULL. If no results are returned by an API operation, then only one call is made, with "
+     "the error parameter set to SLP_LAST_CALL."},
     {0, "SLP_OK", "Indicates that the no error occurred during the operation."},
     {-1, "SLP_LANGUAGE_NOT_SUPPORTED",
      "No DA or SA has service advertisement or attribute information in the language requested, but at least "
@@ -141,7 +146,7 @@ void TLinkSLP::closeSlpSession(const QString &name)
 
 TLinkSLP::Cookie *TLinkSLP::newCookie(Entry *e)
 {
-    e->cookies.push_back(std::make_unique<Cookie>(Cookie{this, e->name.toLatin1()}));
+    e->cookies.push_back(std::make_unique<Cookie>(Cookie{this, e->name}));
     return e->cookies.back().get();
 }
 
@@ -200,7 +205,7 @@ void TLinkSLP::reportError(int code, const QString &sender)
 SLPBoolean TLinkSLP::urlCallback(SLPHandle, const char *url, unsigned short, SLPError err, void *cookie)
 {
     Cookie *c = static_cast<Cookie *>(cookie);
-    const QString name = QString::fromLatin1(c->name);
+    const QString &name = c->name;
     if (err == SLP_OK) {
         const QString srvurl = QString::fromUtf8(url);
         qDebug() << "TLinkSLP::urlCallback:" << "Service Found - " << srvurl;
@@ -217,7 +222,7 @@ SLPBoolean TLinkSLP::urlCallback(SLPHandle, const char *url, unsigned short, SLP
 SLPBoolean TLinkSLP::attrCallback(SLPHandle, const char *attrs, SLPError err, void *cookie)
 {
     Cookie *c = static_cast<Cookie *>(cookie);
-    const QString name = QString::fromLatin1(c->name);
+    const QString &name = c->name;
     if (err == SLP_OK) {
         const QString list = QString::fromUtf8(attrs);
         qDebug() << "TLinkSLP::attrCallback:" << "Attribute Found" << name << list;
@@ -233,7 +238,7 @@ SLPBoolean TLinkSLP::attrCallback(SLPHandle, const char *attrs, SLPError err, vo
 SLPBoolean TLinkSLP::typeCallback(SLPHandle, const char *types, SLPError err, void *cookie)
 {
     Cookie *c = static_cast<Cookie *>(cookie);
-    const QString name = QString::fromLatin1(c->name);
+    const QString &name = c->name;
     if (err == SLP_OK)
         emit c->wrapper->foundServices(QString::fromUtf8(types).split(QLatin1Char(',')));
     else if (err == SLP_LAST_CALL)

@@ -49,7 +49,10 @@ private:
     struct Cookie
     {
         TLinkSLP *wrapper;
-        QByteArray name;
+        // The handle's name as it was opened: what the library is asked for
+        // goes as Latin-1, but a name beyond Latin-1 would not come back as
+        // itself, and its handle could never be closed.
+        QString name;
     };
     struct Entry
     {

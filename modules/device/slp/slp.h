@@ -6,7 +6,8 @@
 //
 // Searches run on a thread of the library. Every search delivers one callback
 // per result as it arrives and ends with exactly one final callback: either
-// SLP_LAST_CALL or a negative error code. SLPClose cancels a running search;
+// SLP_LAST_CALL or a negative error code. A callback that returns SLP_FALSE
+// ends its search without a final call. SLPClose cancels a running search;
 // once it returns, no callback of that handle runs any more. The library owns
 // every buffer it passes to a callback; the strings are valid during the call.
 //

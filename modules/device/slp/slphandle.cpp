@@ -41,9 +41,14 @@ int SlpHandle::start(SlpRequest request, std::function<bool(const SlpReply &)> o
     request.xid = nextXid();
     request.language = m_language;
     const uint32_t unicast = m_unicast;
+    // The new thread waits at this gate until m_thread holds it and this call
+    // is done with the handle: a callback may close the handle at once, and
+    // closing must see its own thread, and may delete the handle.
+    std::lock_guard<std::mutex> gate(m_startGate);
     std::lock_guard<std::mutex> lock(m_mutex);
     try {
         m_thread = std::thread([this, request, unicast, onReply, onEnd]() {
+            { std::lock_guard<std::mutex> wait(m_startGate); }
             SlpSearch search(request, unicast, m_wakeFd);
             const auto sink = [this, &onReply](const SlpReply &reply) {
                 return !m_closed && onReply(reply);

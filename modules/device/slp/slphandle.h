@@ -45,6 +45,7 @@ private:
     uint32_t m_unicast = 0;
     int m_wakeFd = -1;
     std::mutex m_mutex;
+    std::mutex m_startGate;
     std::thread m_thread;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_closed{false};

@@ -1,0 +1,50 @@
+#include "tpasswordreqwindow.h"
+
+#include "tmessagewindow.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QVBoxLayout>
+
+TPasswordReqWindow::TPasswordReqWindow(const QString &header, const QString &text)
+    : TAbstractCfgWindow(header, true)
+{
+    m_label = new QLabel(text, editingFrame());
+    m_label->setObjectName(QStringLiteral("OptionLabel"));
+    // A plain single-line edit until the framework's touch line edit is available.
+    m_edit = new QLineEdit(editingFrame());
+    m_edit->setMaxLength(100);
+    m_edit->setEchoMode(QLineEdit::Password);
+    auto *layout = new QVBoxLayout(editingFrame());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_label);
+    layout->addWidget(m_edit);
+    setMinimumWidth(300);
+    setFocusWidget(m_edit);
+}
+
+void TPasswordReqWindow::updateData()
+{
+    m_edit->clear();
+}
+
+void TPasswordReqWindow::storeData()
+{
+    QMetaObject::invokeMethod(this, "validatePassword", Qt::DirectConnection);
+}
+
+void TPasswordReqWindow::validatePassword()
+{
+    const QString typed = m_edit->text();
+    const bool accepted = m_expected.isEmpty() ? typed == defaultPassword() : typed == m_expected;
+    if (accepted) {
+        emit correctPassword();
+        close();
+        return;
+    }
+    m_edit->setFocus(Qt::OtherFocusReason);
+    m_edit->clear();
+    TMessageWindow::showWarning(tr("Access denied"), tr("Incorrect password"), m_edit);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "tabstractcfgwindow.h"
+
+class QLabel;
+class QLineEdit;
+
+// Asks for a password before something protected opens. Without an expected
+// password the default configuration password applies.
+class TPasswordReqWindow : public TAbstractCfgWindow
+{
+    Q_OBJECT
+public:
+    TPasswordReqWindow(const QString &header, const QString &text);
+
+    void setPassword(const QString &password) { m_expected = password; }
+    QLineEdit *passwordEdit() const { return m_edit; }
+    static QString defaultPassword() { return QStringLiteral("3958"); }
+
+signals:
+    void correctPassword();
+
+public slots:
+    void updateData() override;
+    void storeData() override;
+    virtual void validatePassword();
+
+private:
+    QLabel *m_label;
+    QLineEdit *m_edit;
+    QString m_expected;
+};

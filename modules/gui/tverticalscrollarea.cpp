@@ -1,0 +1,48 @@
+#include "tverticalscrollarea.h"
+
+#include "tfadeboarder.h"
+#include "tviewport.h"
+
+#include <QDebug>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+TVerticalScrollArea::TVerticalScrollArea(QWidget *parent)
+    : QScrollArea(parent)
+    , m_viewPort(new TViewPort(this))
+{
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setViewport(m_viewPort);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_fadeBoarder = new TFadeBoarder(this);
+    layout->addWidget(m_fadeBoarder);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TVerticalScrollArea::slicderValueChanged);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &TVerticalScrollArea::slicderRangeChanged);
+}
+
+void TVerticalScrollArea::slicderValueChanged(int value)
+{
+    m_fadeBoarder->setTopFadeVisible(value != verticalScrollBar()->minimum());
+    m_fadeBoarder->setBottomFadeVisible(value != verticalScrollBar()->maximum());
+}
+
+void TVerticalScrollArea::slicderRangeChanged(int min, int max)
+{
+    const int value = verticalScrollBar()->value();
+    m_fadeBoarder->setTopFadeVisible(min != value);
+    m_fadeBoarder->setBottomFadeVisible(max != value);
+}
+
+void TVerticalScrollArea::resizeEvent(QResizeEvent *event)
+{
+    QScrollArea::resizeEvent(event);
+    qDebug() << "TVerticalScrollArea::resizeEvent:" << event->size();
+    if (QWidget *content = widget()) {
+        qDebug() << "TVerticalScrollArea::resizeEvent: viewport width" << viewport()->width();
+        content->setMaximumWidth(viewport()->width());
+        content->updateGeometry();
+    }
+}

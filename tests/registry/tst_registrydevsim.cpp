@@ -1,0 +1,201 @@
+// The registry against simulated devices that answer SLP and SNMP on
+// loopback: discovered devices become device objects, go offline when they
+// fall silent and come back, a placeholder serial number merges, a new device
+// at a used address takes it over, and a debug device is served like a
+// discovered one.
+#include "abstractproperty.h"
+#include "../slp/slpportlock.h"
+#include "deviceevents.h"
+#include "registrysetup.h"
+#include "testsupport.h"
+#include "tlinkdevice.h"
+#include "tlinkdevicehandler.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+const int Timeout = 30000;
+
+TLinkDeviceHandler *registry() { return TLinkDeviceHandler::instance(); }
+
+QString urlOf(int host) { return QStringLiteral("service:device.vantor://127.0.0.%1").arg(host); }
+
+// The newest device object at that service URL, or null.
+TLinkDevice *deviceAt(const QString &url)
+{
+    TLinkDevice *found = nullptr;
+    for (TLinkDeviceIf *device : registry()->getDevices()) {
+        if (device->getSrvUrl() == url)
+            found = static_cast<TLinkDevice *>(device);
+    }
+    return found;
+}
+
+int devicesAt(const QString &url)
+{
+    int n = 0;
+    for (TLinkDeviceIf *device : registry()->getDevices())
+        n += device->getSrvUrl() == url ? 1 : 0;
+    return n;
+}
+
+bool reported(const QSignalSpy &spy, const TLinkDeviceIf *device)
+{
+    for (const QList<QVariant> &args : spy) {
+        // Compared as a plain pointer: the object reported may be gone already.
+        if (*static_cast<TLinkDeviceIf *const *>(args.at(0).constData()) == device)
+            return true;
+    }
+    return false;
+}
+
+// Known addresses are asked for their attributes only once a minute: a
+// device that changed at one is seen sooner when the registry asks now and then.
+bool waitWithAttributeSearches(const std::function<bool()> &done)
+{
+    QTimer asker;
+    QObject::connect(&asker, &QTimer::timeout, registry(), &TLinkDeviceHandler::initiateAttributeSearch);
+    asker.start(3000);
+    return testsupport::waitFor(done, Timeout);
+}
+
+} // namespace
+
+class TestRegistryDevsim : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void discoveredDevicesLiveAndChange();
+    void debugDeviceIsServed();
+
+private:
+    // Held first and released last: no other run's simulated devices answer
+    // this test's searches while it lives.
+    SlpPortLock m_lock;
+    // Starts (or restarts) the simulated device at 127.0.0.<host>.
+    bool startDevice(int host, const QStringList &options);
+    void stopDevice(int host) { m_devices.erase(host); }
+
+    std::map<int, std::unique_ptr<testsupport::Peer>> m_devices;
+};
+
+void TestRegistryDevsim::initTestCase()
+{
+    if (!testsupport::isRoot())
+        QSKIP("SLP port 427 and SNMP port 161 on 127.0.0.x need root");
+    setUpRegistryTest();
+    qRegisterMetaType<TLinkDeviceIf *>();
+    // Simulated devices of other test runs on this machine may answer SLP too:
+    // only this test's address range is kept.
+    connect(registry(), QOverload<TLinkDeviceIf *>::of(&TLinkDeviceHandler::updated), this,
+            [](TLinkDeviceIf *device) {
+                const QStringList parts = device->getIpAddress().split('.');
+                const int host = parts.value(3).toInt();
+                if (device->getIpAddress().startsWith("127.0.0.") && (host < 60 || host > 79))
+                    registry()->deleteDevice(device);
+            });
+}
+
+bool TestRegistryDevsim::startDevice(int host, const QStringList &options)
+{
+    stopDevice(host);
+    auto peer = std::make_unique<testsupport::Peer>();
+    const QStringList args = QStringList{"--address", QStringLiteral("127.0.0.%1").arg(host), "--no-telnet"} + options;
+    if (!peer->start(ZEL_DEVSIM, args) || !peer->waitForOutput("devsim ready", 10000)) {
+        qWarning("devsim: %s", qPrintable(peer->output()));
+        return false;
+    }
+    m_devices[host] = std::move(peer);
+    return true;
+}
+
+void TestRegistryDevsim::discoveredDevicesLiveAndChange()
+{
+    QVERIFY(startDevice(60, {"--serial", "600060"}));
+    QVERIFY(startDevice(61, {"--serial", "600061", "--model", "4411", "--product", "VANTOR-4411"}));
+
+    DeviceEvents events;
+    QSignalSpy updated(registry(), QOverload<TLinkDeviceIf *>::of(&TLinkDeviceHandler::updated));
+    QVERIFY(testsupport::waitFor([] { return deviceAt(urlOf(60)) && deviceAt(urlOf(61)); }, Timeout));
+    TLinkDevice *terminal = deviceAt(urlOf(60));
+    TLinkDevice *supply = deviceAt(urlOf(61));
+    QVERIFY(reported(updated, terminal) && reported(updated, supply));
+
+    // Each with its discovery texts, its model-list information and the
+    // properties the SNMP engine built from its MIB.
+    QCOMPARE(terminal->getUniqueId(), QStringLiteral("Vantor4320600060"));
+    QCOMPARE(terminal->getAliasName(), QStringLiteral("Bridge terminal"));
+    QCOMPARE(supply->getUniqueId(), QStringLiteral("Vantor4411600061"));
+    QCOMPARE(terminal->getModelName(), QStringLiteral("4320"));
+    QCOMPARE(supply->getModelName(), QStringLiteral("4411"));
+    QVERIFY(!terminal->getIconName(2).isEmpty());
+    QVERIFY(terminal->findProperty("zkSystemConfigAliasName"));
+    QVERIFY(supply->findProperty("zkSystemConfigAliasName"));
+    // The services discovery finds reach the device at their address.
+    QVERIFY(testsupport::waitFor(
+        [&] {
+            for (const device_service_entry_t &entry : terminal->getServiceEntries())
+                if (entry.available && entry.srvurl == "service:web.vantor:http://127.0.0.60")
+                    return true;
+            return false;
+        },
+        Timeout));
+
+    // The supply unit falls silent: offline, with event 3; back: online, event 4.
+    stopDevice(61);
+    QVERIFY(testsupport::waitFor([&] { return !supply->isOnline(); }, Timeout));
+    QCOMPARE(events.count(3, supply), 1);
+    QVERIFY(terminal->isOnline());
+    QVERIFY(startDevice(61, {"--serial", "600061", "--model", "4411", "--product", "VANTOR-4411"}));
+    QVERIFY(testsupport::waitFor([&] { return supply->isOnline(); }, Timeout));
+    QCOMPARE(events.count(4, supply), 1);
+    QCOMPARE(devicesAt(urlOf(61)), 1);
+
+    // At the terminal's address a device of the same model with the serial
+    // number "0" answers: it is the same device object under a new id.
+    QVERIFY(startDevice(60, {"--serial", "0"}));
+    QVERIFY(waitWithAttributeSearches([&] { return terminal->getUniqueId() == "Vantor43200"; }));
+    QCOMPARE(devicesAt(urlOf(60)), 1);
+    QVERIFY(terminal->isOnline());
+
+    // Another device at that address: the old object goes offline, a new one
+    // is made for it.
+    events.clear();
+    QVERIFY(startDevice(60, {"--serial", "700060", "--model", "4330", "--product", "VANTOR-4330"}));
+    QVERIFY(waitWithAttributeSearches([&] { return devicesAt(urlOf(60)) == 2; }));
+    QVERIFY(!terminal->isOnline());
+    QVERIFY(events.texts(3, terminal).contains("New device toke the IP address"));
+    TLinkDevice *newcomer = deviceAt(urlOf(60));
+    QCOMPARE(newcomer->getUniqueId(), QStringLiteral("Vantor4330700060"));
+    QVERIFY(newcomer->isOnline());
+    QCOMPARE(registry()->getDevices().size(), 3);
+}
+
+void TestRegistryDevsim::debugDeviceIsServed()
+{
+    // The debug device answers SNMP only; it is known from the file alone.
+    QVERIFY(startDevice(62, {"--no-slp", "--serial", "900062", "--model", "4411"}));
+    QSignalSpy updated(registry(), QOverload<TLinkDeviceIf *>::of(&TLinkDeviceHandler::updated));
+    registry()->readDebugDevices(testsupport::fixture("registry_debug_devsim.xml"));
+    TLinkDevice *device = deviceAt(QStringLiteral("service://127.0.0.62"));
+    QVERIFY(device);
+    QVERIFY(reported(updated, device));
+    QCOMPARE(device->getUniqueId(), QStringLiteral("Vantor4411900062"));
+    QCOMPARE(device->getModelName(), QStringLiteral("4411"));
+
+    // Its values come through the registry's SNMP relays once it is shown.
+    device->activateDevice(true);
+    const AbstractProperty *model = device->findProperty("zkSystemConfigModelNumber");
+    QVERIFY(model);
+    QVERIFY(testsupport::waitFor([&] { return model->isValid() && model->getValue() == "4411"; }, Timeout));
+    device->activateDevice(false);
+}
+
+QTEST_GUILESS_MAIN(TestRegistryDevsim)
+#include "tst_registrydevsim.moc"
