@@ -118,7 +118,8 @@ public:
     static QString getUploadStateText(int state);
 
     // Links the registry fills in.
-    void setTftpServer(TLinkTftpServerIf *server) { m_tftpServer = server; }
+    // Stores the server and follows its transfer reports.
+    void setTftpServer(TLinkTftpServerIf *server) { connectTftpServer(server); }
     TLinkTftpServerIf *getTftpServer() const { return m_tftpServer; }
     void setNetworkAccessManager(QNetworkAccessManager *manager) { m_networkAccessManager = manager; }
 

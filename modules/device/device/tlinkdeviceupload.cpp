@@ -119,12 +119,15 @@ InfoService *TLinkDevice::getSoftwareUpdateService()
 
 void TLinkDevice::connectTftpServer(TLinkTftpServerIf *server)
 {
+    if (m_tftpServer && m_tftpServer != server)
+        disconnect(m_tftpServer, nullptr, this, nullptr);
     m_tftpServer = server;
     if (!server)
         return;
-    connect(server, &TLinkTftpServerIf::sentFile, this, &TLinkDevice::tftpFileUploaded);
-    connect(server, &TLinkTftpServerIf::receivedFile, this, &TLinkDevice::tftpFileDownloaded);
-    connect(server, &TLinkTftpServerIf::errorFileTransfer, this, &TLinkDevice::errorFileTransfer);
+    connect(server, &TLinkTftpServerIf::sentFile, this, &TLinkDevice::tftpFileUploaded, Qt::UniqueConnection);
+    connect(server, &TLinkTftpServerIf::receivedFile, this, &TLinkDevice::tftpFileDownloaded, Qt::UniqueConnection);
+    connect(server, &TLinkTftpServerIf::errorFileTransfer, this, &TLinkDevice::errorFileTransfer,
+            Qt::UniqueConnection);
 }
 
 void TLinkDevice::initiateUploadState(Services_t services)
