@@ -113,6 +113,8 @@ private slots:
     void failingStatus();
     void tftpReports();
     void offlineErrorIsNotReset();
+    void timeOuts_data();
+    void timeOuts();
 };
 
 void TestDeviceUpload::initTestCase()
@@ -451,6 +453,43 @@ void TestDeviceUpload::offlineErrorIsNotReset()
     device.setOnline(true);
     device.updateUploadState();
     QCOMPARE(device.getUploadState(), 0);
+}
+
+void TestDeviceUpload::timeOuts_data()
+{
+    // The model's time-outs (fixture): start-up 5 s, progress 6 s.
+    QTest::addColumn<int>("state"); // where the sequence waits
+    QTest::addColumn<int>("event");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("settings never read back") << 1 << 256 << " Check the connection!";
+    QTest::newRow("file never requested") << 2 << 258 << " Device did not request file from server";
+    QTest::newRow("transfer stalls") << 3 << 261 << " Upload progress timeout  (State: Uploading)";
+    QTest::newRow("flashing never ends") << 4 << 258 << " Upload progress timeout (State: Flashing)";
+}
+
+void TestDeviceUpload::timeOuts()
+{
+    QFETCH(int, state);
+    QFETCH(int, event);
+    QFETCH(QString, text);
+    Rig rig;
+    TLinkDevice &device = rig.device;
+    rig.makeReady();
+    device.initiateSoftwareUpload(target());
+    if (state >= 2) {
+        rig.echo(TargetKey);
+        device.updateUploadState();
+        rig.report("zkSoftwareDownloadStatus", "2"); // the device is fetching
+    }
+    if (state >= 3)
+        device.updateFileProgress(TargetKey, "127.0.2.61", 30);
+    if (state >= 4)
+        device.tftpFileUploaded(TargetKey);
+    QCOMPARE(device.getUploadState(), state);
+    EventLog events;
+    // The upload timer ticks on its own from here.
+    QTRY_VERIFY_WITH_TIMEOUT(device.getUploadState() == -1, 20000);
+    QCOMPARE(texts(events, event), QStringList{text});
 }
 
 QTEST_GUILESS_MAIN(TestDeviceUpload)
