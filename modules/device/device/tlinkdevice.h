@@ -195,6 +195,7 @@ private:
     void uploadRebootStep();
     void uploadErrorStep();
     int readDownloadStatus() const;
+    int secondsSinceProgress() const;
     bool readReportedSoftware(TLinkSoftware &out) const;
     QString uploadFailureDescription(const QString &lead, int status) const;
 

@@ -13,6 +13,8 @@
 #include <QDebug>
 #include <QTimer>
 
+#include <limits>
+
 namespace {
 
 const int IdleIntervalMs = 5000;
@@ -357,6 +359,13 @@ void TLinkDevice::uploadInitiatedStep()
     emit updated(this);
 }
 
+// A report that came too late to count leaves no time: the transfer then
+// counts as stalled, so the time-outs still apply.
+int TLinkDevice::secondsSinceProgress() const
+{
+    return m_lastProgressTime.isValid() ? int(m_lastProgressTime.elapsed() / 1000) : std::numeric_limits<int>::max();
+}
+
 QString TLinkDevice::uploadFailureDescription(const QString &lead, int status) const
 {
     QString text;
@@ -403,7 +412,7 @@ void TLinkDevice::uploadStartedStep()
 void TLinkDevice::uploadInProgressStep(int secondsSinceOnline)
 {
     static const QString where = QStringLiteral("TLinkDevice::updateUploadState");
-    const int sinceProgress = m_lastProgressTime.isValid() ? int(m_lastProgressTime.elapsed() / 1000) : 0;
+    const int sinceProgress = secondsSinceProgress();
     const int status = readDownloadStatus();
     if (status >= 0 && isFailing(status)) {
         const QString description = uploadFailureDescription(tr("Device report failed upload (1):"), status);
@@ -441,7 +450,7 @@ void TLinkDevice::uploadInProgressStep(int secondsSinceOnline)
 void TLinkDevice::uploadFlashingStep()
 {
     static const QString where = QStringLiteral("TLinkDevice::updateUploadState");
-    const int sinceProgress = m_lastProgressTime.isValid() ? int(m_lastProgressTime.elapsed() / 1000) : 0;
+    const int sinceProgress = secondsSinceProgress();
     if (m_uploadElapsedSeconds >= getProgressTimeout()) {
         if (sinceProgress > ProgressGraceSeconds)
             setUploadState2Error(258, tr(" Upload progress timeout (State: Flashing)"),
