@@ -5,6 +5,7 @@
 #include "guiapp.h"
 
 #include <QPointer>
+#include <QWidget>
 #include <QString>
 
 class QWidget;
