@@ -18,6 +18,8 @@
 #include "zelmainwindow.h"
 
 #include <QKeyEvent>
+#include "tlineedit.h"
+
 #include <QLineEdit>
 #include <QSettings>
 #include <QTest>
