@@ -44,6 +44,7 @@ private slots:
     void detailsWidthRule_data();
     void detailsWidthRule();
     void backgroundNamesCycle();
+    void rowOfDeletedDeviceOpensNothing();
     // Last: the password window's warning stays over the screen.
     void optionsPasswordAskedUntilFirstCorrectEntry();
 
@@ -237,6 +238,24 @@ void TestZelDeviceScreen::detailsWidthRule()
     QFETCH(int, nameColumn);
     QCOMPARE(ZelDeviceDetailsPage::leftColumnWidth(width), left);
     QCOMPARE(ZelDeviceDetailsPage::nameColumnWidth(width), nameColumn);
+}
+
+void TestZelDeviceScreen::rowOfDeletedDeviceOpensNothing()
+{
+    QCOMPARE(m_screen->currentPage(), m_screen->listPage());
+    QPointer<TLinkDeviceIf> gone = m_devices.at(2);
+    ZelDeviceListItem *row = m_screen->listPage()->rowOf(gone);
+    TLinkDeviceHandler::instance()->deleteDevice(gone);
+    QTRY_VERIFY(!gone);
+    // The row stays; choosing it shows nothing, and other updates never touch the deleted device.
+    QCOMPARE(m_screen->listPage()->rows().count(row), 1);
+    m_screen->listPage()->handleDeviceSelected(row);
+    QCOMPARE(m_screen->listPage()->selectedDevice(), nullptr);
+    QCOMPARE(m_screen->getAnimationState(), 0);
+    QCOMPARE(m_screen->currentPage(), m_screen->listPage());
+    m_screen->listPage()->handleDeviceUpdated(m_devices.at(0));
+    m_screen->listPage()->grabSelectedItem(nullptr);
+    m_devices.removeAt(2);
 }
 
 void TestZelDeviceScreen::optionsPasswordAskedUntilFirstCorrectEntry()

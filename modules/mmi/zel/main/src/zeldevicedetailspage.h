@@ -8,7 +8,10 @@
 #include "tpage.h"
 
 #include <QList>
+#include <QPointer>
 #include <QProcess>
+
+#include "tlinkdeviceif.h"
 
 class QHBoxLayout;
 class QLabel;
@@ -82,7 +85,8 @@ protected:
 private:
     void readLinkTestSetting();
 
-    TLinkDeviceIf *m_device = nullptr;
+    // Guarded: the registry may delete a device while a page still holds it.
+    QPointer<TLinkDeviceIf> m_device;
     TUpdateObject *m_updateObject = nullptr;
     TElideLabel *m_heading;
     TIconWidget *m_modelImage;

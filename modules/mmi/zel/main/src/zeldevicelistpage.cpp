@@ -147,13 +147,20 @@ void ZelDeviceListPage::handleDeviceUpdated(TLinkDeviceIf *device)
     removeDuplicateOf(device);
 }
 
+bool ZelDeviceListPage::isRegistered(TLinkDeviceIf *device)
+{
+    return device && TLinkDeviceHandler::instance()->getDevices().contains(device);
+}
+
 void ZelDeviceListPage::removeDuplicateOf(TLinkDeviceIf *device)
 {
     const device_param_t own = device->getDeviceParam();
+    const QList<TLinkDeviceIf *> registered = TLinkDeviceHandler::instance()->getDevices();
     const QMap<TLinkDeviceIf *, ZelDeviceListItem *> rows = m_rows;
     for (auto it = rows.constBegin(); it != rows.constEnd(); ++it) {
         TLinkDeviceIf *other = it.key();
-        if (other == device)
+        // A row may outlive its device (the registry deleted it): never touch that device.
+        if (other == device || !registered.contains(other))
             continue;
         const device_param_t theirs = other->getDeviceParam();
         if (theirs.srvurl != own.srvurl || other->getModel() != device->getModel())
@@ -187,6 +194,8 @@ void ZelDeviceListPage::reflowRows()
 void ZelDeviceListPage::handleDeviceSelected(ZelDeviceListItem *row)
 {
     TLinkDeviceIf *device = m_rows.key(row, nullptr);
+    if (!isRegistered(device))
+        device = nullptr;
     m_selectedDevice = device;
     if (device)
         m_pageScreen->showDevice(device);
@@ -244,7 +253,8 @@ QPixmap ZelDeviceListPage::grabSelectedItem(QRect *rect)
     picture.fill(QColor(0, 0, 0, 0));
     ZelDeviceListItem *row = m_rows.value(m_selectedDevice);
     if (row) {
-        handleDeviceUpdated(m_selectedDevice);
+        if (isRegistered(m_selectedDevice))
+            handleDeviceUpdated(m_selectedDevice);
         row->render(&picture, QPoint(0, 0), QRegion(0, 0, 105, 110), QWidget::DrawChildren);
         if (rect)
             *rect = QRect(row->mapTo(this, QPoint(0, 0)), QSize(110, 110));

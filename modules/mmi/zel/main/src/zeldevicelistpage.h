@@ -50,6 +50,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    static bool isRegistered(TLinkDeviceIf *device);
     void reflowRows();
     void removeDuplicateOf(TLinkDeviceIf *device);
 
