@@ -5,6 +5,8 @@
 #include "apptest_app1setup.h"
 #include "telidelabel.h"
 #include "testsupport.h"
+#include "infoservice.h"
+#include "tactivitywidget.h"
 #include "tlinkdevicehandler.h"
 #include "tlinkdeviceif.h"
 #include "toption.h"
@@ -20,6 +22,7 @@
 #include <QKeyEvent>
 #include "tlineedit.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTest>
@@ -43,6 +46,7 @@ private slots:
     void managementFollowsServicesAndLinkTest();
     void detailsWidthRule_data();
     void detailsWidthRule();
+    void busyServiceShownOnRowAndPage();
     void backgroundNamesCycle();
     void rowOfDeletedDeviceOpensNothing();
     // Last: the password window's warning stays over the screen.
@@ -238,6 +242,37 @@ void TestZelDeviceScreen::detailsWidthRule()
     QFETCH(int, nameColumn);
     QCOMPARE(ZelDeviceDetailsPage::leftColumnWidth(width), left);
     QCOMPARE(ZelDeviceDetailsPage::nameColumnWidth(width), nameColumn);
+}
+
+void TestZelDeviceScreen::busyServiceShownOnRowAndPage()
+{
+    TLinkDeviceIf *device = m_devices.at(1);
+    InfoService *reboot = device->getRebootService();
+    const int idle = reboot->getState();
+    reboot->setState(1025, 45, QStringLiteral(" of the device"));
+    QTRY_COMPARE(reboot->getState(), 1025);
+    const QString text = reboot->getTitle() + QStringLiteral(" 45%");
+
+    ZelDeviceDetailsPage page(device);
+    page.refreshPage();
+    QCOMPARE(page.statusHeading()->text(), text);
+    QCOMPARE(page.statusDetails()->text(), reboot->getLongText() + QStringLiteral(" of the device"));
+    QVERIFY(page.stateIndicator()->isActive());
+    QCOMPARE(page.stateIndicator()->iconName(), QStringLiteral("i_service_reboot_50"));
+    QVERIFY(!page.managementOption()->isEnabled());
+    QVERIFY(!page.rebootOption()->isEnabled());
+    QVERIFY(!page.softwareUpdateOption()->isEnabled());
+
+    ZelDeviceListPage *list = m_screen->listPage();
+    list->handleDeviceUpdated(device);
+    QCOMPARE(list->rowOf(device)->secondValue(), text);
+    QVERIFY(list->rowOf(device)->stateIcon()->isActive());
+    QCOMPARE(list->rowOf(device)->stateIcon()->iconName(), QStringLiteral("i_service_reboot_30"));
+
+    reboot->setState(idle, -1, QString());
+    QTRY_COMPARE(reboot->getState(), idle);
+    page.refreshPage();
+    QVERIFY(!page.stateIndicator()->isActive());
 }
 
 void TestZelDeviceScreen::rowOfDeletedDeviceOpensNothing()
