@@ -114,9 +114,15 @@ void SyslogCfgWindow::updateData()
 
 void SyslogCfgWindow::storeData()
 {
-    address = QStringLiteral("%1.%2.%3.%4")
-                  .arg(addressEdits.at(0)->text(), addressEdits.at(1)->text(), addressEdits.at(2)->text(),
-                       addressEdits.at(3)->text());
+    // Octets padded with zeros on focus-out are stored in plain decimal: an
+    // address parser reads "010" as octal 8.
+    QStringList octets;
+    for (const TLineEdit *field : qAsConst(addressEdits)) {
+        bool isNumber = false;
+        const uint value = field->text().toUInt(&isNumber, 10);
+        octets << (isNumber ? QString::number(value) : field->text());
+    }
+    address = QStringLiteral("%1.%2.%3.%4").arg(octets.at(0), octets.at(1), octets.at(2), octets.at(3));
     bool ok = false;
     const uint typed = portEdit->text().toUInt(&ok, 10);
     port = ok ? quint16(typed) : quint16(0);
