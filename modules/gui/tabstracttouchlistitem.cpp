@@ -3,6 +3,7 @@
 #include "tabstracttouchlist.h"
 
 #include <QKeyEvent>
+#include <QPointer>
 
 TAbstractTouchListItem::TAbstractTouchListItem(TAbstractTouchList *list, int id, bool selectable, bool pressable)
     : QObject(list)
@@ -33,8 +34,13 @@ void TAbstractTouchListItem::release(bool click, QPoint point)
     if (!m_pressed)
         return;
     m_pressed = false;
-    if (click && m_list)
+    if (click && m_list) {
+        // A receiver may remove this row from its list.
+        QPointer<TAbstractTouchListItem> self(this);
         emit m_list->itemClicked(m_id, point);
+        if (!self)
+            return;
+    }
     emitUpdated();
 }
 
@@ -72,8 +78,12 @@ bool TAbstractTouchListItem::keyRelease(QKeyEvent *event, QPoint point)
     if (event->key() != Qt::Key_Space || !m_pressed || event->isAutoRepeat())
         return false;
     m_pressed = false;
-    if (m_list)
+    if (m_list) {
+        QPointer<TAbstractTouchListItem> self(this);
         emit m_list->itemClicked(m_id, point);
+        if (!self)
+            return true;
+    }
     emitUpdated();
     return true;
 }

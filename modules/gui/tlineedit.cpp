@@ -1,13 +1,13 @@
 #include "tlineedit.h"
 
 #include "tcharsetvalidator.h"
-#include "tstylesheet.h"
+#include "ticonbutton.h"
+#include "tmessagewindow.h"
 
 #include <QDebug>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QToolButton>
 
 TLineEdit::TLineEdit(TBaseTouchKeypad *pKeypad, bool keyboardButton, QWidget *parent, bool selectAllOnFocus)
     : QLineEdit(parent)
@@ -18,14 +18,8 @@ TLineEdit::TLineEdit(TBaseTouchKeypad *pKeypad, bool keyboardButton, QWidget *pa
     m_charSetValidator = new TCharSetValidator(8, this);
     setValidator(m_charSetValidator);
     if (keyboardButton) {
-        m_keyboardButton = new QToolButton(this);
-        m_keyboardButton->setObjectName(QStringLiteral("zkgui_keyboard"));
-        m_keyboardButton->setFocusPolicy(Qt::NoFocus);
-        m_keyboardButton->setAutoRaise(true);
-        const QPixmap icon = TStyleSheet::instance()->getButtonPixmap(QStringLiteral("zkgui_keyboard"), 0, true);
-        m_keyboardButton->setIcon(icon);
-        m_keyboardButton->setIconSize(icon.size());
-        m_keyboardButton->setFixedSize(icon.size() + QSize(4, 4));
+        m_keyboardButton = new TIconButton(QString(), QStringLiteral("zkgui_keyboard"), this);
+        m_keyboardButton->resize(m_keyboardButton->minimumSize());
         m_keyboardButton->hide();
         connect(m_keyboardButton, &QToolButton::clicked, this, &TLineEdit::handleKeyboardButtonPressed);
         if (m_keypad)
@@ -78,9 +72,13 @@ void TLineEdit::showKeyboardButton(bool bFade)
         return;
     const QMargins m = textMargins();
     setTextMargins(m.left(), m.top(), m_keyboardButton->width(), m.bottom());
-    // The fade of the icon buttons is the window layer's; here the button appears at once.
-    qDebug() << "TLineEdit::showKeyboardButton:" << (bFade ? "pkeyboardButton->fadeShow()" : "pkeyboardButton->show()");
-    m_keyboardButton->show();
+    if (bFade) {
+        qDebug() << "TLineEdit::showKeyboardButton: pkeyboardButton->fadeShow()";
+        m_keyboardButton->fadeShow();
+    } else {
+        qDebug() << "TLineEdit::showKeyboardButton: pkeyboardButton->show()";
+        m_keyboardButton->show();
+    }
 }
 
 void TLineEdit::hideKeyboardButton(bool bFade)
@@ -89,8 +87,13 @@ void TLineEdit::hideKeyboardButton(bool bFade)
         return;
     const QMargins m = textMargins();
     setTextMargins(m.left(), m.top(), 0, m.bottom());
-    qDebug() << "TLineEdit::hideKeyboardButton:" << (bFade ? "pkeyboardButton->fadeHide()" : "pkeyboardButton->hide()");
-    m_keyboardButton->hide();
+    if (bFade) {
+        qDebug() << "TLineEdit::hideKeyboardButton: pkeyboardButton->fadeHide()";
+        m_keyboardButton->fadeHide();
+    } else {
+        qDebug() << "TLineEdit::hideKeyboardButton: pkeyboardButton->hide()";
+        m_keyboardButton->hide();
+    }
 }
 
 void TLineEdit::handleKeyboardButtonPressed()
@@ -201,13 +204,11 @@ void TLineEdit::keyPressEvent(QKeyEvent *event)
 
     const int lengthBefore = text().length();
     QLineEdit::keyPressEvent(event);
-    if (text().length() == lengthBefore && TCharSetValidator::isCyrillicKey(event)) {
-        const QString heading = tr("Illegal input character");
-        const QString message = tr("Cyrillic characters not allowed. Switch between cyrillic and latin keyboard "
-                                   "with ALT+SHIFT, or disable cyrillic in System Settings.");
-        qDebug() << "TLineEdit::keyPressEvent:" << heading;
-        emit illegalInputCharacter(heading, message);
-    }
+    if (text().length() == lengthBefore && TCharSetValidator::isCyrillicKey(event))
+        TMessageWindow::showWarning(tr("Illegal input character"),
+                                    tr("Cyrillic characters not allowed. Switch between cyrillic and latin keyboard "
+                                       "with ALT+SHIFT, or disable cyrillic in System Settings."),
+                                    this, nullptr, nullptr);
 }
 
 void TLineEdit::textEditedHandler(const QString &)

@@ -4,8 +4,8 @@
 
 #include <QLineEdit>
 
-class QToolButton;
 class TCharSetValidator;
+class TIconButton;
 
 // Single-line text field of the touch framework. It works with an on-screen
 // keypad, moves the focus to its neighbours with the arrow keys and when a
@@ -26,12 +26,10 @@ public:
 
     QWidget *nextFocusWidget() const { return m_nextWidget; }
     TCharSetValidator *charSetValidator() const { return m_charSetValidator; }
-    QToolButton *keyboardButton() const { return m_keyboardButton; }
+    TIconButton *keyboardButton() const { return m_keyboardButton; }
 
 signals:
     void touchKeyboardSelected();
-    // A Cyrillic letter was refused; the window layer shows the warning.
-    void illegalInputCharacter(const QString &heading, const QString &text);
 
 private slots:
     void handleKeyboardButtonPressed();
@@ -53,7 +51,7 @@ private:
     bool keypadHidden() const;
     void applyKeypadCharacterSet();
 
-    QToolButton *m_keyboardButton = nullptr;
+    TIconButton *m_keyboardButton = nullptr;
     TBaseTouchKeypad *m_keypad;
     TCharSetValidator *m_charSetValidator;
     QWidget *m_previousWidget = nullptr;

@@ -383,7 +383,9 @@ void TListWidget::focusInEvent(QFocusEvent *event)
             if (position < m_items.size())
                 setCurrentItem(m_items[position], true);
         } else if (event->reason() == Qt::BacktabFocusReason) {
-            setCurrentItem(m_items[qMin(m_visibleRows + position - 1, m_items.size() - 1)], true);
+            // A list too low for one whole row still starts at the first visible item.
+            const int index = qBound(0, m_visibleRows + position - 1, m_items.size() - 1);
+            setCurrentItem(m_items[index], true);
         }
     }
     if (!m_currentItem && m_items.size() > m_scrollValue) {

@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 
 TTouchKey::TTouchKey(QWidget *parent, int width, bool smallFont)
@@ -91,11 +92,14 @@ void TTouchKey::mousePressEvent(QMouseEvent *event)
         return;
     }
     setDown(true);
-    if (m_repeatTimer) {
-        emit keyActivated(m_keyData);
-        m_repeatTimer->start(500);
-    }
     event->accept();
+    if (m_repeatTimer) {
+        // A receiver may close what holds this key.
+        QPointer<TTouchKey> self(this);
+        emit keyActivated(m_keyData);
+        if (self && m_repeatTimer)
+            m_repeatTimer->start(500);
+    }
 }
 
 void TTouchKey::mouseMoveEvent(QMouseEvent *event)
@@ -116,16 +120,17 @@ void TTouchKey::mouseReleaseEvent(QMouseEvent *event)
         event->ignore();
         return;
     }
+    event->accept();
     if (m_down && rect().contains(event->pos()) && m_keyData) {
         if (!m_repeatTimer) {
             setChecked(!isChecked());
-            emit keyActivated(m_keyData);
-        } else {
-            m_repeatTimer->stop();
+            setDown(false);
+            emit keyActivated(m_keyData); // the last use of this key: a receiver may delete it
+            return;
         }
+        m_repeatTimer->stop();
     }
     setDown(false);
-    event->accept();
 }
 
 void TTouchKey::changeEvent(QEvent *event)

@@ -1,6 +1,7 @@
 #include "ttouchkeyboard.h"
 
 #include "tcontrolkeydata.h"
+#include "ticonbutton.h"
 #include "tmainwindow.h"
 #include "tstandardkeydata.h"
 #include "tstylesheet.h"
@@ -11,7 +12,6 @@
 #include <QHash>
 #include <QLabel>
 #include <QTimeLine>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -173,16 +173,9 @@ TTouchKey *TTouchKeyboard::createKey14(QHBoxLayout *row, int width, bool smallFo
     return createKey(row, width, smallFont, perState);
 }
 
-QToolButton *TTouchKeyboard::makeIconButton(const QString &imageName, QWidget *parent)
+TIconButton *TTouchKeyboard::makeIconButton(const QString &imageName, QWidget *parent)
 {
-    auto *button = new QToolButton(parent);
-    button->setObjectName(imageName);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setAutoRaise(true);
-    const QPixmap icon = TStyleSheet::instance()->getButtonPixmap(imageName, 0, true);
-    button->setIcon(icon);
-    button->setIconSize(icon.size());
-    return button;
+    return new TIconButton(QString(), imageName, parent);
 }
 
 void TTouchKeyboard::initContentFrame()
@@ -203,11 +196,8 @@ void TTouchKeyboard::initContentFrame()
 
     m_hideButtonUpperRight = makeIconButton(QStringLiteral("zkgui_close_cross"), m_contentFrame);
     m_hideButtonLowerRight = makeIconButton(QStringLiteral("zkgui_close_cross"), m_contentFrame);
-    // Row 1 of the symbol pages leaves about 40 px for its hide button.
-    for (QToolButton *button : {m_hideButtonUpperRight, m_hideButtonLowerRight})
-        button->setIconSize(QSize(32, 32));
-    connect(m_hideButtonUpperRight, &QToolButton::clicked, this, [this] { hideKeyboard(); });
-    connect(m_hideButtonLowerRight, &QToolButton::clicked, this, [this] { hideKeyboard(); });
+    connect(m_hideButtonUpperRight, &TIconButton::clicked, this, [this] { hideKeyboard(); });
+    connect(m_hideButtonLowerRight, &TIconButton::clicked, this, [this] { hideKeyboard(); });
 
     for (int r = 0; r < 4; ++r) {
         m_rowLayouts[r] = new QHBoxLayout;
@@ -226,7 +216,7 @@ void TTouchKeyboard::initContentFrame()
     row->addSpacerItem(m_rowSpacers[0]);
     m_arrowUpButton = makeIconButton(QStringLiteral("zkgui_selecter_arrow_up"), m_contentFrame);
     m_arrowUpButton->setFixedWidth(60);
-    connect(m_arrowUpButton, &QToolButton::clicked, this, &TTouchKeyboard::symbolArrowUpKeyClickedHandler);
+    connect(m_arrowUpButton, &TIconButton::clicked, this, &TTouchKeyboard::symbolArrowUpKeyClickedHandler);
     row->addWidget(m_arrowUpButton);
     for (int i = 0; i < 11; ++i) {
         TTouchKey *key = createKey12(row, 58, false, utf8(row1Keys[i]));
@@ -261,7 +251,7 @@ void TTouchKeyboard::initContentFrame()
     row->addSpacerItem(m_rowSpacers[2]);
     m_arrowDownButton = makeIconButton(QStringLiteral("zkgui_selecter_arrow_down"), m_contentFrame);
     m_arrowDownButton->setFixedWidth(60);
-    connect(m_arrowDownButton, &QToolButton::clicked, this, &TTouchKeyboard::symbolArrowDownKeyClickedHandler);
+    connect(m_arrowDownButton, &TIconButton::clicked, this, &TTouchKeyboard::symbolArrowDownKeyClickedHandler);
     row->addWidget(m_arrowDownButton);
     m_capsLockKey = createKey(row, 58, true, own(new TControlKeyData(Qt::Key_CapsLock, tr("Caps\nLock"))));
     m_starKey = createKey12(row, 58, false, utf8(starKeyChars));

@@ -12,7 +12,7 @@ class QHBoxLayout;
 class QLabel;
 class QSpacerItem;
 class QTimeLine;
-class QToolButton;
+class TIconButton;
 class TBaseKeyData;
 class TTouchKey;
 
@@ -78,9 +78,9 @@ public:
     TTouchKey *starKey() const { return m_starKey; }
     TTouchKey *atKey() const { return m_atKey; }
     TTouchKey *blankKey() const { return m_blankKey; }
-    QToolButton *hideButtonUpperRight() const { return m_hideButtonUpperRight; }
-    QToolButton *hideButtonLowerRight() const { return m_hideButtonLowerRight; }
-    QToolButton *arrowUpButton() const { return m_arrowUpButton; }
+    TIconButton *hideButtonUpperRight() const { return m_hideButtonUpperRight; }
+    TIconButton *hideButtonLowerRight() const { return m_hideButtonLowerRight; }
+    TIconButton *arrowUpButton() const { return m_arrowUpButton; }
     QLabel *pageLabel() const { return m_pageLabel; }
 
     static bool savedCapsLock();
@@ -119,7 +119,7 @@ private:
     TTouchKey *createKey8(QHBoxLayout *row, int width, bool smallFont, const QString &chars);
     TTouchKey *createKey12(QHBoxLayout *row, int width, bool smallFont, const QString &chars);
     TTouchKey *createKey14(QHBoxLayout *row, int width, bool smallFont, const QString &chars);
-    QToolButton *makeIconButton(const QString &imageName, QWidget *parent);
+    TIconButton *makeIconButton(const QString &imageName, QWidget *parent);
 
     bool m_userHideable;
     TKeyboardCharacterSet m_characterSet = KEYBOARD_CHARACTER_SET_ASCII;
@@ -139,13 +139,13 @@ private:
     TTouchKey *m_atKey = nullptr;
     QList<TTouchKey *> m_cyrillicExtraKeys;
     TTouchKey *m_cyrillicToggleKey = nullptr;
-    QToolButton *m_arrowUpButton = nullptr;
-    QToolButton *m_arrowDownButton = nullptr;
+    TIconButton *m_arrowUpButton = nullptr;
+    TIconButton *m_arrowDownButton = nullptr;
     QLabel *m_pageLabel = nullptr;
     QSpacerItem *m_rowSpacers[3] = {};
     QSpacerItem *m_row4Spacer = nullptr;
-    QToolButton *m_hideButtonUpperRight = nullptr;
-    QToolButton *m_hideButtonLowerRight = nullptr;
+    TIconButton *m_hideButtonUpperRight = nullptr;
+    TIconButton *m_hideButtonLowerRight = nullptr;
     int m_currentHeight = 0;
     bool m_registered = false;
 };

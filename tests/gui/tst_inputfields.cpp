@@ -2,11 +2,14 @@
 #include "guitestsupport.h"
 #include "tcharsetvalidator.h"
 #include "tlineedit.h"
+#include "tmainwindow.h"
+#include "tmessagewindow.h"
+#include "tsubwindowview.h"
 #include "tuintvalidator.h"
 
 #include <QKeyEvent>
 #include <QSignalSpy>
-#include <QToolButton>
+#include "ticonbutton.h"
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -188,12 +191,23 @@ private slots:
             field->setValidator(new TUintValidator(0, 100000, field));
         if (maxLength == 1)
             field->setText(QStringLiteral("x"));
-        QSignalSpy warning(field, &TLineEdit::illegalInputCharacter);
+        TMainWindow main(nullptr, QStringLiteral("MainWindowView"), false);
+        main.resize(800, 600);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, typed);
         QApplication::sendEvent(field, &press);
-        QCOMPARE(warning.count(), warned ? 1 : 0);
-        if (warned)
-            QCOMPARE(warning.at(0).at(0).toString(), QStringLiteral("Illegal input character"));
+        const auto windows = main.findChildren<TMessageWindow *>();
+        QCOMPARE(windows.size(), warned ? 1 : 0);
+        if (warned) {
+            QCOMPARE(windows.first()->getHeader(), QStringLiteral("Illegal input character"));
+            QVERIFY(windows.first()->getDescription().startsWith(QStringLiteral("Cyrillic characters not allowed.")));
+            QVERIFY(windows.first()->testAttribute(Qt::WA_DeleteOnClose));
+        }
+        for (TWindowView *view : main.openViews())
+            view->close();
+        QTest::qWait(10);
+        TSubWindowView::freeViews().clear();
     }
 
     void arrowKeysMoveFocusAtTheEdges()

@@ -14,7 +14,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTimer>
-#include <QToolButton>
+#include "ticonbutton.h"
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -131,6 +131,34 @@ private slots:
         key.setKeyData(&letter);
         key.setChecked(true);
         QVERIFY(!key.isChecked());
+    }
+
+    // A key whose activation deletes the keypad holding it.
+    void activationMayDeleteTheKey_data()
+    {
+        QTest::addColumn<bool>("repeating");
+        QTest::newRow("on release") << false;
+        QTest::newRow("on press") << true;
+    }
+    void activationMayDeleteTheKey()
+    {
+        QFETCH(bool, repeating);
+        TStandardKeyData data(Qt::Key_A, QStringLiteral("a"), QString(), QString(), repeating);
+        auto *holder = new QWidget;
+        QPointer<TTouchKey> key(new TTouchKey(holder, 58, false));
+        key->setKeyData(&data);
+        connect(key.data(), &TTouchKey::keyActivated, [&holder] {
+            delete holder;
+            holder = nullptr;
+        });
+        QMouseEvent press(QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(key.data(), &press);
+        if (key) {
+            QMouseEvent release(QEvent::MouseButtonRelease, QPoint(10, 10), Qt::LeftButton, Qt::NoButton,
+                                Qt::NoModifier);
+            QApplication::sendEvent(key.data(), &release);
+        }
+        QVERIFY(key.isNull());
     }
 
     void slidingOffCancels()
@@ -523,7 +551,7 @@ private slots:
         // A key from elsewhere hides it; the field hides its button.
         QTest::keyClick(field, Qt::Key_A);
         QVERIFY(!m_keyboard->isKeypadVisible());
-        QVERIFY(!field->keyboardButton()->isVisible());
+        QTRY_VERIFY(!field->keyboardButton()->isVisible()); // faded out
     }
 
     // The keyboard of a sub-window view types into the field that has the focus in that window.

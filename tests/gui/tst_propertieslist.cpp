@@ -67,6 +67,9 @@ private slots:
         group->setProperty(0, QStringLiteral("Address"), QString());
         group->setProperty(3, QStringLiteral("Mask"), QStringLiteral("255.0.0.0"));
         QCOMPARE(group->rows().size(), 4);
+        group->setProperty(-1, QStringLiteral("bad"), QStringLiteral("row")); // ignored
+        group->setPropertyName(-2, QStringLiteral("bad"));
+        QCOMPARE(group->rows().size(), 4);
         QCOMPARE(group->rows().at(0).displayText(), QStringLiteral("-"));
         QVERIFY(group->rows().at(0).height >= list.propertyValueMetrics().height()); // the "-" keeps its line
         QCOMPARE(group->rows().at(1).height, 0);

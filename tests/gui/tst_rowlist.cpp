@@ -50,7 +50,7 @@ private slots:
 
     void columnLayout_data()
     {
-        QTest::addColumn<QList<int>>("spec"); // type, min, max, margin per column
+        QTest::addColumn<QList<int>>("columns"); // type, min, max, margin per column
         QTest::addColumn<int>("rowWidth");
         QTest::addColumn<QList<int>>("expected"); // left, right per column
         QTest::newRow("check box and text") << QList<int>{4, 58, 58, 0, 2, 320, 400, 5} << 800
@@ -66,15 +66,15 @@ private slots:
     }
     void columnLayout()
     {
-        QFETCH(QList<int>, spec);
+        QFETCH(QList<int>, columns);
         QFETCH(int, rowWidth);
         QFETCH(QList<int>, expected);
-        QList<TListColumnDesc *> columns;
+        QList<TListColumnDesc *> descs;
         QObject owner;
-        for (int i = 0; i < spec.size(); i += 4)
-            columns << new TListColumnDesc(spec[i], spec[i + 1], spec[i + 2], spec[i + 3], &owner);
-        const QVector<QRect> rects = TListColumnDesc::layout(columns, QRect(0, 0, rowWidth, 58), false, false);
-        QCOMPARE(rects.size(), columns.size());
+        for (int i = 0; i < columns.size(); i += 4)
+            descs << new TListColumnDesc(columns[i], columns[i + 1], columns[i + 2], columns[i + 3], &owner);
+        const QVector<QRect> rects = TListColumnDesc::layout(descs, QRect(0, 0, rowWidth, 58), false, false);
+        QCOMPARE(rects.size(), descs.size());
         for (int i = 0; i < rects.size(); ++i) {
             QCOMPARE(rects[i].left(), expected[2 * i]);
             QCOMPARE(rects[i].right(), expected[2 * i + 1]);
@@ -229,6 +229,27 @@ private slots:
         QApplication::sendEvent(m_list, &downAgain);
         QVERIFY(!downAgain.isAccepted());
         QCOMPARE(m_list->currentItem(), m_list->items().at(2));
+    }
+
+    // Backtab into a check list: the last visible item becomes current, also
+    // when the list is too low to show one whole row.
+    void backtabFocus_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("nine rows") << 9 * 58 << 8;
+        QTest::newRow("no whole row") << 40 << 0;
+    }
+    void backtabFocus()
+    {
+        QFETCH(int, height);
+        QFETCH(int, expected);
+        makeList(12);
+        m_list->resize(600, height);
+        QTRY_COMPARE(m_list->visibleRows(), height / 58);
+        m_list->clearFocus();
+        m_list->setFocus(Qt::BacktabFocusReason);
+        QCOMPARE(m_list->currentItem(), m_list->items().at(expected));
     }
 
     void clearingTheCurrentItem_data()

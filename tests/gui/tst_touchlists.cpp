@@ -203,6 +203,27 @@ private slots:
         QVERIFY(!view()->list()->items().at(1)->isPressed());
     }
 
+    // A receiver of itemClicked may remove the clicked row at once.
+    void clickedRowRemovedByReceiver()
+    {
+        showList(makeList(3));
+        TAbstractTouchList *list = view()->list();
+        QPointer<TAbstractTouchListItem> row(list->items().at(1));
+        connect(list, QOverload<int, QPoint>::of(&TAbstractTouchList::itemClicked), list,
+                [list](int id) { list->removeItem(list->items().at(id)); });
+        QTest::mouseClick(view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 75));
+        QVERIFY(row.isNull());
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(view()->pressedRow(), nullptr);
+        // The same through the keyboard.
+        view()->clearFocus();
+        view()->setFocus(Qt::TabFocusReason);
+        QCOMPARE(view()->selectedRow(), list->items().at(0));
+        QTest::keyClick(view(), Qt::Key_Space);
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(view()->selectedRow(), nullptr);
+    }
+
     void kineticScrollEnds()
     {
         TMainWindow main(nullptr, QStringLiteral("MainWindowView"), false);

@@ -1,4 +1,5 @@
 #include "tlinkdeviceattributethread.h"
+#include "infothreads.h"
 #include "deviceattributeparser.h"
 #include "localsubnet.h"
 #include "tlinkslp.h"
@@ -16,6 +17,7 @@ TLinkDeviceAttributeThread::TLinkDeviceAttributeThread()
             Qt::QueuedConnection);
     connect(m_slp, &TLinkSLP::errorSLP, this, &TLinkDeviceAttributeThread::errorSLP, Qt::QueuedConnection);
     m_thread = new QThread;
+    InfoThreads::stopAtExit(m_thread);
     m_thread->start(QThread::InheritPriority);
     moveToThread(m_thread);
 }

@@ -1,4 +1,5 @@
 #include "tlinkdevicediscoverthread.h"
+#include "infothreads.h"
 #include "localsubnet.h"
 #include "tlinkslp.h"
 
@@ -18,6 +19,7 @@ TLinkDeviceDiscoverThread::TLinkDeviceDiscoverThread()
     connect(m_slp, &TLinkSLP::finishDeviceDisc, this, &TLinkDeviceDiscoverThread::finishDeviceDisc,
             Qt::QueuedConnection);
     m_thread = new QThread;
+    InfoThreads::stopAtExit(m_thread);
     moveToThread(m_thread);
     m_thread->start(QThread::InheritPriority);
 }

@@ -1,4 +1,5 @@
 #include "tlinkdeviceservicethread.h"
+#include "infothreads.h"
 #include "tlinkslp.h"
 
 #include <QDebug>
@@ -31,6 +32,7 @@ TLinkDeviceServiceThread::TLinkDeviceServiceThread()
             Qt::QueuedConnection);
     connect(m_slp, &TLinkSLP::errorSLP, this, &TLinkDeviceServiceThread::errorSLP, Qt::QueuedConnection);
     m_thread = new QThread;
+    InfoThreads::stopAtExit(m_thread);
     m_thread->start(QThread::InheritPriority);
     moveToThread(m_thread);
 }

@@ -1,4 +1,5 @@
 #include "tlinksnmpif.h"
+#include "infothreads.h"
 
 #include "snmphelper.h"
 #include "tlinkdevicecomm.h"
@@ -19,6 +20,7 @@ TLinkSNMPIf::TLinkSNMPIf()
 
     m_engine = new TLinkDeviceComm;
     m_thread = new QThread;
+    InfoThreads::stopAtExit(m_thread);
     m_engine->moveToThread(m_thread);
     SNMPHelper::instance()->moveToThread(m_thread);
 

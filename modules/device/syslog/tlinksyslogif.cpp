@@ -1,4 +1,5 @@
 #include "tlinksyslogif.h"
+#include "infothreads.h"
 
 #include "infodevice.h"
 #include "syslogline.h"
@@ -37,6 +38,7 @@ TLinkSyslogIf::TLinkSyslogIf(QObject *parent)
     m_receivePort = m_monitor->port();
     m_receiving = m_monitor->isBound();
     m_monitorThread = new QThread;
+    InfoThreads::stopAtExit(m_monitorThread);
     m_monitorThread->setObjectName(QStringLiteral("syslog receiver"));
     m_monitor->moveToThread(m_monitorThread);
     connect(m_monitorThread, &QThread::finished, m_monitor, &QObject::deleteLater);
@@ -44,6 +46,7 @@ TLinkSyslogIf::TLinkSyslogIf(QObject *parent)
 
     m_fileWorker = new TLinkSyslogFile(&m_backlog);
     m_fileThread = new QThread;
+    InfoThreads::stopAtExit(m_fileThread);
     m_fileThread->setObjectName(QStringLiteral("syslog files"));
     m_fileWorker->moveToThread(m_fileThread);
     connect(m_fileThread, &QThread::finished, m_fileWorker, &QObject::deleteLater);
@@ -52,6 +55,7 @@ TLinkSyslogIf::TLinkSyslogIf(QObject *parent)
 
     m_forwarder = new TLinkSyslogForwarder(&m_backlog);
     m_forwardThread = new QThread;
+    InfoThreads::stopAtExit(m_forwardThread);
     m_forwardThread->setObjectName(QStringLiteral("syslog forward"));
     m_forwarder->moveToThread(m_forwardThread);
     connect(m_forwardThread, &QThread::finished, m_forwarder, &QObject::deleteLater);

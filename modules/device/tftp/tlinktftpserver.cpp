@@ -1,4 +1,5 @@
 #include "tlinktftpserver.h"
+#include "infothreads.h"
 
 #include "tftppacket.h"
 #include "tlinktftpreadsession.h"
@@ -43,6 +44,7 @@ TLinkTftpServer::TLinkTftpServer(quint16 port)
         postEvent(2049, failures, 1);
 
     m_workerThread = new QThread;
+    InfoThreads::stopAtExit(m_workerThread);
     m_workerThread->setObjectName(QStringLiteral("TFTP server"));
     m_workerThread->start(QThread::InheritPriority);
     moveToThread(m_workerThread);

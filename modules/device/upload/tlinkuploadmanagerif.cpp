@@ -1,4 +1,5 @@
 #include "tlinkuploadmanagerif.h"
+#include "infothreads.h"
 
 #include "removablevolumewatcher.h"
 #include "tlinktftpserverif.h"
@@ -32,6 +33,7 @@ TLinkUploadManagerIf::TLinkUploadManagerIf(RemovableVolumeWatcher *volumes, int 
     m_manager->setFrontObject(this);
     m_manager->setVolumes(volumes->mountPaths());
     m_thread = new QThread(this);
+    InfoThreads::stopAtExit(m_thread);
     m_thread->setObjectName(QStringLiteral("SwUpload"));
     m_manager->moveToThread(m_thread);
     connect(m_thread, &QThread::started, m_manager, &TLinkUploadManager::start);
