@@ -6,6 +6,7 @@
 #include "testsupport.h"
 #include "thelpcontrol.h"
 #include "tbuttonbar.h"
+#include "tlinkdevice.h"
 #include "tlinkdevicehandler.h"
 #include "tlinkuploadmanagerif.h"
 #include "tmessagewindow.h"
@@ -110,6 +111,24 @@ private slots:
         QCOMPARE(window.destinationPath(), expected.arg(documentsFolder()));
         QCOMPARE(buttonWithText(&window, expected.arg(documentsFolder()))->elideMode(), Qt::ElideLeft);
         QVERIFY(!QSettings().contains(QStringLiteral("mibfile/destination_path")));
+    }
+
+    // A device object of the device layer gives the window its service and name.
+    void withDeviceObject()
+    {
+        device_param_t param;
+        param.srvurl = QStringLiteral("service:device.vantor://127.0.2.33");
+        param.vendor = QStringLiteral("Vantor");
+        param.product = QStringLiteral("ZK 100");
+        param.alias = QStringLiteral("Bridge 7");
+        param.serialno = QStringLiteral("7007");
+        param.uniqueId = QStringLiteral("app2-7007");
+        TLinkDevice device(param, nullptr);
+        ZelDiagRepWindow window(&device);
+        QVERIFY2(window.destinationPath().endsWith(QStringLiteral("\\Bridge7(ZK100).diag")),
+                 qPrintable(window.destinationPath()));
+        QCOMPARE(window.findChild<TWindowTopPanel *>()->headingLabel()->text(),
+                 device.getDiagReportService()->getName());
     }
 
     void mibFileName_data()
