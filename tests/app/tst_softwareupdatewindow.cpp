@@ -7,6 +7,7 @@
 #include "testsupport.h"
 #include "tabstracttouchlist.h"
 #include "tlinkdevicehandler.h"
+#include "tlinkuploadmanagerif.h"
 #include "tmessagewindow.h"
 #include "toption.h"
 #include "toptionbutton.h"
@@ -19,6 +20,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QSettings>
+#include <QSignalSpy>
 
 Q_DECLARE_METATYPE(TLinkSoftware)
 Q_DECLARE_METATYPE(QList<TLinkSoftware>)
@@ -199,7 +201,7 @@ private slots:
         QCOMPARE(shown(&window), QStringLiteral("01.00 Build 0000 | 01.01 Build 0000 | on | -"));
     }
 
-    // Escape does nothing; the menu's search entry opens the search window.
+    // Escape does nothing, F5 searches; the menu's search entry opens the search window.
     void keysAndSearchEntry()
     {
         App2FakeDevice device;
@@ -210,6 +212,13 @@ private slots:
         QTest::keyClick(window, Qt::Key_Escape);
         QVERIFY(app2test::settle(m_main));
         QVERIFY(window && window->isVisible());
+        // F5 searches at once.
+        auto *uploads = TLinkDeviceHandler::instance()->findChild<TLinkUploadManagerIf *>();
+        QVERIFY(uploads);
+        QTest::qWait(200);
+        QSignalSpy searched(uploads, &TLinkUploadManagerIf::fileSearchFinished);
+        QTest::keyClick(window, Qt::Key_F5);
+        QVERIFY(searched.wait(2000));
         window->handleSearchSelected(m_main->windowView());
         QVERIFY(app2test::settle(m_main));
         const QList<ZelSoftwareSearchWindow *> searches = app2test::openWindows<ZelSoftwareSearchWindow>();
