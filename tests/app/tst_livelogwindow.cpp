@@ -40,8 +40,8 @@ private:
     QPointer<ZelLiveLogWindow> open(App2FakeDevice *device)
     {
         QPointer<ZelLiveLogWindow> window = ZelLiveLogWindow::openForDevice(device, nullptr);
-        if (window)
-            QTest::qWaitForWindowExposed(window);
+        if (window && !QTest::qWaitForWindowExposed(window))
+            qWarning("live log window not exposed");
         return window;
     }
     bool closeAndWait(QPointer<ZelLiveLogWindow> &window)
@@ -74,6 +74,17 @@ private slots:
         QVERIFY(!ZelLiveLogWindow::windowForDevice(&first));
         QVERIFY(ZelLiveLogWindow::windowForDevice(&second));
         QVERIFY(closeAndWait(b));
+    }
+
+    // A device removed while its window is open closes the window.
+    void deviceRemoved()
+    {
+        auto *device = new App2FakeDevice;
+        QPointer<ZelLiveLogWindow> window = open(device);
+        QVERIFY(window && window->isConnected());
+        delete device;
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+        QVERIFY(!ZelLiveLogWindow::windowForDevice(device));
     }
 
     // New lines are added while the view is at the end; scrolling up stops

@@ -81,6 +81,8 @@ ZelLiveLogWindow::ZelLiveLogWindow(TLinkDeviceIf *device)
     : TAbstractSubWindow(2, 0), device(device)
 {
     connect(device, SIGNAL(updated(TLinkDeviceIf *)), this, SLOT(update()));
+    // A device removed from the registry takes its window with it.
+    connect(device, &QObject::destroyed, this, &ZelLiveLogWindow::handleDeviceDestroyed);
     setMaximumSize(16777215, 16777215);
     setMinimumSize(776, 526);
 
@@ -124,8 +126,20 @@ ZelLiveLogWindow::~ZelLiveLogWindow()
         registry().remove(device);
 }
 
+void ZelLiveLogWindow::handleDeviceDestroyed()
+{
+    qDebug() << "ZelLiveLogWindow::handleDeviceDestroyed: closing the window of a removed device";
+    if (registry().value(device) == this)
+        registry().remove(device);
+    device = nullptr;
+    connected = false;
+    close();
+}
+
 void ZelLiveLogWindow::update()
 {
+    if (!device)
+        return;
     InfoService *service = device->getLiveLoggingService();
     QString icon;
     QString sideIcon;
@@ -162,6 +176,8 @@ bool ZelLiveLogWindow::isAtEnd() const
 
 void ZelLiveLogWindow::connectFeed()
 {
+    if (!device)
+        return;
     topPanel->setBusy(true);
     device->connectLiveLog(this, initSlot, storedLines, newTextSlot);
     connected = true;
@@ -169,7 +185,8 @@ void ZelLiveLogWindow::connectFeed()
 
 void ZelLiveLogWindow::disconnectFeed()
 {
-    device->disconnectLiveLog(this, initSlot, newTextSlot);
+    if (device)
+        device->disconnectLiveLog(this, initSlot, newTextSlot);
     connected = false;
 }
 
@@ -183,7 +200,7 @@ void ZelLiveLogWindow::handleInitLogText(const QString &text)
 {
     display->setPlainText(text);
     scrollToEnd();
-    topPanel->setBusy(device->getLiveLoggingService()->getFlags() == 2);
+    topPanel->setBusy(device && device->getLiveLoggingService()->getFlags() == 2);
 }
 
 void ZelLiveLogWindow::handleNewLogText(const QString &text)
@@ -211,6 +228,8 @@ void ZelLiveLogWindow::handleScrollValueChanged(int value)
 
 void ZelLiveLogWindow::handleStartLog()
 {
+    if (!device)
+        return;
     device->startLiveLogging();
     if (!connected)
         connectFeed();
@@ -218,7 +237,8 @@ void ZelLiveLogWindow::handleStartLog()
 
 void ZelLiveLogWindow::handleStopLog()
 {
-    device->stopLiveLogging();
+    if (device)
+        device->stopLiveLogging();
 }
 
 void ZelLiveLogWindow::keyPressEvent(QKeyEvent *event)

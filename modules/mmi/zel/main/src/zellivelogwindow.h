@@ -37,6 +37,9 @@ public slots:
     void handleStartLog();
     void handleStopLog();
 
+private slots:
+    void handleDeviceDestroyed();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
