@@ -20,6 +20,7 @@
 #include "zeldiagrepwindow.h"
 #include "zelrebootwindow.h"
 #include "zelsoftwaresearchwindow.h"
+#include "zelsoftwareupdatewindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -241,6 +242,37 @@ private slots:
         window->close();
         QVERIFY(app2test::settle(m_main));
         QCOMPARE(THelpControl::instance()->pageFor(window.data(), QUrl()).toString(), home);
+    }
+
+    // A device removed while one of its windows is open closes the window.
+    void deviceRemoved_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("diagnostics") << 0;
+        QTest::newRow("mib") << 1;
+        QTest::newRow("reboot") << 2;
+        QTest::newRow("software update") << 3;
+    }
+    void deviceRemoved()
+    {
+        QFETCH(int, kind);
+        QSettings().setValue(QStringLiteral("tftp_server/portnumber"), testsupport::freeUdpPort());
+        auto *device = new App2FakeDevice;
+        QPointer<TAbstractSubWindow> window;
+        if (kind == 0)
+            window = new ZelDiagRepWindow(device);
+        else if (kind == 1)
+            window = new ZelDeviceMibfileWindow(device);
+        else if (kind == 2)
+            window = new ZelRebootWindow(device);
+        else
+            window = new ZelSoftwareUpdateWindow(device);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->showWindow(m_main->windowView());
+        QVERIFY(app2test::settle(m_main));
+        delete device;
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+        QVERIFY(app2test::settle(m_main));
     }
 
     // Reboot asks the device and closes; Cancel and Escape close without a request.

@@ -20,6 +20,8 @@
 ZelDiagRepWindow::ZelDiagRepWindow(TLinkDeviceIf *device)
     : TAbstractSubWindow(2, 0), device(device)
 {
+    // A device removed from the registry closes the window that serves it.
+    connect(device, &QObject::destroyed, this, &QWidget::close);
     setMinimumWidth(500);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -15,6 +15,8 @@
 ZelRebootWindow::ZelRebootWindow(TLinkDeviceIf *device)
     : TAbstractSubWindow(2, 0), device(device)
 {
+    // A device removed from the registry closes the window that serves it.
+    connect(device, &QObject::destroyed, this, &QWidget::close);
     setFixedSize(400, 240);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

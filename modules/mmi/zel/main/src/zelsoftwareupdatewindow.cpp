@@ -94,6 +94,8 @@ ZelSoftwareUpdateWindow::ZelSoftwareUpdateWindow(TLinkDeviceIf *device)
 
     connect(handler->softwareSearchService(), SIGNAL(stateUpdated()), this, SLOT(update()));
     connect(device, SIGNAL(updated(TLinkDeviceIf *)), this, SLOT(update()));
+    // A device removed from the registry closes the window that serves it.
+    connect(device, &QObject::destroyed, this, &ZelSoftwareUpdateWindow::handleDeviceDestroyed);
     update();
 }
 
@@ -111,8 +113,16 @@ void ZelSoftwareUpdateWindow::setNewVersionShown(bool shown)
     newBuild->setVisible(shown);
 }
 
+void ZelSoftwareUpdateWindow::handleDeviceDestroyed()
+{
+    device = nullptr;
+    close();
+}
+
 void ZelSoftwareUpdateWindow::update()
 {
+    if (!device)
+        return;
     TLinkSoftware current;
     device->getCurrentSoftware(current);
     currentVersion->setText(current.getVersionText());
@@ -167,6 +177,8 @@ void ZelSoftwareUpdateWindow::update()
 
 void ZelSoftwareUpdateWindow::handleSelectedSoftwareSelected(QWidget *pEmittedBy)
 {
+    if (!device)
+        return;
     softwareList.clear();
     QList<TLinkSoftware> list;
     device->getSoftwareList(list);
@@ -218,6 +230,8 @@ void ZelSoftwareUpdateWindow::handleSoftwareSelected(int itemId)
 
 void ZelSoftwareUpdateWindow::handleUpdateSelected()
 {
+    if (!device)
+        return;
     device->initiateSoftwareUpload(selectedSoftware.clone());
     close();
 }
@@ -233,7 +247,7 @@ void ZelSoftwareUpdateWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F5) {
         TLinkDeviceHandler::instance()->rescanSoftware();
-        if (!selectedByUser)
+        if (!selectedByUser && device)
             device->getNewestSoftware(selectedSoftware);
     }
     // No other key does anything here, and none travels further.

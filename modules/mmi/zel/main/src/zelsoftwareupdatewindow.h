@@ -31,6 +31,9 @@ public slots:
     void handleSearchSelected(QWidget *pEmittedBy);
     void handleSoftwareSelected(int itemId);
 
+private slots:
+    void handleDeviceDestroyed();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
