@@ -1,6 +1,7 @@
 #include "tmainwindow.h"
 
 #include "guiapp.h"
+#include "telidelabel.h"
 #include "tsavepixmapthread.h"
 #include "tscreen.h"
 #include "tstylesheet.h"
@@ -82,21 +83,21 @@ TMainWindow::TMainWindow(QWidget *parent, const QString &name, bool headingsOn)
         row->addLayout(clock);
         auto *names = new QWidget(panel);
         row->addWidget(names);
-        m_timeLabel = new QLabel(panel);
+        m_timeLabel = new TElideLabel(QString(), Qt::ElideRight, panel);
         m_timeLabel->setObjectName(QStringLiteral("pTimeLabel"));
         m_timeLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
         m_timeLabel->setFixedWidth(95);
         clock->addWidget(m_timeLabel, 0, Qt::AlignBottom);
-        m_utcLabel = new QLabel(QStringLiteral("UTC"), panel);
+        m_utcLabel = new TElideLabel(QStringLiteral("UTC"), Qt::ElideRight, panel);
         m_utcLabel->setObjectName(QStringLiteral("pTimeLabel"));
         m_utcLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         m_utcLabel->setFixedWidth(95);
         clock->addWidget(m_utcLabel, 0, Qt::AlignTop);
-        m_screenLabel = new QLabel(names);
+        m_screenLabel = new TElideLabel(QString(), Qt::ElideRight, names);
         m_screenLabel->setObjectName(QStringLiteral("pScreenLabel"));
         m_screenLabel->setGeometry(0, 5, 360, 29);
         m_screenLabel->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-        m_pageLabel = new QLabel(names);
+        m_pageLabel = new TElideLabel(QString(), Qt::ElideRight, names);
         m_pageLabel->setObjectName(QStringLiteral("pPageLabel"));
         m_pageLabel->setGeometry(15, 30, 345, 51);
         m_pageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -1,5 +1,6 @@
 #include "tpasswordreqwindow.h"
 
+#include "tlineedit.h"
 #include "tmessagewindow.h"
 
 #include <QLabel>
@@ -12,8 +13,7 @@ TPasswordReqWindow::TPasswordReqWindow(const QString &header, const QString &tex
 {
     m_label = new QLabel(text, editingFrame());
     m_label->setObjectName(QStringLiteral("OptionLabel"));
-    // A plain single-line edit until the framework's touch line edit is available.
-    m_edit = new QLineEdit(editingFrame());
+    m_edit = new TLineEdit(nullptr, false, editingFrame(), false);
     m_edit->setMaxLength(100);
     m_edit->setEchoMode(QLineEdit::Password);
     auto *layout = new QVBoxLayout(editingFrame());

@@ -3,7 +3,7 @@
 #include "tabstractcfgwindow.h"
 
 class QLabel;
-class QLineEdit;
+class TLineEdit;
 
 // Asks for a password before something protected opens. Without an expected
 // password the default configuration password applies.
@@ -14,7 +14,7 @@ public:
     TPasswordReqWindow(const QString &header, const QString &text);
 
     void setPassword(const QString &password) { m_expected = password; }
-    QLineEdit *passwordEdit() const { return m_edit; }
+    TLineEdit *passwordEdit() const { return m_edit; }
     static QString defaultPassword() { return QStringLiteral("3958"); }
 
 signals:
@@ -27,6 +27,6 @@ public slots:
 
 private:
     QLabel *m_label;
-    QLineEdit *m_edit;
+    TLineEdit *m_edit;
     QString m_expected;
 };

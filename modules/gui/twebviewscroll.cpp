@@ -1,5 +1,6 @@
 #include "twebviewscroll.h"
 
+#include "tfadeboarder.h"
 #include "twebview.h"
 
 #include <QScrollBar>
@@ -39,13 +40,16 @@ TWebViewScroll::TWebViewScroll(const QUrl &url, QWidget *parent)
         QStringLiteral("data:text/css;charset=utf-8;base64,") + QString::fromLatin1(userStyleSheet().toUtf8().toBase64())));
     m_mainFrame->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
     m_mainFrame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
-    // The fade overlay of the input-field library lies above the page here
-    // once that library is part of the framework; until then only its two
-    // flags are kept.
+    m_fadeBoarder = new TFadeBoarder(this);
+    stack->addWidget(m_fadeBoarder);
+    stack->setCurrentWidget(m_fadeBoarder);
     connect(m_mainFrame, &QWebFrame::contentsSizeChanged, this, &TWebViewScroll::handleContentsSizeChanged);
     connect(m_webView->page(), &QWebPage::scrollRequested, this, &TWebViewScroll::handleScrollRequested);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TWebViewScroll::slicderValueChanged);
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &TWebViewScroll::slicderRangeChanged);
+    // The fades follow the scroll bar from the start: a page that never
+    // changes the empty range shows none.
+    slicderRangeChanged(verticalScrollBar()->minimum(), verticalScrollBar()->maximum());
     m_webView->setUrl(url);
 }
 
@@ -56,8 +60,8 @@ void TWebViewScroll::setUrl(const QUrl &url)
 
 void TWebViewScroll::setFades(bool top, bool bottom)
 {
-    m_topFade = top;
-    m_bottomFade = bottom;
+    m_fadeBoarder->setTopFadeVisible(top);
+    m_fadeBoarder->setBottomFadeVisible(bottom);
 }
 
 void TWebViewScroll::resizeEvent(QResizeEvent *)

@@ -4,6 +4,7 @@
 #include <QUrl>
 
 class QWebFrame;
+class TFadeBoarder;
 class TWebView;
 
 // An HTML page in the framework's look: the web view's own scroll bars are
@@ -18,8 +19,7 @@ public:
     void setUrl(const QUrl &url);
     TWebView *webView() const { return m_webView; }
     QWebFrame *mainFrame() const { return m_mainFrame; }
-    bool isTopFadeVisible() const { return m_topFade; }
-    bool isBottomFadeVisible() const { return m_bottomFade; }
+    TFadeBoarder *fadeBoarder() const { return m_fadeBoarder; }
     // The style sheet every page is shown with.
     static QString userStyleSheet();
 
@@ -40,6 +40,5 @@ private:
     QWebFrame *m_mainFrame;
     int m_pendingScroll = 0;
     int m_contentsHeight = -1;
-    bool m_topFade = false;
-    bool m_bottomFade = false;
+    TFadeBoarder *m_fadeBoarder = nullptr;
 };

@@ -36,7 +36,7 @@ void TestDeviceServices::modelListServices_data()
     QTest::addColumn<QString>("webAddress");
     QTest::addColumn<QString>("webApp");
     QTest::addColumn<QString>("mibApp");
-    QTest::newRow("path only") << "4320" << "127.0.2.5" << "/index.html" << "/mib/vantor_decimal_SMIv2.mib";
+    QTest::newRow("path only") << "4320" << "127.0.2.5" << "/index.html" << "/vantor.mib";
     QTest::newRow("host and path") << "9001" << "10.1.1.1:8080" << "/cfg" << "mibfile.mib";
 }
 

@@ -4,6 +4,7 @@
 #include "tbuttonbar.h"
 #include "tcfgfield.h"
 #include "tcfgfielditem.h"
+#include "tlineedit.h"
 #include "tmainwindow.h"
 #include "tmessagewindow.h"
 #include "toption.h"

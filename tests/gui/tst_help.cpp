@@ -1,7 +1,13 @@
 #include "guiapp.h"
 #include "guitestsupport.h"
 #include "tactivitywidget.h"
+#include "tcolumnstouchlist.h"
+#include "tcolumnstouchlistitem.h"
 #include "telidelabel.h"
+#include "tselectitemwindow.h"
+#include "ttouchlistcolumndesc.h"
+#include "ttouchlistwidget.h"
+#include "tfadeboarder.h"
 #include "thelpcontrol.h"
 #include "thelpwindow.h"
 #include "tmainwindow.h"
@@ -122,6 +128,28 @@ private slots:
         QCOMPARE(QSettings().value(QStringLiteral("THelpWindow/isMaximized")).toBool(), false);
     }
 
+    // A window closed while maximized over the whole screen reopens maximized.
+    void reopensMaximized()
+    {
+        THelpControl *control = THelpControl::instance();
+        control->setHomeUrl(page(QStringLiteral("max.html"), 1));
+        QSettings().setValue(QStringLiteral("THelpWindow/isMaximized"), true);
+        control->show();
+        QPointer<THelpWindow> window = control->helpWindow();
+        QVERIFY(QTest::qWaitFor([&] { return window->isMaximized(); }, 3000));
+        window->close();
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+        QCOMPARE(QSettings().value(QStringLiteral("THelpWindow/isMaximized")).toBool(), true);
+        control->show();
+        window = control->helpWindow();
+        QVERIFY(QTest::qWaitFor([&] { return window->isMaximized(); }, 3000));
+        QSettings().setValue(QStringLiteral("THelpWindow/isMaximized"), false);
+        window->showNormal();
+        window->close();
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+        QCOMPARE(QSettings().value(QStringLiteral("THelpWindow/isMaximized")).toBool(), false);
+    }
+
     void geometryFit_data()
     {
         QTest::addColumn<QRect>("stored");
@@ -150,23 +178,23 @@ private slots:
         QVERIFY(load(&view, page(QStringLiteral("short.html"), 1)));
         QScrollBar *bar = view.verticalScrollBar();
         QCOMPARE(bar->maximum(), 0);
-        QVERIFY(!view.isTopFadeVisible() && !view.isBottomFadeVisible());
+        QVERIFY(!view.fadeBoarder()->isTopFadeVisible() && !view.fadeBoarder()->isBottomFadeVisible());
 
         QVERIFY(load(&view, page(QStringLiteral("tall.html"), 40)));
         const int h = view.viewport()->height();
         QCOMPARE(bar->maximum(), view.mainFrame()->contentsSize().height() - h);
         QVERIFY(bar->maximum() > 2 * h);
-        QVERIFY(!view.isTopFadeVisible() && view.isBottomFadeVisible());
+        QVERIFY(!view.fadeBoarder()->isTopFadeVisible() && view.fadeBoarder()->isBottomFadeVisible());
         QTest::keyClick(view.webView(), Qt::Key_PageDown);
         // The scroll bar showing up narrows the page; the reader stays where he is.
         QTest::qWait(200);
         QCOMPARE(bar->value(), h - 50);
         QCOMPARE(view.mainFrame()->scrollPosition().y(), h - 50);
-        QVERIFY(view.isTopFadeVisible());
+        QVERIFY(view.fadeBoarder()->isTopFadeVisible());
 
         QVERIFY(load(&view, page(QStringLiteral("tall2.html"), 30)));
         QCOMPARE(bar->value(), 0);
-        QVERIFY(!view.isTopFadeVisible());
+        QVERIFY(!view.fadeBoarder()->isTopFadeVisible());
     }
 
     // A page that scrolls by itself moves the scroll bar; the echo of the
@@ -206,6 +234,39 @@ private slots:
         QCOMPARE(full.sideIcon()->size(), full.activityWidget()->size());
         window.show();
         full.buttons().last()->click(); // Close closes the panel's parent
+        QVERIFY(!window.isVisible());
+    }
+
+    // The list is as high as its rows, at most 464 pixels; a click reports the
+    // row's id and closes the window.
+    void selectItemWindow_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("height");
+        QTest::newRow("3 rows") << 3 << 174;
+        QTest::newRow("20 rows") << 20 << 464;
+    }
+    void selectItemWindow()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, height);
+        auto *list = new TColumnsTouchList; // the list widget's view owns it
+        list->addColumn(new TTouchListColumnDesc(0, 200, 400, 10, list));
+        for (int i = 0; i < rows; ++i) {
+            auto *item = new TColumnsTouchListItem(list, 100 + i, QStringLiteral("row %1").arg(i));
+            if (list->count() == i)
+                list->addItem(item);
+        }
+        QCOMPARE(list->count(), rows);
+        TSelectItemWindow window(QStringLiteral("Select software"), QStringLiteral("zkgui_help"), list);
+        QCOMPARE(window.listWidget()->height(), height);
+        QCOMPARE(window.listWidget()->minimumWidth(), list->totalWidth());
+        QCOMPARE(window.topPanel()->buttons().size(), 2);
+        QSignalSpy selected(&window, &TSelectItemWindow::selected);
+        window.show();
+        emit list->itemClicked(102);
+        QCOMPARE(selected.count(), 1);
+        QCOMPARE(selected.at(0).at(0).toInt(), 102);
         QVERIFY(!window.isVisible());
     }
 };

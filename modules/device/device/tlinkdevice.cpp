@@ -249,34 +249,7 @@ void TLinkDevice::initiateUploadState(Services_t) {}
 void TLinkDevice::updateUploadState() {}
 void TLinkDevice::updateFileProgress(const QString &, const QString &, int) {}
 void TLinkDevice::tftpFileUploaded(const QString &) {}
-void TLinkDevice::tftpFileDownloaded(const QString &) {}
 void TLinkDevice::errorFileTransfer(const QString &, const QString &) {}
-
-// ---- live logging --------------------------------------------------------------
-// Completed by the live logging control.
-
-void TLinkDevice::connectLiveLog(QObject *, const char *, int, const char *) {}
-void TLinkDevice::disconnectLiveLog(QObject *, const char *, const char *) {}
-bool TLinkDevice::isLiveLoggingEnabled() const { return false; }
-void TLinkDevice::startLiveLogging() {}
-void TLinkDevice::stopLiveLogging() {}
-bool TLinkDevice::checkLiveLoggingState() { return false; }
-
-// ---- diagnostic report and MIB file ---------------------------------------------
-// Completed by the diagnostic report and MIB file download.
-
-void TLinkDevice::downloadDiagReport(const QString &) {}
-void TLinkDevice::downloadMibFile(const QString &) {}
-void TLinkDevice::handleMibReply(QNetworkReply *) {}
-void TLinkDevice::checkDiagReportState() {}
-
-// ---- firmware certificate ---------------------------------------------------------
-// Completed by the firmware certificate.
-
-void TLinkDevice::requestCertificate(QObject *, const char *, const char *) {}
-void TLinkDevice::closeDebugSession() {}
-void TLinkDevice::handleTelnetCertificate(const QString &, int) {}
-void TLinkDevice::fetchAduSnmpData() {}
 
 // ---- service states ---------------------------------------------------------------
 

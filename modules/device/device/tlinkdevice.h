@@ -12,6 +12,7 @@
 #include "tlinksw.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QSettings>
@@ -147,6 +148,12 @@ public:
     int getRebootMode() const { return m_rebootMode; }
     // How long a requested reboot may take before it counts as failed.
     void setRebootTimeoutMs(int ms) { m_rebootTimeoutMs = ms; }
+    // How long a live logging start or stop, and a diagnostic report, may
+    // take before they count as failed.
+    void setLiveLoggingTimeoutMs(int ms) { m_liveLoggingTimeoutMs = ms; }
+    void setDiagReportTimeoutMs(int ms) { m_diagReportTimeoutMs = ms; }
+    // How often the certificate looks again for antenna data not read yet.
+    void setCertificatePollMs(int ms) { m_certificatePollMs = ms; }
 
 public slots:
     void setProperty(const QString &value) override;
@@ -170,10 +177,16 @@ private:
     void addServiceBit(Services_t bit);
     void setServiceReady(InfoService *service);
     bool checkLiveLoggingState();
+    void watchLiveLoggingTimeout();
     void checkDiagReportState();
     bool checkRebootState();
     void endReboot(int serviceState);
     bool propertyChangedBy(const AbstractProperty *property, const QString &valueText) const;
+    // Firmware certificate.
+    QDateTime certificateTime() const;
+    QString certificateModelCode() const;
+    QString certificateBaseLine(const QDateTime &time) const;
+    void stopAduPolling();
 
     TLinkSw m_currentSoftware;
     QList<TLinkSw *> m_softwareList;
@@ -217,10 +230,15 @@ private:
     int m_rebootMode = RebootNone;
     QString m_diagReportFileKey;
     QString m_mibFileName;
-    QObject *m_certificateSource = nullptr;
+    QTimer *m_certificateSource = nullptr;
     int m_certificateRetryCount = 0;
     QNetworkAccessManager *m_networkAccessManager = nullptr;
     bool m_diagReportReceived = false;
     int m_uploadElapsedSeconds = 0;
     TLinkDeviceDebugSession *m_debugSession = nullptr;
+    // Live logging, diagnostic report and MIB file.
+    qint64 m_liveLoggingTimeoutMs = 10000;
+    qint64 m_diagReportTimeoutMs = 120000;
+    int m_certificatePollMs = 3000;
+    QHash<QNetworkReply *, QString> m_mibReplies;
 };

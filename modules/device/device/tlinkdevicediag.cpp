@@ -1,0 +1,168 @@
+// Files fetched from the device into a folder the user chose: the
+// diagnostic report, which the device sends to the program's TFTP server,
+// and the device's MIB file, fetched over HTTP.
+
+#include "tlinkdevice.h"
+
+#include "infoservice.h"
+#include "tlinksnmpif.h"
+#include "tlinktftpserverif.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+const char *const DiagReportObjects[] = {"zkDiagReportIpAddress", "zkDiagReportPortNumber", "zkDiagReportFileName",
+                                         "zkDiagReportControl", "zkDiagReportStatus"};
+
+enum DiagReportStep { DiagNone = 0, DiagEnded = 1, DiagUnderWay = 2 };
+
+// Cuts a path at its last separator ("\" or "/"): folder and file name.
+void splitPath(const QString &path, QString &folder, QString &fileName)
+{
+    const int cut = qMax(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    folder = cut < 0 ? QString() : path.left(cut);
+    fileName = path.mid(cut + 1);
+}
+
+bool folderExists(const QString &folder)
+{
+    return !folder.isEmpty() && QDir(folder).exists();
+}
+
+} // namespace
+
+// ---- diagnostic report ------------------------------------------------------------
+
+void TLinkDevice::downloadDiagReport(const QString &path)
+{
+    const QHostAddress host = getDeviceHostAddress();
+    if (host.isNull()) {
+        postEvent(768, QString(), 0);
+        return;
+    }
+    QString folder;
+    QString fileName;
+    splitPath(path, folder, fileName);
+    if (!folderExists(folder)) {
+        postEvent(770, QString(), 0);
+        return;
+    }
+    const QString folderKey = QStringLiteral("diag_rep/destination_path");
+    if (m_settings.value(folderKey).toString() != folder)
+        m_settings.setValue(folderKey, folder);
+    m_diagReportFileKey = fileName;
+    m_diagReportFileKey.remove(QLatin1Char(' '));
+    if (m_tftpServer)
+        m_tftpServer->setUploadDir(folder);
+
+    // The device is asked for the name it will send the report under, so
+    // that the file that arrives is recognised.
+    snmp_req_list_t request;
+    request.uniqueId = getUniqueId();
+    request.kind = 3;
+    request.result = 0;
+    request.items = {{QStringLiteral("zkDiagReportIpAddress"), host.toString()},
+                     {QStringLiteral("zkDiagReportPortNumber"),
+                      m_settings.value(QStringLiteral("tftp_server/portnumber"), 69).toString()},
+                     {QStringLiteral("zkDiagReportFileName"), m_diagReportFileKey},
+                     {QStringLiteral("zkDiagReportControl"), QStringLiteral("2")}};
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    snmp->setProperties(request);
+    for (const char *name : DiagReportObjects)
+        snmp->setPropertyDynamic(getUniqueId(), QLatin1String(name), true);
+
+    m_diagReportStep = DiagUnderWay;
+    m_diagReportClock.start();
+    // A device that stops answering sends no values that would run the
+    // follow-up, so the time-out gets a run of its own.
+    QTimer::singleShot(int(m_diagReportTimeoutMs) + 10, Qt::PreciseTimer, this, [this] { checkDiagReportState(); });
+    m_diagReportService->setState(769, -1, QString());
+    emit updated(this);
+}
+
+void TLinkDevice::tftpFileDownloaded(const QString &keyFileName)
+{
+    qDebug().noquote() << "TLinkDevice::tftpFileDownloaded: TFTP server reports FILE received for file: "
+                       << keyFileName;
+    if (m_diagReportStep == DiagUnderWay && keyFileName == m_diagReportFileKey) {
+        m_diagReportService->setState(1, -1, QString());
+        for (const char *name : DiagReportObjects)
+            TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), QLatin1String(name), false);
+        m_diagReportStep = DiagEnded;
+        emit updated(this);
+    }
+    m_diagReportReceived = true;
+}
+
+void TLinkDevice::checkDiagReportState()
+{
+    if (!(m_services & ServiceDiagReport) || m_diagReportStep != DiagUnderWay)
+        return;
+    if (m_diagReportClock.elapsed() < m_diagReportTimeoutMs)
+        return;
+    postEvent(769, QString(), 0);
+    m_diagReportService->setState(1, -1, QString());
+    m_diagReportStep = DiagEnded;
+}
+
+// ---- MIB file -------------------------------------------------------------------------
+
+void TLinkDevice::downloadMibFile(const QString &path)
+{
+    m_mibFileName = path;
+    if (!m_networkAccessManager) {
+        qDebug() << "TLinkDevice::downloadMibFile: no network access manager";
+        return;
+    }
+    const QString url = QStringLiteral("http://") + getServiceAddress(1840) + getServiceApp(1840);
+    qDebug().noquote() << "TLinkDevice::downloadMibFile:" << url;
+    QNetworkReply *reply = m_networkAccessManager->get(QNetworkRequest(QUrl(url)));
+    // Each reply is written to the file it was asked for; replies to other
+    // requests on the shared manager are not ours.
+    m_mibReplies.insert(reply, path);
+    connect(m_networkAccessManager, &QNetworkAccessManager::finished, this, &TLinkDevice::handleMibReply,
+            Qt::UniqueConnection);
+}
+
+void TLinkDevice::handleMibReply(QNetworkReply *reply)
+{
+    if (!m_mibReplies.contains(reply))
+        return;
+    const QString path = m_mibReplies.take(reply);
+    if (m_mibReplies.isEmpty() && m_networkAccessManager)
+        disconnect(m_networkAccessManager, &QNetworkAccessManager::finished, this, &TLinkDevice::handleMibReply);
+    reply->deleteLater();
+
+    if (reply->error() != QNetworkReply::NoError) {
+        qDebug().noquote() << "TLinkDevice::handleMibReply: download failed:" << reply->errorString();
+        return;
+    }
+    const QByteArray content = reply->readAll();
+    QString folder;
+    QString fileName;
+    splitPath(path, folder, fileName);
+    if (!folderExists(folder)) {
+        postEvent(770, QString(), 0);
+        return;
+    }
+    const QString folderKey = QStringLiteral("mibfile/destination_path");
+    if (m_settings.value(folderKey).toString() != folder)
+        m_settings.setValue(folderKey, folder);
+    // The file is stored as the device sent it, byte for byte, under the
+    // folder and name the path was cut into (a path may use backslashes).
+    QFile file(QDir(folder).filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qDebug().noquote() << "TLinkDevice::handleMibReply: can't write" << file.fileName() << ":"
+                           << file.errorString();
+        return;
+    }
+    file.write(content);
+}

@@ -1,0 +1,154 @@
+#include "tpsubatteryif.h"
+
+#include "abstractproperty.h"
+#include "mibobjectnames.h"
+#include "tlinksnmpif.h"
+#include "tpsudevice.h"
+
+#include <QDebug>
+
+TPsuBatteryIf::TPsuBatteryIf(TPsuDevice *device, QObject *parent)
+    : QObject(parent), m_device(device)
+{
+    static const int resultType = qRegisterMetaType<TPsuBatteryIf::Result>("TPsuBatteryIf::Result");
+    Q_UNUSED(resultType)
+    m_config.supplyBranch = 0;
+    m_config.dataValid = false;
+    m_lastResult = 0;
+    m_device->setMonitoredProperties(psuPropertyNames);
+    followDevice(true);
+    handleUpdated();
+}
+
+void TPsuBatteryIf::followDevice(bool follow)
+{
+    if (!m_device)
+        return;
+    if (follow)
+        connect(m_device, &TPsuDevice::updated, this, &TPsuBatteryIf::handleUpdated, Qt::UniqueConnection);
+    else
+        disconnect(m_device, &TPsuDevice::updated, this, &TPsuBatteryIf::handleUpdated);
+}
+
+void TPsuBatteryIf::markDynamic()
+{
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    const QString id = m_device->getUniqueId();
+    for (const QString &name : psuPropertyNames)
+        snmp->setPropertyDynamic(id, name, true);
+}
+
+void TPsuBatteryIf::handleUpdated()
+{
+    if (!m_device)
+        return;
+    const QList<AbstractProperty *> properties = m_device->getMonitoredProperties();
+    if (!properties.isEmpty()) {
+        for (const AbstractProperty *property : properties) {
+            m_config.dataValid = property->isValid();
+            if (!m_config.dataValid)
+                break;
+        }
+        // A device that lacks some of the objects never has a complete record.
+        if (properties.size() < psuPropertyNames.size())
+            m_config.dataValid = false;
+    }
+    if (m_config.dataValid)
+        followDevice(false);
+
+    // Taken by name, so a shorter list is never read past its end.
+    int raw[8] = {};
+    for (int i = 0; i < psuPropertyNames.size() && i < 8; ++i) {
+        for (const AbstractProperty *property : properties) {
+            if (property->getName() == psuPropertyNames.at(i)) {
+                bool ok = false;
+                raw[i] = property->getValue().toInt(&ok, 10);
+                if (!ok) {
+                    if (!property->getValue().isEmpty())
+                        qDebug().noquote() << "TPsuBatteryIf::handleUpdated:" << psuPropertyNames.at(i)
+                                           << "is no number:" << property->getValue();
+                    raw[i] = 0;
+                }
+                break;
+            }
+        }
+    }
+    m_config.maxChargeCurrent = raw[0] / 1000.0;
+    m_config.maxChargeVoltage = raw[1] / 1000.0;
+    m_config.floatVoltage = raw[2] / 1000.0;
+    m_config.minAlarmVoltage = raw[3] / 1000.0;
+    m_config.maxAlarmVoltage = raw[4] / 1000.0;
+    m_config.minAlarmTemp = double(raw[5] - 273);
+    m_config.maxAlarmTemp = double(raw[6] - 273);
+    m_config.supplyBranch = raw[7];
+
+    if (m_lastResult > 1) {
+        markDynamic();
+        m_lastResult = 0;
+        followDevice(false);
+    }
+    emit updated();
+}
+
+namespace {
+
+// Values are narrowed to single precision first (24.3 V gives 24299 mV) and
+// truncated toward zero.
+QString thousandths(double value)
+{
+    return QString::number(qint64(double(float(value)) * 1000.0));
+}
+
+QString kelvin(double celsius)
+{
+    return QString::number(qint64(double(float(celsius)) + 273.0));
+}
+
+} // namespace
+
+void TPsuBatteryIf::store(const psu_battery_cfg_t &config)
+{
+    if (!m_device)
+        return;
+    connect(m_device, &TPsuDevice::updatedConfigProperties, this, &TPsuBatteryIf::handleConfigUpdated,
+            Qt::UniqueConnection);
+    const QStringList texts = {thousandths(config.maxChargeCurrent), thousandths(config.maxChargeVoltage),
+                               thousandths(config.floatVoltage),     thousandths(config.minAlarmVoltage),
+                               thousandths(config.maxAlarmVoltage),  kelvin(config.minAlarmTemp),
+                               kelvin(config.maxAlarmTemp),          QString::number(config.supplyBranch)};
+    snmp_req_list_t request;
+    request.uniqueId = m_device->getUniqueId();
+    request.kind = 4;
+    for (int i = 0; i < psuPropertyNames.size(); ++i)
+        request.items.append({psuPropertyNames.at(i), texts.at(i)});
+    request.result = 0;
+    TLinkSNMPIf::instance()->setProperties(request);
+    markDynamic();
+}
+
+void TPsuBatteryIf::handleConfigUpdated(snmp_req_res_t res)
+{
+    m_lastResult = res;
+    Result result = Stored;
+    switch (res) {
+    case 1:
+        markDynamic();
+        handleUpdated();
+        break;
+    case 2:
+        // Written but not all read back: the next device update refreshes the record.
+        followDevice(true);
+        break;
+    case 3:
+        result = WriteError;
+        qWarning().noquote() << "TPsuBatteryIf::handleConfigUpdated:" << tr("Configuration data NOT updated") << "-"
+                             << tr("Device data write ERROR");
+        break;
+    default:
+        result = WriteTimeout;
+        qWarning().noquote() << "TPsuBatteryIf::handleConfigUpdated:" << tr("Configuration data NOT updated") << "-"
+                             << tr("Device data write timeout");
+        break;
+    }
+    emit storeCompleted(result);
+}

@@ -1,0 +1,314 @@
+// A whole link test run over the device simulator: the rows and log entries
+// of each step, a device that answers nothing, and the worker thread's end.
+
+#include "tdevicetestif.h"
+#include "tdevicetestrecorddevice.h"
+#include "tlinksnmpif.h"
+#include "tlinksyslogif.h"
+#include "testsupport.h"
+
+#include <QPointer>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QThread>
+#include <QtTest>
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+namespace {
+
+const QString DeviceAddress = QStringLiteral("127.0.1.40");
+const QString SilentAddress = QStringLiteral("127.0.1.41");
+const QString RebootAddress = QStringLiteral("127.0.1.43");
+
+device_param_t slpRecord(const QString &uniqueId, const QString &address)
+{
+    device_param_t p;
+    p.srvurl = QStringLiteral("service:device.vantor://%1").arg(address);
+    p.vendor = QStringLiteral("Vantor & Vantor");
+    p.model = QStringLiteral("4411");
+    p.serialno = QStringLiteral("100001");
+    p.product = QStringLiteral("VANTOR-4320");
+    p.swversion = QStringLiteral("01.07");
+    p.swbuild = QStringLiteral("0041");
+    p.alias = QStringLiteral("Bridge terminal");
+    p.uniqueId = uniqueId;
+    return p;
+}
+
+QList<device_test_service_t> services(const QString &address)
+{
+    // The diagnostic report service is known only from the model list.
+    return {{256, true, QStringLiteral("service:swupdate.vantor:tftp://%1").arg(address), QStringLiteral("default"), address},
+            {512, true, QStringLiteral("service:syslog.vantor:udp://%1").arg(address), QString(), address},
+            {768, false, QStringLiteral("service:diagreport.vantor:tftp://%1").arg(address), QStringLiteral("default"), address},
+            {1024, true, QStringLiteral("service:reboot.vantor:snmp://%1").arg(address), QStringLiteral("default"), address}};
+}
+
+// What the window would see of one run.
+struct Run
+{
+    QList<QPair<QString, QList<QStringList>>> steps; // label, rows
+    QList<QStringList> entries;
+    int finished = 0;
+
+    explicit Run(TDeviceTestIf *test)
+    {
+        QObject::connect(test, &TDeviceTestIf::updated, test, [this](const QStringList &names, const QList<QStringList> &rows) {
+            QCOMPARE(names.size(), 1);
+            steps.append({names.first(), rows});
+        });
+        QObject::connect(test, &TDeviceTestIf::sendLogEntry, test, [this](const QStringList &e) { entries.append(e); });
+        QObject::connect(test, &TDeviceTestIf::finished, test, [this] { ++finished; });
+    }
+    QList<QStringList> rows(const QString &label) const
+    {
+        for (const auto &step : steps)
+            if (step.first == label)
+                return step.second;
+        return {};
+    }
+    QStringList labels() const
+    {
+        QStringList out;
+        for (const auto &step : steps)
+            out.append(step.first);
+        return out;
+    }
+    QStringList statuses(const QString &label) const
+    {
+        QStringList out;
+        for (const QStringList &row : rows(label))
+            out.append(row.value(2));
+        return out;
+    }
+    QList<QStringList> entriesOf(const QString &service) const
+    {
+        QList<QStringList> out;
+        for (const QStringList &e : entries)
+            if (e.first() == service)
+                out.append(e);
+        return out;
+    }
+};
+
+QStringList times(int n, const QString &text)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i)
+        out.append(text);
+    return out;
+}
+
+// Stands in for the program's TFTP server: reports a received file on demand.
+class FileReceiver : public QObject
+{
+    Q_OBJECT
+signals:
+    void receivedFile(const QString &fileName);
+};
+
+} // namespace
+
+class TestLinkTestRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void fullRun();
+    void silentDevice();
+    void reboot();
+    void diagnosticsDownload();
+
+private:
+    testsupport::Peer m_device;
+    testsupport::Peer m_silent;
+    testsupport::Peer m_rebooting;
+};
+
+void TestLinkTestRun::initTestCase()
+{
+    if (!testsupport::isRoot())
+        QSKIP("port 161 on 127.0.1.x needs root");
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
+    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    // The event hub starts the syslog layer; keep its receiver off port 514.
+    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
+    QVERIFY(m_device.start(ZEL_DEVSIM, {"--address", DeviceAddress, "--no-slp", "--model", "4411"}));
+    QVERIFY(m_device.waitForOutput("devsim ready", 10000));
+    // The first answer also means the SNMP library has started; after that,
+    // one try of one second per request, so the silent device costs little time.
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    QSignalSpy answered(snmp, &TLinkSNMPIf::getValueDone);
+    snmp->addDevice("warmup", DeviceAddress, "4411", "01.07");
+    snmp->sendGetReq("warmup", "sysDescr");
+    QVERIFY(answered.wait(10000));
+    snmp->removeDevice("warmup");
+    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, 0);
+    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, 1);
+    QVERIFY(m_silent.start(ZEL_DEVSIM, {"--address", SilentAddress, "--no-slp", "--model", "4411", "--silent"}));
+    QVERIFY(m_silent.waitForOutput("devsim ready", 10000));
+    QVERIFY(m_rebooting.start(ZEL_DEVSIM, {"--address", RebootAddress, "--no-slp", "--model", "4411", "--restart-ms", "1500"}));
+    QVERIFY(m_rebooting.waitForOutput("devsim ready", 10000));
+}
+
+void TestLinkTestRun::fullRun()
+{
+    TLinkSNMPIf::instance()->addDevice("dev40", DeviceAddress, "4411", "01.07");
+    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress), DeviceAddress, services(DeviceAddress));
+    auto *test = new TDeviceTestIf(&device);
+    Run run(test);
+    test->startTest();
+    QVERIFY2(testsupport::waitFor([&] { return run.finished >= 2; }, 60000), qPrintable(run.labels().join(',')));
+
+    QCOMPARE(run.labels().mid(0, 8), (QStringList{"SLP", "SNMP", "Service", "SwUpgrade", "Logging", "reboot",
+                                                   "Diagnostic", "Mib properties"}));
+    QCOMPARE(run.statuses("SLP"), times(7, "success"));
+    QCOMPARE(run.entriesOf("SLP"), (QList<QStringList>{{"SLP", "test", "OK", "Valid SLP attributes"}}));
+    QCOMPARE(run.statuses("SNMP"), times(18, "success"));
+    QCOMPARE(run.entriesOf("SNMP"), (QList<QStringList>{{"SNMP", "test", "OK", "Valid responses to SNMP requests"}}));
+
+    const QList<QStringList> service = run.rows("Service");
+    QCOMPARE(service.mid(0, 4), (QList<QStringList>{{"SW Upgrade", "init", "success"},
+                                                    {"Live Logging", "disabled", "success"},
+                                                    {"Reset", "not reset", "success"},
+                                                    {"Diagnostic Report", "init", "success"}}));
+    QCOMPARE(service.size(), 8);
+    QCOMPARE(service.at(4), (QStringList{"swupdate.vantor", "tftp://" + DeviceAddress, "success"}));
+
+    QCOMPARE(run.statuses("SwUpgrade"), times(8, "success"));
+    QCOMPARE(run.rows("SwUpgrade").at(0), (QStringList{"Protocol", "tftp", "success"}));
+    QCOMPARE(run.rows("SwUpgrade").at(3), (QStringList{"File Name", "none", "success"}));
+    QCOMPARE(run.statuses("Logging"), times(8, "success"));
+    QCOMPARE(run.rows("reboot"), (QList<QStringList>{{"Reset", "not reset", "success"}}));
+    // The diagnostic report service was not announced.
+    QCOMPARE(run.statuses("Diagnostic"), (QStringList{"success", "success", "success", "success", "success", "notify"}));
+    QCOMPARE(run.entriesOf("Diagnostic report"),
+             (QList<QStringList>{{"Diagnostic report", "service", "WARNING", "NOT announce via service discovery (SLP)"}}));
+    for (const char *service : {"Service", "Software Upgrade", "Live logging", "Reboot"})
+        QCOMPARE(run.entriesOf(service).size(), 1);
+
+    // The tree test's rows: the scalar objects of the model's MIB, read through a test device.
+    const QList<QStringList> properties = run.rows("Mib properties");
+    QVERIFY(properties.size() > 18);
+    QVERIFY(properties.contains(QStringList{"zkZk441xMaxChargeCurrent", "5000", "success"}));
+    QVERIFY(TLinkSNMPIf::instance()->getProperties("dev40test").isEmpty());
+
+    // The model's MIB has no tables: the table step shows nothing, and ends the run a second time.
+    QTest::qWait(200);
+    QCOMPARE(run.finished, 2);
+    QVERIFY(!run.labels().contains("Tables"));
+
+    QPointer<QThread> thread = test->workerThread();
+    delete test;
+    QVERIFY(testsupport::waitFor([&] { return thread.isNull(); }, 5000));
+    TLinkSNMPIf::instance()->removeDevice("dev40");
+}
+
+void TestLinkTestRun::silentDevice()
+{
+    TLinkSNMPIf::instance()->addDevice("dev41", SilentAddress, "4411", "01.07");
+    TDeviceTestRecordDevice device(slpRecord("dev41", SilentAddress), SilentAddress, services(SilentAddress));
+    auto *test = new TDeviceTestIf(&device);
+    Run run(test);
+    test->startTest();
+    QVERIFY2(testsupport::waitFor([&] { return run.finished >= 2; }, 150000), qPrintable(run.labels().join(',')));
+
+    const QList<QStringList> snmp = run.rows("SNMP");
+    QCOMPARE(snmp.size(), 18);
+    for (const QStringList &row : snmp)
+        QCOMPARE(row.at(1), QStringLiteral("could not retrieve snmp value"));
+    QCOMPARE(snmp.at(0), (QStringList{"SW version", "could not retrieve snmp value", "failed"}));
+    QCOMPARE(snmp.at(9).at(2), QStringLiteral("warning")); // alias name
+    QCOMPARE(snmp.at(10).at(2), QStringLiteral("notify")); // SysName
+    QCOMPARE(run.entriesOf("SNMP").size(), 18);
+
+    // No service answered: the steps that depend on them show nothing.
+    QCOMPARE(run.statuses("Service").mid(0, 4), times(4, "failed"));
+    QCOMPARE(run.labels().mid(0, 3), (QStringList{"SLP", "SNMP", "Service"}));
+    QVERIFY(!run.labels().contains("SwUpgrade"));
+    QVERIFY(!run.labels().contains("Diagnostic"));
+    // The tree test gives up waiting and reports every property without a value.
+    const QList<QStringList> properties = run.rows("Mib properties");
+    QVERIFY(!properties.isEmpty());
+    for (const QStringList &row : properties) {
+        QVERIFY2(row.at(2) != QLatin1String("success"), qPrintable(row.join(QLatin1Char('|'))));
+    }
+
+    QPointer<QThread> thread = test->workerThread();
+    delete test;
+    QVERIFY(testsupport::waitFor([&] { return thread.isNull(); }, 5000));
+    TLinkSNMPIf::instance()->removeDevice("dev41");
+}
+
+void TestLinkTestRun::reboot()
+{
+    // The device's clock starts again from 0 when it restarts.
+    TLinkSNMPIf::instance()->addDevice("dev43", RebootAddress, "4411", "01.07");
+    TDeviceTestRecordDevice device(slpRecord("dev43", RebootAddress), RebootAddress, services(RebootAddress));
+    TDeviceTestIf test(&device);
+    Run run(&test);
+    test.rebootDevice();
+    QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 60000), qPrintable(run.labels().join(',')));
+    QCOMPARE(run.labels(), QStringList{"BOOTING"});
+    const QList<QStringList> rows = run.rows("BOOTING");
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().at(0), QStringLiteral("Reboot"));
+    QVERIFY2(rows.first().at(1).startsWith("UPTIME "), qPrintable(rows.first().at(1)));
+    QVERIFY(rows.first().at(1).mid(7).toInt() < 60);
+    QCOMPARE(rows.first().at(2), QStringLiteral("success"));
+    QVERIFY(m_rebooting.output().contains("up again"));
+    TLinkSNMPIf::instance()->removeDevice("dev43");
+}
+
+void TestLinkTestRun::diagnosticsDownload()
+{
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    snmp->addDevice("dev40", DeviceAddress, "4411", "01.07");
+    FileReceiver server;
+    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress), DeviceAddress, services(DeviceAddress), &server);
+    TDeviceTestIf test(&device);
+    Run run(&test);
+    QSignalSpy answers(snmp, &TLinkSNMPIf::getValueDone);
+    test.startTftpDownload(); // in a window that has run no test yet
+    // The device is told where to send its report: four writes, each answered.
+    QVERIFY(testsupport::waitFor([&] { return answers.count() >= 4; }, 20000));
+    QVERIFY(testsupport::waitFor([&] { return test.currentAction() == QLatin1String("TFTP download"); }, 5000));
+    QStringList written;
+    for (const auto &args : qAsConst(answers)) {
+        const snmp_get_value_t v = args.at(0).value<snmp_get_value_t>();
+        QVERIFY2(v.ok, qPrintable(v.mibObjectName));
+        written.append(v.mibObjectName + '=' + v.value);
+    }
+    QCOMPARE(written, (QStringList{"zkDiagReportIpAddress=" + device.getDeviceHostAddress().toString(),
+                                   "zkDiagReportPortNumber=69", "zkDiagReportFileName=DiagReport.diag",
+                                   "zkDiagReportControl=2"}));
+    QCOMPARE(run.finished, 0);
+
+    emit server.receivedFile("DiagReport.diag");
+    QCOMPARE(run.finished, 1);
+    QCOMPARE(run.labels(), QStringList{"TFTP download"});
+    QCOMPARE(run.rows("TFTP download"), (QList<QStringList>{{"TFTP download", "DiagReport.diag", "success"}}));
+    // Only the first file after the request is reported.
+    emit server.receivedFile("Other.diag");
+    QCOMPARE(run.finished, 1);
+    snmp->removeDevice("dev40");
+}
+
+void TestLinkTestRun::cleanupTestCase()
+{
+    // Let the SNMP thread finish what it was given, then end it and the
+    // syslog threads before the process ends.
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
+    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
+    QVERIFY(done.wait(10000));
+    delete snmp;
+    delete TLinkSyslogIf::instance();
+}
+
+QTEST_GUILESS_MAIN(TestLinkTestRun)
+#include "tst_linktestrun.moc"

@@ -1,0 +1,120 @@
+// The power supply interface against a simulated model 4411: reading its
+// battery and branch settings, writing a changed record, a refused write.
+
+#include "mibobjectnames.h"
+#include "snmppsudevice.h"
+#include "testsupport.h"
+#include "tlinksnmpif.h"
+#include "tlinksyslogif.h"
+#include "tpsubatteryif.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+const QString DeviceAddress = QStringLiteral("127.0.1.42");
+
+} // namespace
+
+class TestPsuDevsim : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void readStoreAndReadBack();
+    void refusedWrite();
+
+private:
+    testsupport::Peer m_device;
+};
+
+void TestPsuDevsim::initTestCase()
+{
+    if (!testsupport::isRoot())
+        QSKIP("port 161 on 127.0.1.x needs root");
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
+    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    // The event hub starts the syslog layer; keep its receiver off port 514.
+    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
+    QVERIFY(m_device.start(ZEL_DEVSIM, {"--address", DeviceAddress, "--no-slp", "--model", "4411"}));
+    QVERIFY(m_device.waitForOutput("devsim ready", 10000));
+}
+
+void TestPsuDevsim::readStoreAndReadBack()
+{
+    {
+        SnmpPsuDevice device("psu42", DeviceAddress);
+        TPsuBatteryIf psu(&device);
+        QVERIFY(testsupport::waitFor([&] { return psu.getConfig().dataValid; }, 10000));
+        psu_battery_cfg_t cfg = psu.getConfig();
+        QCOMPARE(cfg.maxChargeCurrent, 5.0);
+        QCOMPARE(cfg.maxChargeVoltage, 28.8);
+        QCOMPARE(cfg.floatVoltage, 27.2);
+        QCOMPARE(cfg.minAlarmVoltage, 21.0);
+        QCOMPARE(cfg.maxAlarmVoltage, 30.0);
+        QCOMPARE(cfg.minAlarmTemp, -10.0);
+        QCOMPARE(cfg.maxAlarmTemp, 50.0);
+        QCOMPARE(cfg.supplyBranch, 0);
+
+        cfg.maxChargeCurrent = 2.0;
+        cfg.maxChargeVoltage = 24.3;
+        cfg.floatVoltage = 28.5;
+        cfg.minAlarmTemp = -20.5;
+        cfg.maxAlarmTemp = 110.0;
+        cfg.supplyBranch = 0x8000 | 0x001 | 0x010 | 0x200; // one bit the window does not know
+        QSignalSpy written(TLinkSNMPIf::instance(), &TLinkSNMPIf::getValuesDone);
+        QSignalSpy completed(&psu, &TPsuBatteryIf::storeCompleted);
+        psu.store(cfg);
+        QVERIFY(completed.wait(10000));
+        QCOMPARE(completed.first().at(0).value<TPsuBatteryIf::Result>(), TPsuBatteryIf::Stored);
+        const snmp_req_list_t answer = written.first().at(0).value<snmp_req_list_t>();
+        QCOMPARE(answer.kind, 4);
+        QStringList texts;
+        for (const auto &item : answer.items)
+            texts.append(item.second);
+        QCOMPARE(texts, (QStringList{"2000", "24299", "28500", "21000", "30000", "252", "383",
+                                     QString::number(0x8211)}));
+    }
+    // A new reader sees what the device now holds.
+    SnmpPsuDevice device("psu42b", DeviceAddress);
+    TPsuBatteryIf psu(&device);
+    QVERIFY(testsupport::waitFor([&] { return psu.getConfig().dataValid; }, 10000));
+    QCOMPARE(psu.getConfig().maxChargeVoltage, 24.299);
+    QCOMPARE(psu.getConfig().minAlarmTemp, -21.0);
+    QCOMPARE(psu.getConfig().supplyBranch, 0x8211);
+}
+
+void TestPsuDevsim::refusedWrite()
+{
+    SnmpPsuDevice device("psu42c", DeviceAddress);
+    TPsuBatteryIf psu(&device);
+    QVERIFY(testsupport::waitFor([&] { return psu.getConfig().dataValid; }, 10000));
+    psu_battery_cfg_t cfg = psu.getConfig();
+    const double before = cfg.maxAlarmTemp;
+    cfg.maxAlarmTemp = 300.0; // 573 K: beyond what the unit takes
+    QSignalSpy completed(&psu, &TPsuBatteryIf::storeCompleted);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Device data write ERROR"));
+    psu.store(cfg);
+    QVERIFY(completed.wait(10000));
+    QCOMPARE(completed.first().at(0).value<TPsuBatteryIf::Result>(), TPsuBatteryIf::WriteError);
+    QCOMPARE(psu.getConfig().maxAlarmTemp, before);
+}
+
+void TestPsuDevsim::cleanupTestCase()
+{
+    // Let the SNMP thread finish what it was given, then end it and the
+    // syslog threads before the process ends.
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
+    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
+    QVERIFY(done.wait(10000));
+    delete snmp;
+    delete TLinkSyslogIf::instance();
+}
+
+QTEST_GUILESS_MAIN(TestPsuDevsim)
+#include "tst_psudevsim.moc"
