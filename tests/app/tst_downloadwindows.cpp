@@ -28,6 +28,9 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 
 namespace {
 
@@ -114,22 +117,61 @@ private slots:
         QVERIFY(!QSettings().contains(QStringLiteral("mibfile/destination_path")));
     }
 
-    // A device object of the device layer gives the window its service and name.
-    void withDeviceObject()
+    // With a device object of the device layer: the window shows its service
+    // and name; a file chosen in the dialog (or a cancelled dialog) sets the
+    // path; Download makes the device remember the folder.
+    void fileDialogAndDeviceObject()
     {
+        QTemporaryDir chosen;
+        QSettings().setValue(QStringLiteral("diag_rep/destination_path"), QDir::tempPath());
         device_param_t param;
         param.srvurl = QStringLiteral("service:device.vantor://127.0.2.33");
         param.vendor = QStringLiteral("Vantor");
+        param.model = QStringLiteral("4320");
         param.product = QStringLiteral("ZK 100");
         param.alias = QStringLiteral("Bridge 7");
         param.serialno = QStringLiteral("7007");
         param.uniqueId = QStringLiteral("app2-7007");
         TLinkDevice device(param, nullptr);
-        ZelDiagRepWindow window(&device);
-        QVERIFY2(window.destinationPath().endsWith(QStringLiteral("\\Bridge7(ZK100).diag")),
-                 qPrintable(window.destinationPath()));
-        QCOMPARE(window.findChild<TWindowTopPanel *>()->headingLabel()->text(),
+        QPointer<ZelDiagRepWindow> window = new ZelDiagRepWindow(&device);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        const QString proposed = backslashed(QDir::tempPath()) + QStringLiteral("\\Bridge7(ZK100).diag");
+        QCOMPARE(window->destinationPath(), proposed);
+        QCOMPARE(window->findChild<TWindowTopPanel *>()->headingLabel()->text(),
                  device.getDiagReportService()->getName());
+        window->showWindow(m_main->windowView());
+        QVERIFY(app2test::settle(m_main));
+
+        auto answerDialog = [](const QString &file) {
+            QTimer::singleShot(200, [file] {
+                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Destination file name"));
+                if (file.isEmpty()) {
+                    dialog->reject();
+                } else {
+                    // Typed into the dialog's name field, as a user would.
+                    dialog->setDirectory(QFileInfo(file).absolutePath());
+                    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                    QVERIFY(name);
+                    name->setText(QFileInfo(file).fileName());
+                    static_cast<QDialog *>(dialog)->accept();
+                }
+            });
+        };
+        answerDialog(QString());
+        window->editFileNameSelected();
+        QCOMPARE(window->destinationPath(), proposed);
+        const QString target = chosen.path() + QStringLiteral("/report one.diag");
+        answerDialog(target);
+        window->editFileNameSelected();
+        QCOMPARE(window->destinationPath(), backslashed(target));
+
+        buttonWithText(window, QStringLiteral("&Download"))->click();
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+        QCOMPARE(QSettings().value(QStringLiteral("diag_rep/destination_path")).toString(), chosen.path());
+        QCOMPARE(device.getDiagReportService()->getState(), 769);
+        QVERIFY(app2test::settle(m_main));
     }
 
     void mibFileName_data()
@@ -189,8 +231,7 @@ private slots:
             pressDownload(static_cast<ZelDeviceMibfileWindow *>(window.data()), answer);
         else
             pressDownload(static_cast<ZelDiagRepWindow *>(window.data()), answer);
-        const QString request = (mib ? QStringLiteral("downloadMibFile ") : QStringLiteral("downloadDiagReport ")) +
-                                backslashed(file);
+        const QString request = (mib ? QStringLiteral("downloadMibFile ") : QStringLiteral("downloadDiagReport ")) + file;
         if (answer == 0) {
             QVERIFY(device.calls.isEmpty());
             QVERIFY(window && window->isVisible());

@@ -3,6 +3,7 @@
 
 #include "app2fakedevice.h"
 #include "app2testsupport.h"
+#include "tcolumnstouchlist.h"
 #include "tcolumnstouchlistitem.h"
 #include "testsupport.h"
 #include "tabstracttouchlist.h"
@@ -13,7 +14,7 @@
 #include "toptionbutton.h"
 #include "tstatusdescription.h"
 #include "twindowview.h"
-#include "zelselectitemwindow.h"
+#include "tselectitemwindow.h"
 #include "zelsoftwaresearchwindow.h"
 #include "zelsoftwareupdatewindow.h"
 
@@ -149,16 +150,16 @@ private slots:
         QVERIFY(app2test::settle(m_main));
         QCOMPARE(versions(window->offeredSoftware()), QStringLiteral("01.10/0001 01.02/0007 01.02/0005 01.02/0005"));
         QCOMPARE(window->offeredSoftware().at(3).getText1(), QStringLiteral("second"));
-        const QList<ZelSelectItemWindow *> pickers = app2test::openWindows<ZelSelectItemWindow>();
+        const QList<TSelectItemWindow *> pickers = app2test::openWindows<TSelectItemWindow>();
         QCOMPARE(pickers.size(), 1);
         QStringList rows;
-        for (TAbstractTouchListItem *item : pickers.first()->list()->findChildren<TAbstractTouchListItem *>())
+        for (TAbstractTouchListItem *item : pickers.first()->findChild<TColumnsTouchList *>()->findChildren<TAbstractTouchListItem *>())
             rows << static_cast<TColumnsTouchListItem *>(item)->texts().join(QLatin1Char('/'));
         QCOMPARE(rows.size(), 4);
         QVERIFY2(rows.contains(QStringLiteral("01.02/Build 0007")), qPrintable(rows.join(QLatin1Char(','))));
-        emit pickers.first()->list()->itemClicked(2);
+        emit pickers.first()->findChild<TColumnsTouchList *>()->itemClicked(2);
         QVERIFY(app2test::settle(m_main));
-        QVERIFY(app2test::openWindows<ZelSelectItemWindow>().isEmpty());
+        QVERIFY(app2test::openWindows<TSelectItemWindow>().isEmpty());
         QCOMPARE(shown(window), QStringLiteral("01.10 Build 0001 | 01.02 Build 0005 | on | -"));
 
         buttonWithText(window, QStringLiteral("&Update"))->click();
@@ -176,7 +177,7 @@ private slots:
         const QList<TMessageWindow *> warnings = app2test::openWindows<TMessageWindow>();
         QCOMPARE(warnings.size(), 1);
         QCOMPARE(warnings.first()->getHeader(), QStringLiteral("Software not detected"));
-        QVERIFY(app2test::openWindows<ZelSelectItemWindow>().isEmpty());
+        QVERIFY(app2test::openWindows<TSelectItemWindow>().isEmpty());
         warnings.first()->close();
         QVERIFY(app2test::settle(m_main));
     }

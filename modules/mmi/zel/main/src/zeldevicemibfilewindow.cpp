@@ -82,7 +82,8 @@ void ZelDeviceMibfileWindow::handleDownloadSelected(QWidget *pEmitedBy)
 
 void ZelDeviceMibfileWindow::handleDownloadConfirmed()
 {
-    device->downloadMibFile(fileNameOption->text());
+    // Shown with "\\" separators, handed on as this platform's file functions take it.
+    device->downloadMibFile(ZelDownloadPath::local(fileNameOption->text()));
     close();
 }
 

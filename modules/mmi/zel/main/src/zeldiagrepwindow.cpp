@@ -81,7 +81,8 @@ void ZelDiagRepWindow::handleDownloadSelected(QWidget *pEmitedBy)
 
 void ZelDiagRepWindow::handleDownloadConfirmed()
 {
-    device->downloadDiagReport(fileNameOption->text());
+    // Shown with "\\" separators, handed on as this platform's file functions take it.
+    device->downloadDiagReport(ZelDownloadPath::local(fileNameOption->text()));
     close();
 }
 

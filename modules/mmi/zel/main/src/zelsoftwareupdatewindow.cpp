@@ -13,7 +13,7 @@
 #include "ttouchlistcolumndesc.h"
 #include "twindowtoppanel.h"
 #include "zelhelppage.h"
-#include "zelselectitemwindow.h"
+#include "tselectitemwindow.h"
 #include "zelsoftwaresearchwindow.h"
 
 #include <QCloseEvent>
@@ -210,9 +210,10 @@ void ZelSoftwareUpdateWindow::handleSelectedSoftwareSelected(QWidget *pEmittedBy
                                                      tr("Build ") + sw.getBuildText()));
     }
 
-    auto *window = new ZelSelectItemWindow(tr("Select Software"),
+    auto *window = new TSelectItemWindow(tr("Select Software"),
                                            device->getSoftwareUpdateService()->getIconName(2, true), touchList);
-    connect(window, &ZelSelectItemWindow::selected, this, &ZelSoftwareUpdateWindow::handleSoftwareSelected);
+    touchList->setParent(window);
+    connect(window, &TSelectItemWindow::selected, this, &ZelSoftwareUpdateWindow::handleSoftwareSelected);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->showWindow(pEmittedBy);
 }
