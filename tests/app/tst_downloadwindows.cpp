@@ -29,6 +29,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QNetworkAccessManager>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QFileDialog>
 #include <QLineEdit>
 
@@ -171,6 +174,67 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
         QCOMPARE(QSettings().value(QStringLiteral("diag_rep/destination_path")).toString(), chosen.path());
         QCOMPARE(device.getDiagReportService()->getState(), 769);
+        QVERIFY(app2test::settle(m_main));
+    }
+
+    // The MIB window through a device object: the file the device's web
+    // server sends is written where the window proposes, and the device
+    // remembers the folder.
+    void mibFileFromWebServer()
+    {
+        if (!testsupport::isRoot())
+            QSKIP("serving HTTP on port 80 of 127.0.2.34 needs root");
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.2.34")), 80));
+        QByteArray request;
+        connect(&server, &QTcpServer::newConnection, &server, [&] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [&request, socket] {
+                request += socket->readAll();
+                if (!request.contains("\r\n\r\n"))
+                    return;
+                const QByteArray body = "VANTOR-MIB DEFINITIONS ::= BEGIN\nEND\n";
+                socket->write("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        });
+
+        // Nothing stored: the window proposes the documents folder's Vantor\ZEL.
+        QSettings().remove(QStringLiteral("mibfile/destination_path"));
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                               QStringLiteral("/Vantor/ZEL");
+        QVERIFY(QDir().mkpath(folder));
+        device_param_t param;
+        param.srvurl = QStringLiteral("service:device.vantor://127.0.2.34");
+        param.model = QStringLiteral("4320");
+        param.product = QStringLiteral("ZK 100");
+        param.serialno = QStringLiteral("7034");
+        param.uniqueId = QStringLiteral("app2-7034");
+        TLinkDevice device(param, nullptr);
+        QNetworkAccessManager network;
+        device.setNetworkAccessManager(&network);
+        device_service_t mib;
+        mib.srvurl = QStringLiteral("service:mib.vantor:http://");
+        mib.address = QStringLiteral("127.0.2.34");
+        mib.attributes = QStringLiteral("/vantor.mib");
+        device.addService(mib);
+        QCOMPARE(device.getServiceApp(1840), QStringLiteral("/vantor.mib"));
+
+        QPointer<ZelDeviceMibfileWindow> window = new ZelDeviceMibfileWindow(&device);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QCOMPARE(window->destinationPath(), backslashed(folder) + QStringLiteral("\\vantor.mib"));
+        window->showWindow(m_main->windowView());
+        QVERIFY(app2test::settle(m_main));
+        buttonWithText(window, QStringLiteral("&Download"))->click();
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+        const QString file = folder + QStringLiteral("/vantor.mib");
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(file).size() > 0; }, 5000));
+        QVERIFY(request.startsWith("GET /vantor.mib "));
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("VANTOR-MIB DEFINITIONS ::= BEGIN\nEND\n"));
+        QCOMPARE(QSettings().value(QStringLiteral("mibfile/destination_path")).toString(), folder);
         QVERIFY(app2test::settle(m_main));
     }
 
