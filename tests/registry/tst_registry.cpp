@@ -354,19 +354,25 @@ void TestRegistry::debugDeviceFileErrors_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("kept");
     QTest::newRow("malformed") << testsupport::fixture("registry_debug_malformed.xml")
-                               << "TLinkDebugDeviceFile::read: malformed file";
-    QTest::newRow("missing") << QDir::temp().filePath("no-such-debug.xml") << "TLinkDebugDeviceFile::read: no such file";
-    QTest::newRow("a folder") << QDir::tempPath() << "TLinkDebugDeviceFile::read: ";
+                               << "TLinkDebugDeviceFile::read: malformed file" << QStringList();
+    // Devices completed before the error stay.
+    QTest::newRow("cut off") << testsupport::fixture("registry_debug_truncated.xml")
+                             << "TLinkDebugDeviceFile::read: malformed file" << QStringList{"4320T1"};
+    QTest::newRow("missing") << QDir::temp().filePath("no-such-debug.xml") << "TLinkDebugDeviceFile::read: no such file"
+                             << QStringList();
+    QTest::newRow("a folder") << QDir::tempPath() << "TLinkDebugDeviceFile::read: " << QStringList();
 }
 
 void TestRegistry::debugDeviceFileErrors()
 {
     QFETCH(QString, file);
     QFETCH(QString, message);
+    QFETCH(QStringList, kept);
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(message)));
     registry()->readDebugDevices(file);
-    QVERIFY(registry()->getDevices().isEmpty());
+    QCOMPARE(uniqueIds(), kept);
 }
 
 QTEST_GUILESS_MAIN(TestRegistry)

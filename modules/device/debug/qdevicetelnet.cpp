@@ -101,12 +101,12 @@ void QDeviceTelnet::socketReadyRead()
     if (pos > m_buffer.size()) {
         // A triple cut by the network: keep its start for the next read.
         m_buffer.remove(0, triple);
-        return;
+    } else {
+        const QByteArray data = m_buffer.mid(pos);
+        m_buffer.clear();
+        if (!data.isEmpty())
+            emit message(data);
     }
-    const QByteArray data = m_buffer.mid(pos);
-    m_buffer.clear();
-    if (!data.isEmpty())
-        emit message(data);
     // More may be waiting when the read buffer was full.
     if (m_socket->bytesAvailable() > 0)
         QMetaObject::invokeMethod(this, &QDeviceTelnet::socketReadyRead, Qt::QueuedConnection);

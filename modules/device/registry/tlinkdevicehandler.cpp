@@ -215,7 +215,7 @@ void TLinkDeviceHandler::setDeviceOnline(TLinkDevice *device, bool online)
 void TLinkDeviceHandler::takeOffline(TLinkDevice *device, const QString &eventText)
 {
     device->postEvent(3, eventText, 0);
-    qDebug() << "TLinkDeviceHandler: Updating Device State: " << device->getUniqueId() << "[false]";
+    qDebug() << "TLinkDeviceHandler::takeOffline: Updating Device State: " << device->getUniqueId() << "[false]";
     setDeviceOnline(device, false);
 }
 
