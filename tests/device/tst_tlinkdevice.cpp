@@ -69,9 +69,11 @@ void TestTLinkDevice::construction()
     QCOMPARE(device.getUploadState(), -4);
     QCOMPARE(events.ids(), QList<int>{1});
 
+    // The software update service is brought up to date when fetched: a
+    // device without that service shows it unavailable.
     const QList<QPair<InfoService *, QPair<int, int>>> services = {
         {device.getRebootService(), {1024, -3}},       {device.getDiagReportService(), {768, -3}},
-        {device.getLiveLoggingService(), {512, -3}},   {device.getSoftwareUpdateService(), {256, -3}},
+        {device.getLiveLoggingService(), {512, -3}},   {device.getSoftwareUpdateService(), {256, -1}},
         {device.getDeviceStatusService(), {1792, 1793}}, {device.getConfigurationService(), {1808, -1}},
         {device.getWebInterfaceService(), {1824, -1}}, {device.getMibFileService(), {1840, -1}}};
     for (const auto &service : services) {

@@ -10,6 +10,7 @@
 #include <QTextStream>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -287,12 +288,122 @@ int main(int argc, char **argv)
         // Window layer: help window, menus, messages and configuration windows.
         save("zel_state_icon_40_help", badge(40, pal.info, letter("?")));
         // End of the window layer block.
+        // ---- Application: device screen, device list and details (zel_, i_device_, i_service_) ----
+        {
+            // Buttons of the device screen and the details page, in every button state.
+            auto stateButtons = [&](const QString &name, int size, const Glyph &glyph) {
+                save(name, button(size, pal, glyph, 0));
+                for (int s = 0; s < 5; ++s)
+                    save(name + states[s], button(size, pal, glyph, s));
+            };
+            const QList<QPair<QString, Glyph>> appButtons = {
+                {"zel_button_home", letter("H")},
+                {"zel_button_list_view", bars(3)},
+                {"zel_button_setting", letter("S")},
+                {"zel_setting_ext_syslog", letter("LOG")},
+                {"zel_button_arrow_left", arrow(2)},
+                {"zel_button_arrow_right", arrow(3)},
+                {"zel_button_management", letter("M")},
+                {"zel_button_web", letter("WWW")},
+            };
+            for (const auto &b : appButtons) {
+                stateButtons(b.first, 48, b.second);
+                stateButtons(b.first + "_40", 40, b.second);
+            }
+            stateButtons("i_service_test_40", 40, letter("T"));
+            // Service images by size: marks (21), list state (30), menu entries (40),
+            // details state (50) and bar buttons (120 x 86), plain and "_active".
+            const QList<QPair<QString, Glyph>> services = {
+                {"i_service_sw_update", arrow(1)}, {"i_service_live_log", bars(3)},
+                {"i_service_reboot", letter("R")}, {"i_service_diag_rep", letter("D")},
+                {"i_service_mibfile", letter("MIB")},
+            };
+            for (const auto &svc : services) {
+                for (const bool active : {false, true}) {
+                    const QString suffix = active ? QStringLiteral("_active") : QString();
+                    const QColor colour = active ? pal.ok : pal.accent;
+                    save(svc.first + "_21" + suffix, badge(21, colour, svc.second));
+                    save(svc.first + "_30" + suffix, badge(30, colour, svc.second));
+                    save(svc.first + "_50" + suffix, badge(50, colour, svc.second));
+                    stateButtons(svc.first + "_40" + suffix, 40, svc.second);
+                    const QString wide = svc.first + "_button_120x86" + suffix;
+                    auto wideButton = [&](int state) {
+                        QImage img(120, 86, QImage::Format_ARGB32_Premultiplied);
+                        img.fill(Qt::transparent);
+                        QPainter p(&img);
+                        const QImage face = button(64, pal, svc.second, state);
+                        p.drawImage(28, 4, face);
+                        if (active) {
+                            p.setRenderHint(QPainter::Antialiasing);
+                            p.setPen(Qt::NoPen);
+                            p.setBrush(pal.ok);
+                            p.drawEllipse(QRectF(84, 6, 14, 14));
+                        }
+                        return img;
+                    };
+                    save(wide, wideButton(0));
+                    for (int s = 0; s < 5; ++s)
+                        save(wide + states[s], wideButton(s));
+                }
+            }
+            // Device states: small over the list rows, large on the details page.
+            const QList<std::tuple<QString, QColor, QString>> deviceStates = {
+                {"ok", pal.ok, "\u2713"}, {"warning", pal.warn, "!"}, {"sys_degrad", pal.warn, "~"},
+                {"sys_error", pal.fail, "!"}, {"error", pal.fail, "\u00d7"},
+            };
+            for (const auto &st : deviceStates) {
+                save("zel_state_icon_small_" + std::get<0>(st), badge(30, std::get<1>(st), letter(std::get<2>(st))));
+                save("zel_state_icon_large_" + std::get<0>(st), badge(60, std::get<1>(st), letter(std::get<2>(st))));
+            }
+            // Device images of the model list: list button and details picture.
+            auto devicePicture = [&](int w, int h, const QString &model, int state) {
+                return plain(w, h, [&](QPainter &p) {
+                    const QRectF body(w * 0.1, h * 0.2, w * 0.8, h * 0.6);
+                    QColor face = (state == 1 || state == 3) ? pal.faceDown : pal.face;
+                    if (state == 4)
+                        face.setAlpha(90);
+                    p.setPen(QPen(pal.ink, 2));
+                    p.setBrush(face);
+                    p.drawRoundedRect(body, 8, 8);
+                    p.setBrush(pal.accent);
+                    p.drawEllipse(QRectF(body.right() - h * 0.18, body.top() + h * 0.08, h * 0.1, h * 0.1));
+                    QFont f(QStringLiteral("DejaVu Sans"));
+                    f.setBold(true);
+                    f.setPixelSize(int(h * 0.16));
+                    p.setFont(f);
+                    p.setPen(pal.ink);
+                    p.drawText(body, Qt::AlignCenter, model);
+                });
+            };
+            for (const QString &model : {"4320", "4330", "4350", "4411", "x_unknown"}) {
+                const QString label = model == "x_unknown" ? QStringLiteral("?") : model;
+                const QString name = "i_device_" + model;
+                save(name + "_320x180", devicePicture(320, 180, label, 0));
+                save(name + "_button_100x100", devicePicture(100, 100, label, 0));
+                for (int s = 0; s < 5; ++s)
+                    save(name + "_button_100x100" + states[s], devicePicture(100, 100, label, s));
+            }
+            // The maker's logo in its sizes and the application's window icon.
+            auto logo = [&](int w, int h) {
+                return plain(w, h, [&](QPainter &p) {
+                    QFont f(QStringLiteral("DejaVu Sans"));
+                    f.setBold(true);
+                    f.setPixelSize(int(h * 0.55));
+                    p.setFont(f);
+                    p.setPen(pal.accent);
+                    p.drawText(QRectF(0, 0, w, h), Qt::AlignCenter, QStringLiteral("V&V"));
+                });
+            };
+            save("zel_logo", logo(120, 40));
+            save("zel_logo_60x20", logo(60, 20));
+            save("zel_remote_management_128", badge(128, pal.accent, letter("ZEL")));
+        }
+        // ---- end of the application block ----
         // ---- Application: reports, link test and power supply windows ----
         save("zel_settings_power_branch", button(48, pal, letter("P"), 0));
         for (int s = 0; s < 5; ++s)
             save(QString("zel_settings_power_branch") + states[s], button(48, pal, letter("P"), s));
         save("i_service_test_30", badge(30, pal.ok, letter("T")));
-        save("i_service_test_40", badge(40, pal.ok, letter("T")));
         // ---- end of the reports, link test and power supply block ----
         // Shown in place of a missing image.
         save("zkgui_no_image", plain(32, 32, [&](QPainter &p) {

@@ -192,72 +192,14 @@ bool TLinkDevice::isNewerSoftware(const TLinkSoftware &a, const TLinkSoftware &b
     return a.isNewerThan(b);
 }
 
-// ---- software ----------------------------------------------------------------
+// ---- software and upload sequence: tlinkdevicesoftware.cpp, tlinkdeviceupload.cpp ----
 
-void TLinkDevice::setSoftwareVersion(const QString &version, const QString &build)
-{
-    if (m_currentSoftware.setVersion(version, build))
-        emit updatedSoftwareVersion();
-}
-
-bool TLinkDevice::getCurrentSoftware(TLinkSoftware &out) const
-{
-    if (m_currentSoftware.getMajor() == 0 && m_currentSoftware.getMinor() == 0 && m_currentSoftware.getBuild() == 0)
-        return false;
-    m_currentSoftware.copyTo(out);
-    return true;
-}
-
-bool TLinkDevice::getNewestSoftware(TLinkSoftware &out) const
-{
-    if (m_softwareList.isEmpty()) {
-        qDebug().noquote() << "TLinkDevice::getNewestSoftware: SW list empty";
-        return false;
-    }
-    const TLinkSw *newest = m_softwareList.first();
-    for (const TLinkSw *entry : m_softwareList)
-        if (isNewerSoftware(*entry, *newest))
-            newest = entry;
-    newest->copyTo(out);
-    return true;
-}
-
-bool TLinkDevice::isSoftwareUpToDate() const
-{
-    TLinkSoftware newest;
-    if (!getNewestSoftware(newest))
-        return true;
-    return m_currentSoftware.isNewerOrEqual(newest);
-}
-
-bool TLinkDevice::getSoftwareList(QList<TLinkSoftware> &out) const
-{
-    if (m_softwareList.isEmpty())
-        return false;
-    for (const TLinkSw *entry : m_softwareList)
-        out.append(entry->clone());
-    return true;
-}
-
-// ---- upload sequence ----------------------------------------------------------
-// The bodies below are completed by the software upload sequence.
-
-int TLinkDevice::getUploadProgress() const { return m_uploadProgress; }
-int TLinkDevice::getUploadState() const { return m_uploadState; }
-void TLinkDevice::initiateSoftwareUpload(TLinkSoftware software) { m_uploadSoftware = software; }
-void TLinkDevice::initiateUploadState(Services_t) {}
-void TLinkDevice::updateUploadState() {}
-void TLinkDevice::updateFileProgress(const QString &, const QString &, int) {}
-void TLinkDevice::tftpFileUploaded(const QString &) {}
-void TLinkDevice::errorFileTransfer(const QString &, const QString &) {}
 
 // ---- service states ---------------------------------------------------------------
 
 InfoService *TLinkDevice::getLiveLoggingService() { return m_liveLoggingService; }
 InfoService *TLinkDevice::getRebootService() { return m_rebootService; }
 InfoService *TLinkDevice::getDiagReportService() { return m_diagReportService; }
-// The upload sequence brings the state up to date from the upload state first.
-InfoService *TLinkDevice::getSoftwareUpdateService() { return m_softwareUpdateService; }
 InfoService *TLinkDevice::getDeviceStatusService() { return m_deviceStatusService; }
 InfoService *TLinkDevice::getConfigurationService() { return m_configurationService; }
 InfoService *TLinkDevice::getWebInterfaceService() { return m_webInterfaceService; }

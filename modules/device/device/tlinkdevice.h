@@ -10,6 +10,7 @@
 #include "snmpproperty.h"
 #include "tlinkdeviceif.h"
 #include "tlinksw.h"
+#include "tlinkuploadmanagerif.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -108,8 +109,18 @@ public:
     static bool isNewerSoftware(const TLinkSoftware &a, const TLinkSoftware &b);
     void setSoftwareVersion(const QString &version, const QString &build);
 
+    // Software list and upload sequence.
+    void updateSoftwareList(const QList<TLinkUploadManagerIf::firmware_list_entry_t> &list);
+    bool addSoftware(quint8 major, quint8 minor, quint16 build, quint32 date, const QString &buildId,
+                     const QString &fileName, const QString &absolutePath);
+    TLinkSw *getNewestSoftwareEntry() const;
+    void connectTftpServer(TLinkTftpServerIf *server);
+    void setUploadState2Error(int eventId, const QString &text, const QString &logText);
+    static QString getUploadStateText(int state);
+
     // Links the registry fills in.
-    void setTftpServer(TLinkTftpServerIf *server) { m_tftpServer = server; }
+    // Stores the server and follows its transfer reports.
+    void setTftpServer(TLinkTftpServerIf *server) { connectTftpServer(server); }
     TLinkTftpServerIf *getTftpServer() const { return m_tftpServer; }
     void setNetworkAccessManager(QNetworkAccessManager *manager) { m_networkAccessManager = manager; }
 
@@ -188,6 +199,19 @@ private:
     QString certificateBaseLine(const QDateTime &time) const;
     void stopAduPolling();
 
+    // Steps of the upload sequence's tick, one per upload state.
+    void uploadIdleStep();
+    void uploadInitiatedStep();
+    void uploadStartedStep();
+    void uploadInProgressStep(int secondsSinceOnline);
+    void uploadFlashingStep();
+    void uploadRebootStep();
+    void uploadErrorStep();
+    int readDownloadStatus() const;
+    int secondsSinceProgress() const;
+    bool readReportedSoftware(TLinkSoftware &out) const;
+    QString uploadFailureDescription(const QString &lead, int status) const;
+
     TLinkSw m_currentSoftware;
     QList<TLinkSw *> m_softwareList;
     device_param_t m_param;
@@ -212,9 +236,11 @@ private:
     QElapsedTimer m_rebootClock;
     QElapsedTimer m_liveLoggingClock;
     QElapsedTimer m_diagReportClock;
-    QTime m_phaseStartTime;
-    QTime m_lastProgressTime;
-    QTime m_lastOnlineTime;
+    // Upload clocks: monotonic, so a change of the wall clock or midnight
+    // cannot hold a time-out off.
+    QElapsedTimer m_phaseStartTime;
+    QElapsedTimer m_lastProgressTime;
+    QElapsedTimer m_lastOnlineTime;
     TLinkSoftware m_uploadSoftware;
     InfoService *m_liveLoggingService = nullptr;
     InfoService *m_rebootService = nullptr;

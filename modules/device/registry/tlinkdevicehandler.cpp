@@ -186,8 +186,8 @@ void TLinkDeviceHandler::handSoftwareImages(TLinkDevice *device)
 {
     QList<TLinkUploadManagerIf::firmware_list_entry_t> images;
     m_uploadManager->getFirmwareEntry(device->getModel(), images);
-    // The device object takes no software list yet.
     qDebug() << "TLinkDeviceHandler::handSoftwareImages:" << device->getUniqueId() << images.size() << "images";
+    device->updateSoftwareList(images);
 }
 
 void TLinkDeviceHandler::removeDevice(const QString &uniqueId)

@@ -1,0 +1,130 @@
+#include "zelmainwindow.h"
+
+#include "infoevent.h"
+#include "infomanager.h"
+#include "thelpcontrol.h"
+#include "tproductmessage.h"
+#include "tproductmessagewindow.h"
+#include "tstylesheet.h"
+#include "zeldevicepagescreen.h"
+#include "zelversion.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QSettings>
+#include <QUrl>
+
+namespace {
+
+const char *const GeometryKey = "ZelMainWindow/geometry";
+const char *const MaximizedKey = "ZelMainWindow/isMaximized";
+
+QRect availableAt(const QPoint &point)
+{
+    QScreen *screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+}
+
+} // namespace
+
+ZelMainWindow::ZelMainWindow(QWidget *parent)
+    : TMainWindow(parent, QStringLiteral("zelMainWindow"))
+{
+    const QString version = QStringLiteral("%1.%2").arg(QStringLiteral(ZEL_VERSION_TEXT), QStringLiteral(ZEL_BUILD_NUMBER));
+    const QString rule(78, QLatin1Char('-'));
+    qDebug() << "\n\n\n\n\n" << qPrintable(rule) << "\n\tZEL starts. Version number: " << version
+             << " build date: " << ZEL_BUILD_DATE << "\n" << qPrintable(rule) << "\n\n";
+    readGeometrySettings();
+    setWindowTitle(tr("ZEL"));
+    setWindowIcon(QIcon(TStyleSheet::instance()->getPixmap(QStringLiteral("zel_remote_management_128"), true)));
+    THelpControl::instance()->setHomeUrl(QUrl(QStringLiteral("res/home.html")));
+    connect(InfoManager::instance(), &InfoManager::popupEvent, this, &ZelMainWindow::handlePopUpEvent);
+    showDeviceViewScreen();
+}
+
+void ZelMainWindow::showDeviceViewScreen()
+{
+    auto *screen = new ZelDevicePageScreen(this);
+    screen->hide();
+    showNewScreen(screen);
+}
+
+void ZelMainWindow::handlePopUpEvent(const InfoEvent &event)
+{
+    TProductMessage message;
+    message.severity = event.getSeverity();
+    message.heading = event.getTitle();
+    message.description = event.getDescription();
+    message.productName = event.getSourceName();
+    message.productIcon = event.getSource() ? event.getSourceIconName(0) : QString();
+    message.serviceIcon = event.getServiceIconName(3);
+    message.severityIconBig = InfoEvent::getSeverityIconName(event.getSeverity(), true);
+    message.severityIconSmall = InfoEvent::getSeverityIconName(event.getSeverity(), false);
+    message.time = event.getDateTime();
+    TProductMessageWindow::showMessage(message);
+}
+
+void ZelMainWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1) {
+        THelpControl::instance()->show(this, QUrl());
+        return;
+    }
+    TMainWindow::keyPressEvent(event);
+}
+
+void ZelMainWindow::closeEvent(QCloseEvent *event)
+{
+    writeGeometrySettings();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void ZelMainWindow::writeGeometrySettings()
+{
+    QRect rect = geometry();
+    bool maximized = false;
+    if (isMaximized()) {
+        const QRect frame = frameGeometry();
+        showNormal();
+        const QPoint centre((frame.left() + frame.right()) / 2, (frame.top() + frame.bottom()) / 2);
+        if (frame.contains(availableAt(centre))) {
+            rect = geometry();
+            maximized = true;
+        }
+    }
+    QSettings settings;
+    settings.setValue(QLatin1String(GeometryKey), rect);
+    settings.setValue(QLatin1String(MaximizedKey), maximized);
+}
+
+QRect ZelMainWindow::fitToArea(QRect rect, const QRect &available)
+{
+    if (rect.height() > available.height())
+        rect.setHeight(available.height());
+    if (rect.width() > available.width())
+        rect.setWidth(available.width());
+    if (rect.left() < available.left())
+        rect.moveLeft(available.left());
+    if (rect.right() > available.right())
+        rect.moveRight(available.right());
+    if (rect.top() < available.top())
+        rect.moveTop(available.top());
+    if (rect.bottom() > available.bottom())
+        rect.moveBottom(available.bottom());
+    return rect;
+}
+
+void ZelMainWindow::readGeometrySettings()
+{
+    QSettings settings;
+    const QRect stored = settings.value(QLatin1String(GeometryKey), QRect(100, 100, 800, 600)).toRect();
+    setGeometry(fitToArea(stored, availableAt(stored.center())));
+}
