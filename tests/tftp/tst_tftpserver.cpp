@@ -366,6 +366,18 @@ void TestTftpServer::writesIntoUploadDirectory()
     settle();
     Peer reader(m_port);
     QVERIFY(readAll(QStringLiteral("DiagReport.diag"), reader) == content);
+
+    // A file the program publishes later under the same key takes the key
+    // back: a device can't plant what others fetch under the program's keys.
+    const QByteArray image = pattern(700, 3);
+    QFile imageFile(m_files->filePath(QStringLiteral("image.tiif")));
+    QVERIFY(imageFile.open(QIODevice::WriteOnly));
+    imageFile.write(image);
+    imageFile.close();
+    m_server->mapFilename(QStringLiteral("image.tiif"), m_files->path(), QStringLiteral("DiagReport.diag"));
+    settle();
+    Peer second(m_port);
+    QVERIFY(readAll(QStringLiteral("DiagReport.diag"), second) == image);
 }
 
 void TestTftpServer::repeatedDataIsAcknowledgedAgain()

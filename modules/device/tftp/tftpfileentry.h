@@ -22,6 +22,9 @@ struct TftpFileEntry
 {
     QString path;
     QList<TftpReceiver> receivers;
+    // Set for a file a device uploaded: it never holds a key that the
+    // program publishes one of its own files under.
+    bool uploaded = false;
 };
 
 using TftpFileMap = QMap<QString, TftpFileEntry *>;

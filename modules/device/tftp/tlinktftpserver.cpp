@@ -95,10 +95,30 @@ void TLinkTftpServer::setUploadDir(const QString &dir)
 
 void TLinkTftpServer::mapFilename(const QString &fileName, const QString &absolutePath, const QString &fileKey)
 {
+    const QString path = QStringLiteral("%1/%2").arg(absolutePath, fileName);
+    if (TftpFileEntry *entry = m_fileMap.value(fileKey, nullptr)) {
+        // The first mapping stays, except over a file a device uploaded:
+        // no device may plant what the program serves under its own keys.
+        if (entry->uploaded) {
+            qDebug().noquote() << "TLinkTftpServer::mapFilename: key" << fileKey
+                               << "taken back from an uploaded file for" << path;
+            entry->path = path;
+            entry->uploaded = false;
+        }
+        return;
+    }
+    auto *entry = new TftpFileEntry;
+    entry->path = path;
+    m_fileMap.insert(fileKey, entry);
+}
+
+void TLinkTftpServer::mapUploadedFile(const QString &fileName, const QString &absolutePath, const QString &fileKey)
+{
     if (m_fileMap.contains(fileKey))
         return;
     auto *entry = new TftpFileEntry;
     entry->path = QStringLiteral("%1/%2").arg(absolutePath, fileName);
+    entry->uploaded = true;
     m_fileMap.insert(fileKey, entry);
 }
 
@@ -266,7 +286,7 @@ void TLinkTftpServer::handleRequest(TransferInfo *peer, const QByteArray &datagr
             emit tftpSessionStarted(srvurl);
             return;
         }
-        connect(session, &TLinkTftpWriteSession::fileCreated, this, &TLinkTftpServer::mapFilename);
+        connect(session, &TLinkTftpWriteSession::fileCreated, this, &TLinkTftpServer::mapUploadedFile);
         connect(session, &TLinkTftpWriteSession::sessionTimeout, this, &TLinkTftpServer::sessionTimeout);
         m_writeSessions.append(session);
     }

@@ -49,6 +49,9 @@ public slots:
     void startServer();
     void stopServer();
     void mapFilename(const QString &fileName, const QString &absolutePath, const QString &fileKey);
+    // Publishes a file a device uploaded under its own name, unless the key
+    // is taken.
+    void mapUploadedFile(const QString &fileName, const QString &absolutePath, const QString &fileKey);
     void unMapFilename(const QString &fileKey);
     void regForFileInfo(const QString &fileKey, const QObject *object, const char *member);
     void unRegForFileInfo(const QString &fileKey, const QObject *object, const char *member);
