@@ -1,33 +1,15 @@
 #pragma once
 // Asks one device for its diagnostic report, saved to a file the user picks.
 
-#include "tabstractsubwindow.h"
+#include "zeldownloadwindow.h"
 
-class TLinkDeviceIf;
-class TOption;
-class TWindowTopPanel;
-
-class ZelDiagRepWindow : public TAbstractSubWindow
+class ZelDiagRepWindow : public ZelDownloadWindow
 {
     Q_OBJECT
 public:
     explicit ZelDiagRepWindow(TLinkDeviceIf *device);
 
-    QString destinationPath() const;
-
-public slots:
-    void handleDownloadSelected(QWidget *pEmitedBy);
-    void handleDownloadConfirmed();
-    void editFileNameSelected();
-
 protected:
+    void startDownload(const QString &localPath) override;
     void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
-    TLinkDeviceIf *device;
-    TOption *downloadOption;
-    TOption *cancelOption;
-    TOption *fileNameOption;
-    TWindowTopPanel *topPanel;
 };
