@@ -194,32 +194,43 @@ void TestDiscovery::attributeRules_data()
                                                << QStringList();
     QTest::newRow("id of digits with positive value")
         << "(device-model=0),(device-serial-no=7)" << true << "07" << QStringList{"", "0", "7"};
-    QTest::newRow("value with an equals sign is cut at it")
+    // Values as devices send them: escaped specials, any character, any length.
+    QTest::newRow("escaped specials are decoded")
+        << "(device-vendor=V),(device-model=4320),(device-serial-no=S),(device-product=Sat\\2c Ku),"
+           "(device-alias=a\\28b\\29 \\3d\\5c\\21\\3C\\3e\\7e\\c3\\a9)"
+        << true << "V4320S" << QStringList{"V", "4320", "S", "", "Sat, Ku", "", "a(b) =\\!<>~\u00e9"};
+    QTest::newRow("value with an equals sign is kept whole")
         << "(device-model=M),(device-serial-no=S),(device-alias=a=b)" << true << "MS"
-        << QStringList{"", "M", "S", "", "", "", "a"};
-    QTest::newRow("value with a comma is cut at it")
-        << "(device-model=M,N),(device-serial-no=S)" << true << "MS" << QStringList{"", "M", "S"};
-    QTest::newRow("tags differing in case are ignored")
-        << "(Device-Model=M),(device-model=N),(DEVICE-SERIAL-NO=S)" << true << "N" + url
-        << QStringList{"", "N", ""};
+        << QStringList{"", "M", "S", "", "", "", "a=b"};
+    QTest::newRow("multi-valued attribute keeps every value")
+        << "(device-model=M),(device-serial-no=12,34)" << true << "M12,34" << QStringList{"", "M", "12,34"};
+    QTest::newRow("tags in any case")
+        << "(DEVICE-VENDOR=V),(Device-Model=M),(device-SERIAL-no=S)" << true << "VMS" << QStringList{"V", "M", "S"};
+    QTest::newRow("spaces around tags and values are trimmed")
+        << " ( device-vendor = V ) , (device-model= M N ),(device-serial-no =S\t) , keyword" << true << "VM NS"
+        << QStringList{"V", "M N", "S"};
     QTest::newRow("later tag wins") << "(device-model=M),(device-model=N),(device-serial-no=S)" << true << "NS"
                                     << QStringList{"", "N", "S"};
     QTest::newRow("empty answer") << "" << false << "" << QStringList();
-    QTest::newRow("unclosed parenthesis") << "(device-model=M,(device-serial-no=S)" << false << ""
-                                          << QStringList();
-    QTest::newRow("nested parentheses") << "((device-model=M)),(device-serial-no=S)" << false << ""
-                                        << QStringList();
-    QTest::newRow("stray closing parenthesis") << "device-model=M),(device-serial-no=S)" << false << ""
-                                               << QStringList();
-    QTest::newRow("path in the product") << "(device-model=M),(device-serial-no=S),(device-product=../../x)"
-                                         << false << "" << QStringList();
-    QTest::newRow("backslash in the serial number") << "(device-model=M),(device-serial-no=a\\b)" << false << ""
-                                                    << QStringList();
-    QTest::newRow("model of dots") << "(device-model=..),(device-serial-no=S)" << false << "" << QStringList();
+    QTest::newRow("keywords only") << "device-model,device-serial-no" << false << "" << QStringList();
+    // Lists that do not keep to the syntax are read as far as they make sense.
+    QTest::newRow("unclosed parenthesis") << "(device-model=M,(device-serial-no=S)" << true << "MS"
+                                          << QStringList{"", "M", "S"};
+    QTest::newRow("nested parentheses") << "((device-model=M)),(device-serial-no=S)" << true << "MS"
+                                        << QStringList{"", "M", "S"};
+    QTest::newRow("stray closing parenthesis") << "device-model=M),(device-serial-no=S)" << true << "MS"
+                                               << QStringList{"", "M", "S"};
+    QTest::newRow("model of dots") << "(device-model=..),(device-serial-no=S)" << true << "..S"
+                                   << QStringList{"", "..", "S"};
+    QTest::newRow("slash and backslash") << "(device-model=M/1),(device-serial-no=a\\5cb),(device-product=../x)"
+                                         << true << "M/1a\\b" << QStringList{"", "M/1", "a\\b", "", "../x"};
     QTest::newRow("control character in the alias")
-        << "(device-model=M),(device-serial-no=S),(device-alias=a\nb)" << false << "" << QStringList();
-    QTest::newRow("overlong vendor") << "(device-vendor=" + QString(200, 'v') + "),(device-model=M)" << false << ""
-                                     << QStringList();
+        << "(device-model=M),(device-serial-no=S),(device-alias=a\nb\\09c)" << true << "MS"
+        << QStringList{"", "M", "S", "", "", "", "a\nb\tc"};
+    QTest::newRow("long vendor") << "(device-vendor=" + QString(200, 'v') + "),(device-model=M)" << true
+                                 << QString(200, 'v') + "M" + url << QStringList{QString(200, 'v'), "M", ""};
+    QTest::newRow("backslash that starts no escape") << "(device-model=M\\x),(device-serial-no=\\)" << true
+                                                      << "M\\x\\" << QStringList{"", "M\\x", "\\"};
 }
 
 void TestDiscovery::attributeRules()
@@ -243,7 +254,9 @@ void TestDiscovery::attributeWorkerReports()
 {
     auto *worker = new TLinkDeviceAttributeThread; // lives on its thread for the process's life
     Received<device_param_t> news, updates;
-    Received<QString> online;
+    Received<QString> online, refused;
+    connect(worker, &TLinkDeviceAttributeThread::deviceRefused, &refused.context,
+            [&](const QString &url) { refused.items << url; });
     connect(worker, &TLinkDeviceAttributeThread::newDevice, &news.context,
             [&](const device_param_t &d) { news.items << d; });
     connect(worker, &TLinkDeviceAttributeThread::updateDevice, &updates.context,
@@ -259,7 +272,8 @@ void TestDiscovery::attributeWorkerReports()
 
     answer(url2, a);
     answer(url2, a); // the same answer again: only still online
-    answer(url2, "(device-model=M");
+    answer(url2, "(device-serial-no=S)"); // names no device: refused, and said so
+    QTRY_COMPARE(refused.items, QStringList{url2});
     QTRY_COMPARE(online.items.size(), 1);
     QCOMPARE(news.items.size(), 1);
     QCOMPARE(news.items[0].uniqueId, QString("VMS"));

@@ -1,5 +1,7 @@
 #include "deviceattributeparser.h"
 
+#include "slpattributelist.h"
+
 #include <QDebug>
 #include <QStringList>
 
@@ -11,71 +13,19 @@ QString device_param_t::*const Fields[] = {&device_param_t::vendor,    &device_p
                                            &device_param_t::alias};
 const char *const Tags[] = {"device-vendor", "device-model", "device-serial-no", "device-sw-version",
                             "device-product", "device-sw-build", "device-alias"};
-// Longer texts than this are no names a device gives itself.
-const int MaxValueLength = 128;
 } // namespace
-
-bool DeviceAttributeParser::wellFormed(const QString &attributes)
-{
-    // Parentheses enclose one attribute each: never nested, always closed.
-    bool open = false;
-    for (const QChar c : attributes) {
-        if (c == QLatin1Char('(')) {
-            if (open)
-                return false;
-            open = true;
-        } else if (c == QLatin1Char(')')) {
-            if (!open)
-                return false;
-            open = false;
-        }
-    }
-    return !open;
-}
-
-bool DeviceAttributeParser::safeValue(const QString &value, bool nameLike)
-{
-    if (value.size() > MaxValueLength)
-        return false;
-    for (const QChar c : value)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return false;
-    // Vendor, model, serial number and product end up in file and folder
-    // names and settings keys.
-    if (nameLike
-        && (value.contains(QLatin1Char('/')) || value.contains(QLatin1Char('\\')) || value == QLatin1String(".")
-            || value == QLatin1String("..")))
-        return false;
-    return true;
-}
 
 bool DeviceAttributeParser::parse(const QString &srvurl, const QString &attributes, device_param_t *device)
 {
     *device = device_param_t();
     device->srvurl = srvurl;
-    if (!wellFormed(attributes)) {
-        qDebug() << QStringLiteral("TLinkDeviceAttribute : Device NOT Valid: %1 Attributes: %2").arg(srvurl, attributes);
-        return false;
-    }
-    QString text = attributes;
-    text.remove(QLatin1Char('(')).remove(QLatin1Char(')'));
-    const QStringList parts = text.split(QLatin1Char(','));
-    for (const QString &part : parts) {
-        const QStringList pair = part.split(QLatin1Char('='));
-        if (pair.size() < 2)
-            continue;
-        for (size_t i = 0; i < sizeof Tags / sizeof Tags[0]; ++i)
-            if (pair.at(0) == QLatin1String(Tags[i]))
-                device->*Fields[i] = pair.at(1);
-    }
-    for (size_t i = 0; i < sizeof Fields / sizeof Fields[0]; ++i) {
-        const QString &value = device->*Fields[i];
-        const bool nameLike = Fields[i] != &device_param_t::swversion && Fields[i] != &device_param_t::swbuild
-                              && Fields[i] != &device_param_t::alias;
-        if (!safeValue(value, nameLike)) {
-            qDebug() << QStringLiteral("TLinkDeviceAttribute : Device NOT Valid: %1 %2: %3")
-                            .arg(srvurl, QLatin1String(Tags[i]), value);
-            return false;
+    const QList<SlpAttributeList::Attribute> list = SlpAttributeList::parse(attributes);
+    for (const SlpAttributeList::Attribute &attribute : list) {
+        if (attribute.values.isEmpty())
+            continue; // a keyword
+        for (size_t i = 0; i < sizeof Tags / sizeof Tags[0]; ++i) {
+            if (attribute.tag.compare(QLatin1String(Tags[i]), Qt::CaseInsensitive) == 0)
+                device->*Fields[i] = attribute.values.join(QLatin1Char(','));
         }
     }
     if (device->serialno.isEmpty())
@@ -94,7 +44,8 @@ bool DeviceAttributeParser::parse(const QString &srvurl, const QString &attribut
     bool isNumber = false;
     const qlonglong number = uniqueId.toLongLong(&isNumber);
     if (uniqueId.isEmpty() || (isNumber && number <= 0)) {
-        qDebug() << QStringLiteral("TLinkDeviceAttribute : Device NOT Valid: %1 Unique ID: %2").arg(srvurl, uniqueId);
+        qDebug() << QStringLiteral("TLinkDeviceAttribute : Device NOT Valid: %1 Unique ID: %2").arg(srvurl, uniqueId)
+                 << (device->model.isEmpty() ? "(no device-model attribute)" : "(an id of digits of value 0)");
         return false;
     }
     device->uniqueId = uniqueId;

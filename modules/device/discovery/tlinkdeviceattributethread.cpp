@@ -86,8 +86,10 @@ void TLinkDeviceAttributeThread::foundAttributs(const QString &srvurl, const QSt
 {
     qDebug() << QStringLiteral("TLinkDeviceAttribute : foundAttributs : %1").arg(srvurl);
     device_param_t device;
-    if (!DeviceAttributeParser::parse(srvurl, attributes, &device))
+    if (!DeviceAttributeParser::parse(srvurl, attributes, &device)) {
+        emit deviceRefused(srvurl);
         return;
+    }
     const QString stored = attributes + srvurl;
     const auto it = m_devices.constFind(device.uniqueId);
     if (it == m_devices.constEnd()) {

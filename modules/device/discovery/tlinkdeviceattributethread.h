@@ -29,6 +29,8 @@ signals:
     void deviceIsOnline(const QString &uniqueId);
     void updateDevice(const device_param_t &device);
     void searchFinished();
+    // The device at that URL answered with attributes that name no device.
+    void deviceRefused(const QString &srvurl);
 
 public slots:
     void startTimer();

@@ -19,6 +19,7 @@ TLinkSLPManagerIf::TLinkSLPManagerIf(QObject *parent) : QObject(parent)
     connect(m_attributes, &TLinkDeviceAttributeThread::newDevice, this, &TLinkSLPManagerIf::newDevice, q);
     connect(m_attributes, &TLinkDeviceAttributeThread::updateDevice, this, &TLinkSLPManagerIf::updateDevice, q);
     connect(m_attributes, &TLinkDeviceAttributeThread::deviceIsOnline, this, &TLinkSLPManagerIf::deviceIsOnline, q);
+    connect(m_attributes, &TLinkDeviceAttributeThread::deviceRefused, this, &TLinkSLPManagerIf::deviceRefused, q);
     connect(m_discover, &TLinkDeviceDiscoverThread::urlLost, this, &TLinkSLPManagerIf::urlLost, q);
     connect(m_services, &TLinkDeviceServiceThread::newService, this, &TLinkSLPManagerIf::newService, q);
     connect(m_services, &TLinkDeviceServiceThread::updateService, this, &TLinkSLPManagerIf::updateService, q);

@@ -28,6 +28,8 @@ signals:
     void updateService(const device_service_t &service);
     void newService(const device_service_t &service);
     void onlineDevices(const QStringList &onlineDevicesUrl);
+    // The device at that URL answers, but with attributes that name no device.
+    void deviceRefused(const QString &srvurl);
 
 public slots:
     void initiateDeviceSearch();
