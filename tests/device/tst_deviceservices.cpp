@@ -135,12 +135,10 @@ void TestDeviceServices::discoveryReports()
     QCOMPARE(device.getServiceEntries().size(), 1);
     QCOMPARE(device.getServices(), Services_t(ServiceReboot));
 
-    // An identical report changes nothing; one with a URL no entry has is
-    // not added while the list holds entries.
+    // An identical report changes nothing.
     events.clear();
     updated.clear();
     device.updateService(reboot);
-    device.updateService(web);
     QCOMPARE(events.ids(), QList<int>());
     QCOMPARE(updated.count(), 0);
     QCOMPARE(device.getServiceEntries().size(), 1);
@@ -155,8 +153,14 @@ void TestDeviceServices::discoveryReports()
     QVERIFY(events.events().first().text.endsWith(QLatin1String("(updated)")));
     QCOMPARE(updated.count(), 1);
 
+    // A URL no entry has (its first report missed the device) is added.
+    events.clear();
+    device.updateService(web);
+    QCOMPARE(device.getServiceEntries().size(), 2);
+    QCOMPARE(device.getServiceEntries().last().srvurl, web.srvurl);
+    QCOMPARE(events.count(16), 1);
+
     // Bits are only ever added.
-    device.addService(web);
     QCOMPARE(device.getServices(), Services_t(ServiceReboot | ServiceWebInterface));
     device.updateService({reboot.srvurl, reboot.attributes, QString()});
     QCOMPARE(device.getServices(), Services_t(ServiceReboot | ServiceWebInterface));

@@ -57,11 +57,14 @@ private slots:
     void onlineAndLost();
     void updateDevice();
     void connectingNotice();
+    void servicesBeforeTheirDevice();
+    void debugAndDiscoveredDeviceAreOne();
     void deleteDevice();
     void softwareSearchState();
     void debugDeviceFile();
     void debugDeviceFileErrors_data();
     void debugDeviceFileErrors();
+    void debugDeviceAddresses();
 
 private:
     // Discovery runs in the registry: no simulated devices of other runs may answer it.
@@ -240,6 +243,96 @@ void TestRegistry::connectingNotice()
     registry()->deviceIsOnlineHandler("Vantor432051");
     registry()->updateDevice(deviceRecord("127.0.2.99", "4320", "nobody"));
     QCOMPARE(connecting.last().at(0).toBool(), false);
+
+    // Discovery refuses what a device answers: the notice ends, also over
+    // the next reports of online URLs, until the URL is lost and comes back.
+    const QString refused = "service:device.vantor://127.0.2.98";
+    registry()->detectConnectingDevices({known, refused});
+    QCOMPARE(connecting.last().at(0).toBool(), true);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^TLinkDeviceHandler::deviceRefusedHandler: .*127.0.2.98"));
+    registry()->deviceRefusedHandler(refused);
+    QCOMPARE(connecting.last().at(0).toBool(), false);
+    registry()->detectConnectingDevices({known, refused});
+    QCOMPARE(connecting.last().at(0).toBool(), false);
+    registry()->urlLostHandler(refused);
+    registry()->detectConnectingDevices({known, refused});
+    QCOMPARE(connecting.last().at(0).toBool(), true);
+    // It answers properly at last.
+    registry()->newDevice(deviceRecord("127.0.2.98", "4320", "53"));
+    QCOMPARE(connecting.last().at(0).toBool(), false);
+}
+
+void TestRegistry::servicesBeforeTheirDevice()
+{
+    // The service search reports a device's services before the attribute
+    // search reports the device.
+    const QString ip = "127.0.2.30";
+    const device_service_t upgrade{"service:firmware-upgrade.vantor:tftp://" + ip,
+                                   "(service-version=1),(service-protocol=tftp),(meta=image),(meta-version=1)", ip};
+    const device_service_t reboot{"service:reboot.vantor://" + ip, "", ip};
+    registry()->newService(upgrade);
+    registry()->updateService(reboot); // its first report was missed altogether
+    registry()->newService({"service:web.vantor:http://127.0.2.31", "/index.html", "127.0.2.31"});
+
+    registry()->newDevice(deviceRecord(ip, "4320", "71"));
+    TLinkDevice *device = deviceAt(0);
+    QStringList urls;
+    for (const device_service_entry_t &entry : device->getServiceEntries())
+        if (entry.available)
+            urls << entry.srvurl;
+    QCOMPARE(urls, (QStringList{upgrade.srvurl, reboot.srvurl}));
+    QVERIFY(device->getServices() & ServiceSoftwareUpdate);
+    QVERIFY(device->getServices() & ServiceReboot);
+
+    // A service the device does not list yet, reported as an update, is added.
+    const device_service_t web{"service:web.vantor:http://" + ip, "/index.html", ip};
+    registry()->updateService(web);
+    QCOMPARE(device->getServiceEntries().last().srvurl, web.srvurl);
+    QVERIFY(device->getServiceEntries().last().available);
+    const int entries = device->getServiceEntries().size();
+    registry()->updateService(web); // unchanged: nothing new
+    QCOMPARE(device->getServiceEntries().size(), entries);
+
+    // The other address's service waits for its own device.
+    registry()->newDevice(deviceRecord("127.0.2.31", "4320", "72"));
+    QCOMPARE(deviceAt(1)->getServiceEntries().last().srvurl, QStringLiteral("service:web.vantor:http://127.0.2.31"));
+}
+
+void TestRegistry::debugAndDiscoveredDeviceAreOne()
+{
+    QSignalSpy connecting(registry(), &TLinkDeviceHandler::deviceConnecting);
+    const QString discoveredUrl = "service:device.vantor://127.0.2.40";
+
+    // First from the file, then from discovery: one device, at discovery's URL.
+    registry()->readDebugDevices(testsupport::fixture("registry_debug_clash.xml"));
+    QCOMPARE(uniqueIds(), (QStringList{"Vantor4320C40", "Vantor4320C41"}));
+    TLinkDevice *device = deviceAt(0);
+    QCOMPARE(device->getSrvUrl(), QStringLiteral("service://127.0.2.40"));
+    registry()->detectConnectingDevices({discoveredUrl});
+    registry()->newDevice(deviceRecord("127.0.2.40", "4320", "C40"));
+    QCOMPARE(uniqueIds(), (QStringList{"Vantor4320C40", "Vantor4320C41"}));
+    QCOMPARE(device->getSrvUrl(), discoveredUrl);
+    QCOMPARE(device->getProduct(), QStringLiteral("VANTOR-4320"));
+    QCOMPARE(connecting.last().at(0).toBool(), false);
+    // Discovery's URL now rules it: lost, it goes offline.
+    registry()->urlLostHandler(discoveredUrl);
+    QVERIFY(!device->isOnline());
+    registry()->deviceIsOnlineHandler("Vantor4320C40");
+    QVERIFY(device->isOnline());
+
+    // First from discovery, then from the file: the file does not take it over.
+    registry()->deleteDevice(deviceAt(1));
+    registry()->newDevice(deviceRecord("127.0.2.41", "4320", "C41"));
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^TLinkDeviceHandler::readDebugDevices: device "
+                                                        "\"Vantor4320C40\" is known from discovery"));
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^TLinkDeviceHandler::readDebugDevices: device "
+                                                        "\"Vantor4320C41\" is known from discovery"));
+    registry()->readDebugDevices(testsupport::fixture("registry_debug_clash.xml"));
+    QCOMPARE(uniqueIds(), (QStringList{"Vantor4320C40", "Vantor4320C41"}));
+    QCOMPARE(deviceAt(1)->getSrvUrl(), QStringLiteral("service:device.vantor://127.0.2.41"));
+    QCOMPARE(deviceAt(1)->getProduct(), QStringLiteral("VANTOR-4320"));
+    registry()->detectConnectingDevices({discoveredUrl, "service:device.vantor://127.0.2.41"});
+    QCOMPARE(connecting.last().at(0).toBool(), false);
 }
 
 void TestRegistry::deleteDevice()
@@ -318,8 +411,8 @@ void TestRegistry::debugDeviceFile()
 {
     QSignalSpy updated(registry(), QOverload<TLinkDeviceIf *>::of(&TLinkDeviceHandler::updated));
     registry()->readDebugDevices(testsupport::fixture("registry_debug.xml"));
-    QCOMPARE(uniqueIds(), (QStringList{"Vantor & Vantor4320D1", "4330D2", "Vantor & Vantor4320D3", "4350D5"}));
-    QVERIFY(updated.size() >= 4);
+    QCOMPARE(uniqueIds(), (QStringList{"Vantor & Vantor4320D1", "4330D2", "Vantor4320D3"}));
+    QVERIFY(updated.size() >= 3);
 
     const device_param_t full = deviceAt(0)->getDeviceParam();
     QCOMPARE(full.srvurl, QStringLiteral("service://127.0.2.20"));
@@ -339,15 +432,15 @@ void TestRegistry::debugDeviceFile()
     const device_param_t empties = deviceAt(2)->getDeviceParam();
     QCOMPARE(empties.swversion, QStringLiteral("1.00"));
     QCOMPARE(empties.product, QStringLiteral("debug device"));
-    QCOMPARE(empties.vendor, QStringLiteral("Vantor & Vantor"));
+    // The vendor of the shipped model list, whose entry it then has.
+    QCOMPARE(empties.vendor, QStringLiteral("Vantor"));
+    QCOMPARE(deviceAt(2)->getModelId(), 1);
     QCOMPARE(empties.swbuild, QStringLiteral("000"));
     QCOMPARE(empties.alias, QString());
 
-    QCOMPARE(deviceAt(3)->getSrvUrl(), QStringLiteral("service://"));
-
     // Reading the file again makes no new devices.
     registry()->readDebugDevices(testsupport::fixture("registry_debug.xml"));
-    QCOMPARE(registry()->getDevices().size(), 4);
+    QCOMPARE(registry()->getDevices().size(), 3);
 }
 
 void TestRegistry::debugDeviceFileErrors_data()
@@ -373,6 +466,20 @@ void TestRegistry::debugDeviceFileErrors()
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^" + QRegularExpression::escape(message)));
     registry()->readDebugDevices(file);
     QCOMPARE(uniqueIds(), kept);
+}
+
+void TestRegistry::debugDeviceAddresses()
+{
+    // Only IPv4 addresses make devices, written without leading zeros; the
+    // others are refused, each with a debug line.
+    for (int i = 0; i < 6; ++i)
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^TLinkDebugDeviceFile::read: device without a valid "
+                                                            "IPv4 address skipped"));
+    registry()->readDebugDevices(testsupport::fixture("registry_debug_addresses.xml"));
+    QCOMPARE(uniqueIds(), (QStringList{"4320A1", "4320A2"}));
+    QCOMPARE(deviceAt(0)->getSrvUrl(), QStringLiteral("service://127.0.2.24"));
+    QCOMPARE(deviceAt(1)->getSrvUrl(), QStringLiteral("service://127.0.2.25"));
+    QCOMPARE(deviceAt(1)->getIpAddress(), QStringLiteral("127.0.2.25"));
 }
 
 QTEST_GUILESS_MAIN(TestRegistry)

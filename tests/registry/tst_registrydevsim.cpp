@@ -11,8 +11,12 @@
 #include "tlinkdevice.h"
 #include "tlinkdevicehandler.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
 
 #include <map>
 #include <memory>
@@ -73,6 +77,9 @@ private slots:
     void initTestCase();
     void discoveredDevicesLiveAndChange();
     void debugDeviceIsServed();
+    void productWithSpecialCharacters();
+    void refusedAnswerEndsConnecting();
+    void lateSnmpAgentGetsServices();
 
 private:
     // Held first and released last: no other run's simulated devices answer
@@ -195,6 +202,73 @@ void TestRegistryDevsim::debugDeviceIsServed()
     QVERIFY(model);
     QVERIFY(testsupport::waitFor([&] { return model->isValid() && model->getValue() == "4411"; }, Timeout));
     device->activateDevice(false);
+}
+
+void TestRegistryDevsim::productWithSpecialCharacters()
+{
+    // The device escapes the "," of its product on the wire.
+    QVERIFY(startDevice(63, {"--serial", "600063", "--product", "Sat, Ku", "--alias", "Mast (fore) = 1\\2"}));
+    QVERIFY(testsupport::waitFor([] { return deviceAt(urlOf(63)); }, Timeout));
+    TLinkDevice *device = deviceAt(urlOf(63));
+    QCOMPARE(device->getProduct(), QStringLiteral("Sat, Ku"));
+    QCOMPARE(device->getAliasName(), QStringLiteral("Mast (fore) = 1\\2"));
+    QCOMPARE(device->getName(), QStringLiteral("Mast (fore) = 1\\2 (Sat, Ku)"));
+    QVERIFY(device->isOnline());
+    // With its services, found by SLP and SNMP.
+    QVERIFY(testsupport::waitFor(
+        [&] {
+            QStringList available;
+            for (const device_service_entry_t &entry : device->getServiceEntries())
+                if (entry.available)
+                    available << entry.srvurl;
+            return available.contains("service:web.vantor:http://127.0.0.63")
+                   && available.contains("service:mib.vantor:http://127.0.0.63")
+                   && (device->getServices() & ServiceReboot);
+        },
+        Timeout));
+    stopDevice(63);
+}
+
+void TestRegistryDevsim::refusedAnswerEndsConnecting()
+{
+    // A device that names no model: discovery sees it but never identifies
+    // it, and the program does not wait for it for ever.
+    QSignalSpy connecting(registry(), &TLinkDeviceHandler::deviceConnecting);
+    QVERIFY(startDevice(64, {"--serial", "600064", "--model", "", "--no-snmp"}));
+    QVERIFY(testsupport::waitFor(
+        [&] {
+            bool seen = false;
+            for (const QList<QVariant> &args : connecting)
+                seen = seen || args.at(0).toBool();
+            return seen && !connecting.last().at(0).toBool();
+        },
+        Timeout));
+    QVERIFY(!deviceAt(urlOf(64)));
+    stopDevice(64);
+}
+
+void TestRegistryDevsim::lateSnmpAgentGetsServices()
+{
+    // Failed reads end after one second without retry, so the device's first
+    // probe is over well before its agent starts answering.
+    const int retries = netsnmp_ds_get_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES);
+    const int timeout = netsnmp_ds_get_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT);
+    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, 0);
+    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, 1);
+    auto restore = qScopeGuard([&] {
+        netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, retries);
+        netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, timeout);
+    });
+
+    QVERIFY(startDevice(65, {"--serial", "600065", "--snmp-start-ms", "9000"}));
+    QVERIFY(testsupport::waitFor([] { return deviceAt(urlOf(65)); }, Timeout));
+    TLinkDevice *device = deviceAt(urlOf(65));
+    device->setServiceProbeIntervalMs(1000);
+    QVERIFY(m_devices[65]->waitForOutput("devsim SNMP ready", 15000));
+    const Services_t snmpServices = ServiceSoftwareUpdate | ServiceReboot | ServiceLiveLogging | ServiceDiagReport;
+    QVERIFY2(testsupport::waitFor([&] { return (device->getServices() & snmpServices) == snmpServices; }, Timeout),
+             qPrintable(QString::number(device->getServices(), 16)));
+    stopDevice(65);
 }
 
 QTEST_GUILESS_MAIN(TestRegistryDevsim)

@@ -1,5 +1,6 @@
 // devsim: one simulated device of the maker at one loopback address.
-// Prints "devsim ready" on standard output once every protocol listens;
+// Prints "devsim ready" on standard output once every protocol listens (an
+// SNMP agent started late by --snmp-start-ms prints "devsim SNMP ready");
 // ends on SIGTERM/SIGINT.
 
 #include "deviceidentity.h"
@@ -11,6 +12,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+#include <QTimer>
 
 #include <csignal>
 #include <unistd.h>
@@ -49,6 +51,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption broken("broken", "Answer with malformed messages.");
     const QCommandLineOption noSlp("no-slp", "Do not run the SLP agent.");
     const QCommandLineOption noSnmp("no-snmp", "Do not run the SNMP agent.");
+    const QCommandLineOption snmpStart("snmp-start-ms", "Start the SNMP agent this many ms after the others.", "ms",
+                                       "0");
     const QCommandLineOption telnetPort("telnet-port", "Telnet port.", "port", QString::number(id.telnetPort));
     const QCommandLineOption telnetPassword("telnet-password", "Configuration password of the telnet log-on.",
                                             "text", id.telnetPassword);
@@ -62,7 +66,7 @@ int main(int argc, char *argv[])
     parser.addOptions({address, vendor, model, serial, product, swVersion, swBuild, alias, community,
                        slpPort, snmpPort, mibDir, restartMs, delay, silent, broken, noSlp, noSnmp});
     parser.addOptions({telnetPort, telnetPassword, telnetHangUp, noTelnet});
-    parser.addOptions({httpPort, noHttp, syslogInterval});
+    parser.addOptions({httpPort, noHttp, syslogInterval, snmpStart});
     parser.process(app);
 
     id.address = QHostAddress(parser.value(address));
@@ -100,7 +104,18 @@ int main(int argc, char *argv[])
         err << "devsim: SLP: " << error << "\n";
         return 1;
     }
-    if (!parser.isSet(noSnmp) && !snmp.start(&error)) {
+    // A device whose SNMP agent comes up late: ready is told before it listens.
+    const int snmpStartMs = parser.value(snmpStart).toInt();
+    if (!parser.isSet(noSnmp) && snmpStartMs > 0) {
+        QTimer::singleShot(snmpStartMs, &app, [&snmp] {
+            QString lateError;
+            if (!snmp.start(&lateError)) {
+                QTextStream(stderr) << "devsim: SNMP: " << lateError << "\n";
+                ::_exit(1);
+            }
+            QTextStream(stdout) << "devsim SNMP ready\n" << Qt::flush;
+        });
+    } else if (!parser.isSet(noSnmp) && !snmp.start(&error)) {
         err << "devsim: SNMP: " << error << "\n";
         return 1;
     }

@@ -126,6 +126,9 @@ public:
 
     // Services.
     void initServices();
+    // The first wait before the SNMP services are probed again while the
+    // device's SNMP agent has not answered; it doubles up to a minute.
+    void setServiceProbeIntervalMs(int ms) { m_serviceProbeMs = m_serviceProbeWaitMs = ms; }
     device_service_entry_t parseServiceAttributes(const device_service_t &service, bool available);
     void addService(const device_service_t &service);
     void updateService(const device_service_t &service);
@@ -186,6 +189,8 @@ private slots:
 
 private:
     void addServiceBit(Services_t bit);
+    void probeSnmpServices(bool all);
+    void noteServiceProbe(const snmp_get_value_t &value);
     void setServiceReady(InfoService *service);
     bool checkLiveLoggingState();
     void watchLiveLoggingTimeout();
@@ -232,6 +237,13 @@ private:
     QTimer *m_uploadTimer = nullptr;
     QTimer *m_statusTimer = nullptr;
     QTimer *m_rebootTimer = nullptr;
+    // SNMP service probe: repeated until the agent has answered once.
+    QTimer *m_serviceProbeTimer = nullptr;
+    QStringList m_serviceProbesPending;
+    int m_serviceProbeMs = 5000;
+    int m_serviceProbeWaitMs = 0;
+    bool m_snmpAnswered = false;
+    bool m_serviceProbeRepeated = false;
     int m_rebootTimeoutMs = int(RebootTimeoutMs);
     QElapsedTimer m_rebootClock;
     QElapsedTimer m_liveLoggingClock;

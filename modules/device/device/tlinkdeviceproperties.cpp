@@ -74,6 +74,7 @@ bool TLinkDevice::propertyChangedBy(const AbstractProperty *property, const QStr
 
 void TLinkDevice::propertyUpdated(const snmp_get_value_t &value)
 {
+    noteServiceProbe(value);
     if (!value.ok)
         return;
 

@@ -6,6 +6,9 @@
 #include "infoservice.h"
 #include "tlinksnmpif.h"
 
+#include <QDebug>
+#include <QTimer>
+
 #include <algorithm>
 
 namespace {
@@ -38,12 +41,56 @@ void TLinkDevice::setServiceReady(InfoService *service)
     service->setState(1, -1, QString());
 }
 
+void TLinkDevice::probeSnmpServices(bool all)
+{
+    QStringList names;
+    getServiceNames(QStringLiteral("snmp"), names);
+    // Again and again only the first: each read of a silent agent holds the
+    // SNMP thread until it times out.
+    if (!all)
+        names = names.mid(0, 1);
+    m_serviceProbesPending = names;
+    for (const QString &name : qAsConst(names))
+        TLinkSNMPIf::instance()->sendGetReq(getUniqueId(), name);
+}
+
+void TLinkDevice::noteServiceProbe(const snmp_get_value_t &value)
+{
+    const bool probe = m_serviceProbesPending.removeOne(value.mibObjectName);
+    if (m_snmpAnswered || !m_serviceProbeTimer) // answered, or no probe started yet
+        return;
+    if (value.ok) {
+        // The agent answers: its services are read in full once more, if
+        // the first probe went unanswered.
+        m_snmpAnswered = true;
+        m_serviceProbeTimer->stop();
+        if (m_serviceProbeRepeated)
+            probeSnmpServices(true);
+        return;
+    }
+    if (!probe || !m_serviceProbesPending.isEmpty() || m_serviceProbeTimer->isActive())
+        return;
+    qDebug().noquote() << "TLinkDevice::noteServiceProbe:" << getUniqueId() << "SNMP agent not answering; asked again in"
+                       << m_serviceProbeWaitMs << "ms";
+    m_serviceProbeTimer->start(m_serviceProbeWaitMs);
+    m_serviceProbeWaitMs = qMin(m_serviceProbeWaitMs * 2, 60000);
+}
+
 void TLinkDevice::initServices()
 {
-    QStringList snmpNames;
-    getServiceNames(QStringLiteral("snmp"), snmpNames);
-    for (const QString &name : qAsConst(snmpNames))
-        TLinkSNMPIf::instance()->sendGetReq(getUniqueId(), name);
+    if (!m_serviceProbeTimer) {
+        m_serviceProbeTimer = new QTimer(this);
+        m_serviceProbeTimer->setSingleShot(true);
+        connect(m_serviceProbeTimer, &QTimer::timeout, this, [this] {
+            m_serviceProbeRepeated = true;
+            probeSnmpServices(false);
+        });
+    }
+    m_serviceProbeTimer->stop();
+    m_serviceProbeWaitMs = m_serviceProbeMs;
+    m_snmpAnswered = false;
+    m_serviceProbeRepeated = false;
+    probeSnmpServices(true);
 
     QStringList httpNames;
     getServiceNames(QStringLiteral("http"), httpNames);
@@ -121,10 +168,18 @@ void TLinkDevice::updateService(const device_service_t &service)
         return;
     }
     int found = -1;
+    bool known = false;
     for (int i = 0; i < m_serviceList.size(); ++i) {
         const device_service_entry_t &entry = m_serviceList.at(i);
+        known = known || entry.srvurl == service.srvurl;
         if (entry.srvurl == service.srvurl && (entry.attributes != service.attributes || entry.host != service.address))
             found = i;
+    }
+    // A service whose first report missed the device (it came before the
+    // device was known) is new to it.
+    if (!known) {
+        addService(service);
+        return;
     }
     if (found < 0)
         return;

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QXmlStreamReader>
 
 namespace {
@@ -23,7 +24,8 @@ const FieldRule Rules[] = {
     {"ip_address", &device_param_t::srvurl, "service://", "service://"},
     {"version", &device_param_t::swversion, "", "1.00"},
     {"product", &device_param_t::product, "", "debug device"},
-    {"vendor", &device_param_t::vendor, "", "Vantor & Vantor"},
+    // The vendor the shipped model list names.
+    {"vendor", &device_param_t::vendor, "", "Vantor"},
     {"build", &device_param_t::swbuild, "", "000"},
     {"alias", &device_param_t::alias, "", ""},
 };
@@ -35,6 +37,26 @@ const FieldRule *ruleFor(const QStringRef &name)
             return &rule;
     }
     return nullptr;
+}
+
+const QLatin1String UrlPrefix("service://");
+
+// Dotted-decimal IPv4 text, written back without leading zeros (which
+// QHostAddress would read as octal). Empty when the text is none.
+QString ipv4Text(const QString &text)
+{
+    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return QString();
+    QStringList octets;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const uint value = part.toUInt(&ok, 10);
+        if (!ok || part.isEmpty() || part.size() > 3 || value > 255 || !part.at(0).isDigit())
+            return QString();
+        octets << QString::number(value);
+    }
+    return octets.join(QLatin1Char('.'));
 }
 
 } // namespace
@@ -69,7 +91,12 @@ int TLinkDebugDeviceFile::read(const QString &fileName, const Receiver &receiver
         while (!xml.atEnd() && !xml.hasError()) {
             xml.readNext();
             if (xml.isEndElement() && xml.name() == QLatin1String("device")) {
-                if (!param.srvurl.isEmpty() && !param.model.isEmpty() && !param.serialno.isEmpty()) {
+                const QString address = ipv4Text(param.srvurl.mid(UrlPrefix.size()));
+                if (!param.srvurl.isEmpty() && address.isEmpty()) {
+                    qDebug() << "TLinkDebugDeviceFile::read: device without a valid IPv4 address skipped:"
+                             << param.srvurl.mid(UrlPrefix.size()) << "at line" << xml.lineNumber();
+                } else if (!param.srvurl.isEmpty() && !param.model.isEmpty() && !param.serialno.isEmpty()) {
+                    param.srvurl = UrlPrefix + address;
                     param.uniqueId = param.vendor + param.model + param.serialno;
                     receiver(param);
                     ++handed;

@@ -18,8 +18,9 @@ public:
     // ~/.local/share).
     static QString defaultPath();
 
-    // Reads the file and hands each complete device (service URL, model and
-    // serial number present) to receiver as soon as its element ends.
+    // Reads the file and hands each complete device (a valid IPv4 address,
+    // model and serial number present) to receiver as soon as its element
+    // ends; a device with an address that is none is skipped with a debug line.
     // Returns the number of devices handed on. A missing file, an unreadable
     // file and malformed XML end the reading with a debug line; devices
     // completed before an error have been handed on already.

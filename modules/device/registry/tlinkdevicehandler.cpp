@@ -79,6 +79,8 @@ TLinkDeviceHandler::TLinkDeviceHandler()
     connect(m_slpManager, &TLinkSLPManagerIf::onlineDevices, this, &TLinkDeviceHandler::detectConnectingDevices,
             queued);
     connect(m_slpManager, &TLinkSLPManagerIf::urlLost, this, &TLinkDeviceHandler::urlLostHandler, queued);
+    connect(m_slpManager, &TLinkSLPManagerIf::deviceRefused, this, &TLinkDeviceHandler::deviceRefusedHandler,
+            queued);
 
     TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
     connect(snmp, &TLinkSNMPIf::groupInitialized, this, &TLinkDeviceHandler::devicePropertyGroupInit);
@@ -112,6 +114,7 @@ void TLinkDeviceHandler::deleteDevice(TLinkDeviceIf *device)
         return;
     }
     const QString uniqueId = linkDevice->getUniqueId();
+    m_debugIds.remove(uniqueId);
     m_slpManager->removeDevice(uniqueId);
     TLinkSNMPIf::instance()->removeDevice(uniqueId);
     TLinkSyslogIf::instance()->removeDevice(uniqueId);
@@ -125,12 +128,21 @@ void TLinkDeviceHandler::deleteDevice(TLinkDeviceIf *device)
 void TLinkDeviceHandler::readDebugDevices(const QString &fileName)
 {
     // A device declared twice, or a file read again, updates the device that
-    // has its unique id, as discovery does for a device it has reported.
+    // has its unique id, as discovery does for a device it has reported. A
+    // device that discovery has reported keeps what discovery says: its
+    // service URL is the one discovery follows.
     TLinkDebugDeviceFile::read(fileName, [this](const device_param_t &param) {
+        if (findDevice(param.uniqueId)) {
+            if (m_debugIds.contains(param.uniqueId))
+                updateDevice(param);
+            else
+                qDebug() << "TLinkDeviceHandler::readDebugDevices: device" << param.uniqueId
+                         << "is known from discovery; its debug record is not used";
+            return;
+        }
+        newDevice(param);
         if (findDevice(param.uniqueId))
-            updateDevice(param);
-        else
-            newDevice(param);
+            m_debugIds.insert(param.uniqueId);
     });
 }
 
@@ -219,8 +231,30 @@ void TLinkDeviceHandler::takeOffline(TLinkDevice *device, const QString &eventTe
     setDeviceOnline(device, false);
 }
 
+void TLinkDeviceHandler::takeDiscoveredRecord(TLinkDevice *device, const device_param_t &perams)
+{
+    qDebug() << "TLinkDeviceHandler::newDevice: device" << perams.uniqueId << "exists; it takes the record of"
+             << perams.srvurl;
+    m_debugIds.remove(perams.uniqueId);
+    device->updateDevice(perams);
+    if (!device->isOnline()) {
+        device->postEvent(4, QString(), 0);
+        setDeviceOnline(device, true);
+    }
+    handPendingServices(device);
+    emit updated(device);
+    checkConnecting();
+}
+
 void TLinkDeviceHandler::newDevice(const device_param_t &perams)
 {
+    m_refusedUrls.removeAll(perams.srvurl);
+    // One device object per unique id: a device known from the debug device
+    // file, or reported again after a race, is the same device.
+    if (TLinkDevice *known = findDevice(perams.uniqueId)) {
+        takeDiscoveredRecord(known, perams);
+        return;
+    }
     bool merged = false;
     for (TLinkDevice *device : qAsConst(m_devices)) {
         if (device->getSrvUrl() != perams.srvurl)
@@ -233,6 +267,8 @@ void TLinkDeviceHandler::newDevice(const device_param_t &perams)
         if (sameModel && placeholderSerial && !merged) {
             merged = true;
             const QString oldId = device->getUniqueId();
+            if (m_debugIds.remove(oldId))
+                m_debugIds.insert(perams.uniqueId);
             removeDevice(oldId);
             qDebug() << "TLinkDeviceHandler::newDevice: Merging device: " << oldId << " becomes " << perams.uniqueId;
             TLinkSNMPIf::instance()->changeUniqueId(oldId, perams.uniqueId);
@@ -241,6 +277,7 @@ void TLinkDeviceHandler::newDevice(const device_param_t &perams)
             setDeviceOnline(device, true);
             emit updated(device);
             device->initServices();
+            handPendingServices(device);
             checkConnecting();
         } else {
             takeOffline(device, tr("New device toke the IP address"));
@@ -264,15 +301,18 @@ void TLinkDeviceHandler::newDevice(const device_param_t &perams)
     handSoftwareImages(device);
     emit updated(device);
     device->initServices();
+    handPendingServices(device);
     checkConnecting();
 }
 
 void TLinkDeviceHandler::updateDevice(const device_param_t &perams)
 {
-    if (TLinkDevice *device = findDevice(perams.uniqueId))
+    if (TLinkDevice *device = findDevice(perams.uniqueId)) {
         device->updateDevice(perams);
-    else
+        handPendingServices(device); // its address may have changed
+    } else {
         checkConnecting();
+    }
 }
 
 void TLinkDeviceHandler::deviceIsOnlineHandler(const QString &uniqueId)
@@ -292,6 +332,7 @@ void TLinkDeviceHandler::deviceIsOnlineHandler(const QString &uniqueId)
 
 void TLinkDeviceHandler::urlLostHandler(const QString &url)
 {
+    m_refusedUrls.removeAll(url);
     for (TLinkDevice *device : qAsConst(m_devices)) {
         if (device->getSrvUrl() != url || !device->isOnline())
             continue;
@@ -321,12 +362,23 @@ void TLinkDeviceHandler::detectConnectingDevices(const QStringList &onlineDevice
     checkConnecting();
 }
 
+void TLinkDeviceHandler::deviceRefusedHandler(const QString &url)
+{
+    qDebug() << "TLinkDeviceHandler::deviceRefusedHandler: the answer of" << url
+             << "names no device; it is not waited for";
+    if (!m_refusedUrls.contains(url))
+        m_refusedUrls.append(url);
+    checkConnecting();
+}
+
 void TLinkDeviceHandler::checkConnecting()
 {
     for (TLinkDevice *device : qAsConst(m_devices)) {
         if (device->isOnline())
             m_connectingUrls.removeOne(device->getSrvUrl());
     }
+    for (const QString &url : qAsConst(m_refusedUrls))
+        m_connectingUrls.removeAll(url);
     emit deviceConnecting(!m_connectingUrls.isEmpty());
 }
 
@@ -334,17 +386,61 @@ void TLinkDeviceHandler::checkConnecting()
 
 void TLinkDeviceHandler::updateService(const device_service_t &serv)
 {
+    bool taken = false;
     for (TLinkDevice *device : qAsConst(m_devices)) {
-        if (device->getIpAddress() == serv.address)
+        if (device->getIpAddress() == serv.address) {
             device->updateService(serv);
+            taken = true;
+        }
     }
+    if (!taken)
+        keepPendingService(serv);
 }
 
 void TLinkDeviceHandler::newService(const device_service_t &serv)
 {
+    bool taken = false;
     for (TLinkDevice *device : qAsConst(m_devices)) {
-        if (device->getIpAddress() == serv.address)
+        if (device->getIpAddress() == serv.address) {
             device->addService(serv);
+            taken = true;
+        }
+    }
+    if (!taken)
+        keepPendingService(serv);
+}
+
+void TLinkDeviceHandler::keepPendingService(const device_service_t &serv)
+{
+    // The service search and the attribute search run side by side: a
+    // service may be reported before its device. The newest report of a URL
+    // is kept; the list is bounded against a network full of services.
+    static const int MaxPendingServices = 1000;
+    for (int i = 0; i < m_pendingServices.size(); ++i) {
+        if (m_pendingServices.at(i).srvurl == serv.srvurl) {
+            m_pendingServices[i] = serv;
+            return;
+        }
+    }
+    if (m_pendingServices.size() >= MaxPendingServices) {
+        qDebug() << "TLinkDeviceHandler::keepPendingService: too many services without a device; dropped"
+                 << m_pendingServices.first().srvurl;
+        m_pendingServices.removeFirst();
+    }
+    qDebug() << "TLinkDeviceHandler::keepPendingService: no device at" << serv.address << "yet; kept" << serv.srvurl;
+    m_pendingServices.append(serv);
+}
+
+void TLinkDeviceHandler::handPendingServices(TLinkDevice *device)
+{
+    const QString address = device->getIpAddress();
+    for (int i = 0; i < m_pendingServices.size();) {
+        if (m_pendingServices.at(i).address == address) {
+            // A URL the device does not list yet is added by updateService.
+            device->updateService(m_pendingServices.takeAt(i));
+        } else {
+            ++i;
+        }
     }
 }
 

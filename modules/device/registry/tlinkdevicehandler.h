@@ -11,6 +11,7 @@
 #include "snmpvalues.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -65,6 +66,9 @@ public slots:
     void updateDevice(const device_param_t &perams);
     void deviceIsOnlineHandler(const QString &uniqueId);
     void urlLostHandler(const QString &url);
+    // Discovery refused what the device at that URL answered: it is no longer
+    // counted as connecting until it answers anew.
+    void deviceRefusedHandler(const QString &url);
     void updateService(const device_service_t &serv);
     void newService(const device_service_t &serv);
     void devicePropertyGroupInit(const QString &uniqueId);
@@ -85,6 +89,9 @@ private:
     void takeOffline(TLinkDevice *device, const QString &eventText);
     void checkConnecting();
     void handSoftwareImages(TLinkDevice *device);
+    void keepPendingService(const device_service_t &serv);
+    void handPendingServices(TLinkDevice *device);
+    void takeDiscoveredRecord(TLinkDevice *device, const device_param_t &perams);
     void setSearchState(const QString &path);
     static bool isDrive(const QString &path);
 
@@ -100,5 +107,13 @@ private:
     QStringList m_manualSearches;
     QNetworkAccessManager *m_networkAccessManager = nullptr;
     QStringList m_connectingUrls;
+    // URLs whose answers discovery refused; not counted as connecting.
+    QStringList m_refusedUrls;
+    // Services reported for an address no device has yet, handed to the
+    // device when it arrives.
+    QList<device_service_t> m_pendingServices;
+    // Unique ids of the devices made from the debug device file and not
+    // (yet) reported by discovery.
+    QSet<QString> m_debugIds;
     quint16 m_tftpPort = 69;
 };
