@@ -26,6 +26,7 @@ private slots:
     void badFiles();
     void shippedModelList_data();
     void shippedModelList();
+    void modelListLocation();
     void evaluateStatus_data();
     void evaluateStatus();
 
@@ -360,6 +361,25 @@ void TestInfoModel::shippedModelList()
         QVERIFY(QStringList({"Integer", "Integer32", "String"}).contains(property.type));
         QVERIFY(property.ok.condition >= 0);
     }
+}
+
+void TestInfoModel::modelListLocation()
+{
+    // With no file set: the working folder's res/, then the one beside the
+    // program; never a folder of the machine that built the program.
+    const QString start = QDir::currentPath();
+    QTemporaryDir work, empty;
+    QVERIFY(QDir(work.path()).mkpath("res"));
+    QVERIFY(QFile::copy(infotest::fixture("info_modellist.xml"), work.filePath("res/ModelListInfo.xml")));
+    QVERIFY(QDir::setCurrent(work.path()));
+    InfoDevice fromWorkingFolder(nullptr, "dev");
+    fromWorkingFolder.initModelInfo("T1", "Test");
+    QVERIFY(QDir::setCurrent(empty.path()));
+    const QString beside = InfoDeviceModelArray::modelListPath();
+    QVERIFY(QDir::setCurrent(start));
+    QCOMPARE(fromWorkingFolder.getModelId(), 7);
+    QCOMPARE(beside, QCoreApplication::applicationDirPath() + "/res/ModelListInfo.xml");
+    QVERIFY(QFileInfo::exists(beside));
 }
 
 void TestInfoModel::evaluateStatus_data()

@@ -264,6 +264,21 @@ void TestTLinkDeviceComm::mibFolderDefault()
     const QString folder = m_engine->mibFolder(false);
     QVERIFY(folder.endsWith(QLatin1String("/mibs")));
     QCOMPARE(QSettings().value(QStringLiteral("snmp_manager/mib_path")).toString(), folder);
+
+    // With no machine-wide folder: the working folder's res/mibs, then the
+    // one beside the program; never a folder of the machine that built it.
+    const QString start = QDir::currentPath();
+    QTemporaryDir work, empty;
+    QVERIFY(QDir(work.path()).mkpath("res/mibs"));
+    QVERIFY(QDir::setCurrent(work.path()));
+    QSettings().remove(QStringLiteral("snmp_manager/mib_path"));
+    const QString working = m_engine->mibFolder(false);
+    QVERIFY(QDir::setCurrent(empty.path()));
+    QSettings().remove(QStringLiteral("snmp_manager/mib_path"));
+    const QString beside = m_engine->mibFolder(false);
+    QVERIFY(QDir::setCurrent(start));
+    QCOMPARE(working, QDir(work.path()).absoluteFilePath("res/mibs"));
+    QCOMPARE(beside, QCoreApplication::applicationDirPath() + "/res/mibs");
 }
 
 

@@ -59,13 +59,12 @@ QString InfoDeviceModelArray::modelListPath()
         if (!overridePath.isEmpty())
             return overridePath;
     }
-    if (QCoreApplication::instance()) {
-        const QString beside = QDir(QCoreApplication::applicationDirPath())
-                                   .filePath(QStringLiteral("res/") + QLatin1String(modelListName));
-        if (QFileInfo::exists(beside))
-            return beside;
-    }
-    return QDir(QStringLiteral(ZEL_SOURCE_RES_DIR)).filePath(QLatin1String(modelListName));
+    // The working folder's res/ first, then the one beside the program.
+    const QString relative = QStringLiteral("res/") + QLatin1String(modelListName);
+    if (QFileInfo::exists(relative) || !QCoreApplication::instance())
+        return relative;
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(relative);
+    return QFileInfo::exists(beside) ? beside : relative;
 }
 
 int InfoDeviceModelArray::conditionCode(const QString &keyword)

@@ -17,9 +17,9 @@ class QXmlStreamReader;
 //
 // Where the file is found (modelListPath()):
 //   1. the file set with setModelListFile(), when one is set (tests);
-//   2. "res/ModelListInfo.xml" in the program's folder;
-//   3. "ModelListInfo.xml" in the source tree's res/ folder (a program run
-//      from the build tree).
+//   2. "res/ModelListInfo.xml" in the working folder;
+//   3. "res/ModelListInfo.xml" in the program's folder (the build puts a
+//      res/ beside each program it makes).
 //
 // A missing, unreadable or malformed file yields a debug line and the
 // defaults of an unknown model; look-ups never fail otherwise. Look-ups may

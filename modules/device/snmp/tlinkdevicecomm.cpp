@@ -23,7 +23,7 @@ const char MibPathKey[] = "snmp_manager/mib_path";
 const char MibPathMarker[] = "###DOESNOTEXIST###";
 
 // The MIB folder when the setting is unset: the machine-wide data folder,
-// then beside the program, then the source tree's res/mibs.
+// then the working folder's res/mibs, then beside the program.
 QString defaultMibFolder()
 {
     const QString suffix = QStringLiteral("/Vantor/ZEL/mibs");
@@ -32,10 +32,8 @@ QString defaultMibFolder()
         if (QDir(base + suffix).exists())
             return base + suffix;
     const QString programDir = QCoreApplication::applicationDirPath();
-    QStringList fallbacks{programDir + QStringLiteral("/mibs"), programDir + QStringLiteral("/res/mibs")};
-#ifdef ZEL_SOURCE_RES_DIR
-    fallbacks << QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs");
-#endif
+    const QStringList fallbacks{QDir::current().absoluteFilePath(QStringLiteral("res/mibs")),
+                                programDir + QStringLiteral("/mibs"), programDir + QStringLiteral("/res/mibs")};
     for (const QString &folder : qAsConst(fallbacks))
         if (QDir(folder).exists())
             return QDir::cleanPath(folder);
