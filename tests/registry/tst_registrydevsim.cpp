@@ -80,6 +80,7 @@ private slots:
     void productWithSpecialCharacters();
     void refusedAnswerEndsConnecting();
     void lateSnmpAgentGetsServices();
+    void debugDeviceFoundByDiscovery();
 
 private:
     // Held first and released last: no other run's simulated devices answer
@@ -269,6 +270,28 @@ void TestRegistryDevsim::lateSnmpAgentGetsServices()
     QVERIFY2(testsupport::waitFor([&] { return (device->getServices() & snmpServices) == snmpServices; }, Timeout),
              qPrintable(QString::number(device->getServices(), 16)));
     stopDevice(65);
+}
+
+void TestRegistryDevsim::debugDeviceFoundByDiscovery()
+{
+    // Declared in the file, then found by discovery: one device object,
+    // which follows discovery from then on.
+    QSignalSpy connecting(registry(), &TLinkDeviceHandler::deviceConnecting);
+    registry()->readDebugDevices(testsupport::fixture("registry_debug_devsim_clash.xml"));
+    TLinkDevice *device = deviceAt(QStringLiteral("service://127.0.0.66"));
+    QVERIFY(device);
+    QVERIFY(startDevice(66, {"--serial", "600066"}));
+    QVERIFY(testsupport::waitFor([&] { return device->getSrvUrl() == urlOf(66); }, Timeout));
+    int sameId = 0;
+    for (TLinkDeviceIf *other : registry()->getDevices())
+        sameId += static_cast<TLinkDevice *>(other)->getUniqueId() == QLatin1String("Vantor4320600066") ? 1 : 0;
+    QCOMPARE(sameId, 1);
+    QCOMPARE(device->getProduct(), QStringLiteral("VANTOR-4320"));
+    QVERIFY(testsupport::waitFor([&] { return !connecting.isEmpty() && !connecting.last().at(0).toBool(); }, Timeout));
+
+    // Its URL is lost: it goes offline like any discovered device.
+    stopDevice(66);
+    QVERIFY(testsupport::waitFor([&] { return !device->isOnline(); }, Timeout));
 }
 
 QTEST_GUILESS_MAIN(TestRegistryDevsim)

@@ -242,6 +242,7 @@ private:
     QStringList m_serviceProbesPending;
     int m_serviceProbeMs = 5000;
     int m_serviceProbeWaitMs = 0;
+    int m_serviceProbeRound = 0;
     bool m_snmpAnswered = false;
     bool m_serviceProbeRepeated = false;
     int m_rebootTimeoutMs = int(RebootTimeoutMs);

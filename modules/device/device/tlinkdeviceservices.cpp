@@ -45,10 +45,11 @@ void TLinkDevice::probeSnmpServices(bool all)
 {
     QStringList names;
     getServiceNames(QStringLiteral("snmp"), names);
-    // Again and again only the first: each read of a silent agent holds the
-    // SNMP thread until it times out.
-    if (!all)
-        names = names.mid(0, 1);
+    // Again and again only one, in turn: each read of a silent agent holds
+    // the SNMP thread until it times out, and an agent that lacks one object
+    // still answers for another.
+    if (!all && !names.isEmpty())
+        names = QStringList{names.at(m_serviceProbeRound++ % names.size())};
     m_serviceProbesPending = names;
     for (const QString &name : qAsConst(names))
         TLinkSNMPIf::instance()->sendGetReq(getUniqueId(), name);
@@ -90,6 +91,7 @@ void TLinkDevice::initServices()
     m_serviceProbeWaitMs = m_serviceProbeMs;
     m_snmpAnswered = false;
     m_serviceProbeRepeated = false;
+    m_serviceProbeRound = 0;
     probeSnmpServices(true);
 
     QStringList httpNames;
