@@ -158,13 +158,15 @@ void TestDeviceFiles::mibFile_data()
     QTest::addColumn<QString>("separator"); // before the file name
     QTest::addColumn<QByteArray>("expected"); // the file afterwards, which held "old"
     QTest::addColumn<int>("events770");
+    QTest::addColumn<int>("serviceState"); // of the MIB file service afterwards: -2 failed, 1 saved
 
     const QByteArray mib("VANTOR-MIB DEFINITIONS ::= BEGIN\r\n-- Z\xe4hler \xff\x00 end\nEND\n", 52);
-    QTest::newRow("stored byte for byte") << 200 << mib << true << "/" << mib << 0;
-    QTest::newRow("backslash before the name") << 200 << mib << true << "\\" << mib << 0;
-    QTest::newRow("empty body truncates") << 200 << QByteArray() << true << "/" << QByteArray() << 0;
-    QTest::newRow("http error writes nothing") << 404 << QByteArray("gone") << true << "/" << QByteArray("old") << 0;
-    QTest::newRow("missing folder") << 200 << mib << false << "/" << QByteArray("<missing>") << 1;
+    QTest::newRow("stored byte for byte") << 200 << mib << true << "/" << mib << 0 << 1;
+    QTest::newRow("backslash before the name") << 200 << mib << true << "\\" << mib << 0 << 1;
+    QTest::newRow("empty body truncates") << 200 << QByteArray() << true << "/" << QByteArray() << 0 << 1;
+    QTest::newRow("http error writes nothing") << 404 << QByteArray("gone") << true << "/" << QByteArray("old") << 0
+                                               << -2;
+    QTest::newRow("missing folder") << 200 << mib << false << "/" << QByteArray("<missing>") << 1 << 1;
 }
 
 void TestDeviceFiles::mibFile()
@@ -175,6 +177,7 @@ void TestDeviceFiles::mibFile()
     QFETCH(QString, separator);
     QFETCH(QByteArray, expected);
     QFETCH(int, events770);
+    QFETCH(int, serviceState);
 
     m_server.answers[QStringLiteral("/mib/device.mib")] = {status, body};
     QTemporaryDir base;
@@ -198,6 +201,12 @@ void TestDeviceFiles::mibFile()
 
     QCOMPARE(contentOf(path), expected);
     QCOMPARE(events.count(770), events770);
+    // A saved file is announced with its path; a failure shows on the service.
+    const bool saved = status == 200 && folderExists;
+    QCOMPARE(events.count(1841), saved ? 1 : 0);
+    if (saved)
+        QCOMPARE(events.events().last().text, QDir(folder).filePath(QStringLiteral("device.mib")));
+    QTRY_COMPARE_WITH_TIMEOUT(device.getMibFileService()->getState(), serviceState, 3000);
     QCOMPARE(QSettings().value(QStringLiteral("mibfile/destination_path")).toString(),
              status == 200 && folderExists ? folder : QString());
 }

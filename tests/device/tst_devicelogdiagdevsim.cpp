@@ -24,6 +24,8 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 const QString LogAddress = QStringLiteral("127.0.1.80");
@@ -94,6 +96,8 @@ private slots:
     void liveLogLinesReachWindow();
     void diagReportArrivesByTftp();
     void diagReportTimesOut();
+    void diagReportNotStored();
+    void liveLoggingLooksUpAddressOnce();
     void mibFileFromDevice();
     void silentDeviceTimesOut();
 
@@ -266,6 +270,72 @@ void TestDeviceLogDiagDevsim::diagReportTimesOut()
     QTest::qWait(1200);
     QCOMPARE(service.states, (QList<int>{769, 1}));
     QCOMPARE(events.count(769), 1);
+}
+
+void TestDeviceLogDiagDevsim::diagReportNotStored()
+{
+    // The chosen folder is gone when the device sends its report: the
+    // server refuses it and the user hears so at once.
+    EventLog events;
+    TLinkTftpServerIf server(m_tftpPort);
+    server.startServer();
+    LiveDevice live(DiagAddress);
+    TLinkDevice &device = live.device;
+    device.setTftpServer(&server);
+    device.setDiagReportTimeoutMs(60000);
+    QVERIFY(testsupport::waitFor([&] { return device.getServices() & ServiceDiagReport; }, 10000));
+    ServiceStates service(device.getDiagReportService());
+
+    auto folder = std::make_unique<QTemporaryDir>();
+    device.downloadDiagReport(folder->filePath(QStringLiteral("lost.txt")));
+    folder.reset();
+    QVERIFY(testsupport::waitFor([&] { return events.count(769) == 1; }, 10000));
+    QVERIFY(testsupport::waitFor([&] { return service.last() == 1; }, 3000));
+    QCOMPARE(service.states, (QList<int>{769, 1}));
+}
+
+namespace {
+
+int addressLookups = 0;
+QtMessageHandler previousHandler = nullptr;
+
+void countAddressLookups(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (text.contains(QLatin1String("TLinkDevice::getDeviceHostAddress")))
+        ++addressLookups;
+    if (previousHandler)
+        previousHandler(type, context, text);
+}
+
+} // namespace
+
+void TestDeviceLogDiagDevsim::liveLoggingLooksUpAddressOnce()
+{
+    // While live logging is on, each change of the device's values checks
+    // the logging client's destination; this computer's address on the
+    // device's network is looked up again only when the interfaces change.
+    LiveDevice live(LogAddress);
+    TLinkDevice &device = live.device;
+    ServiceStates service(device.getLiveLoggingService());
+    QVERIFY(testsupport::waitFor([&] { return service.last() == 512; }, 10000));
+    QTest::qWait(InfoService::MinimumDisplayMs + 100);
+    device.startLiveLogging();
+    QVERIFY(testsupport::waitFor([&] { return service.last() == 514; }, 10000));
+
+    previousHandler = qInstallMessageHandler(countAddressLookups);
+    addressLookups = 0;
+    // The device's clock changes its value every second.
+    const QString start = valueOf(device, "zkSystemConfigPosixTime");
+    QVERIFY(testsupport::waitFor([&] { return valueOf(device, "zkSystemConfigPosixTime").toLongLong()
+                                              >= start.toLongLong() + 3; }, 10000));
+    qInstallMessageHandler(previousHandler);
+    // At most one look-up (its lines), not one per change.
+    QVERIFY2(addressLookups <= 2, qPrintable(QString::number(addressLookups)));
+    QVERIFY(device.isLiveLoggingEnabled());
+
+    QTest::qWait(InfoService::MinimumDisplayMs + 100);
+    device.stopLiveLogging();
+    QVERIFY(testsupport::waitFor([&] { return service.last() == 512; }, 10000));
 }
 
 void TestDeviceLogDiagDevsim::mibFileFromDevice()

@@ -362,8 +362,11 @@ void TestSnmpHelper::pollTimeOutPartWayKeepsReadAll()
     helper()->sendAsync();
     QCOMPARE(updated.count(), 1);
     QVERIFY(list[0]->done && list[1]->done && list[2]->done);
-    for (int i = 3; i < 10; ++i)
-        QVERIFY(!list[i]->done);
+    QVERIFY(!list[0]->timedOut && !list[1]->timedOut);
+    // The silent device answered nothing more in this cycle: what was due
+    // is handled as not answered.
+    for (int i = 2; i < 10; ++i)
+        QVERIFY(list[i]->done && list[i]->timedOut);
 
     // The interrupted full read is not taken as done: the next cycle reads everything.
     agent.setAnswerLimit(-1);

@@ -22,6 +22,13 @@ static void onSignal(int)
     ::_exit(0);
 }
 
+// SIGUSR1 silences the SNMP agent, SIGUSR2 makes it answer again; SLP,
+// telnet and HTTP go on as before.
+static void onSnmpSilence(int signal)
+{
+    SnmpAgent::s_silent = signal == SIGUSR1 ? 1 : 0;
+}
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -138,6 +145,8 @@ int main(int argc, char *argv[])
 
     std::signal(SIGTERM, onSignal);
     std::signal(SIGINT, onSignal);
+    std::signal(SIGUSR1, onSnmpSilence);
+    std::signal(SIGUSR2, onSnmpSilence);
     QTextStream(stdout) << "devsim ready\n" << Qt::flush;
     return app.exec();
 }

@@ -268,13 +268,15 @@ int SnmpAgent::handleRequests(netsnmp_mib_handler *, netsnmp_handler_registratio
     return SNMP_ERR_NOERROR;
 }
 
+volatile std::sig_atomic_t SnmpAgent::s_silent = 0;
+
 int SnmpAgent::checkAccess(int, int, void *serverArg, void *clientArg)
 {
     // The community itself is checked by the agent's access control (the
     // rwcommunity line); a silent or restarting device drops everything.
     auto *view = static_cast<view_parameters *>(serverArg);
     auto *agent = static_cast<SnmpAgent *>(clientArg);
-    if (agent->m_identity.silent || agent->m_behaviour->isRestarting())
+    if (agent->m_identity.silent || s_silent || agent->m_behaviour->isRestarting())
         view->errorcode = VACM_NOACCESS;
     return SNMP_ERR_NOERROR;
 }

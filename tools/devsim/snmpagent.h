@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QObject>
 
+#include <csignal>
+
 class DeviceBehaviour;
 class QSocketNotifier;
 class QTimer;
@@ -20,6 +22,10 @@ class SnmpAgent : public QObject
 public:
     explicit SnmpAgent(DeviceIdentity &identity, QObject *parent = nullptr);
     bool start(QString *error);
+
+    // Set from a signal handler: the agent answers nothing while the
+    // device stays on the network with its other protocols.
+    static volatile std::sig_atomic_t s_silent;
 
 private:
     static int handleRequests(struct netsnmp_mib_handler_s *handler,

@@ -63,8 +63,12 @@ TLinkDeviceDebugSession *TLinkDeviceDebugIf::openSession(const QString &hostAddr
                                                          const QObject *receiver, const char *member)
 {
     for (const auto &entry : qAsConst(m_sessions)) {
-        if (entry.second == hostAddress)
-            return entry.first;
+        if (entry.second != hostAddress)
+            continue;
+        // The session is shared; its results reach every receiver that asked.
+        if (receiver && member && entry.first->receiver() != receiver)
+            connect(entry.first, SIGNAL(debugResultReceived(QString, int)), receiver, member, Qt::UniqueConnection);
+        return entry.first;
     }
     auto *session = new TLinkDeviceDebugSession(hostAddress, text);
     m_sessions.append(qMakePair(session, hostAddress));

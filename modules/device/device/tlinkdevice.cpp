@@ -1,6 +1,7 @@
 #include "tlinkdevice.h"
 
 #include "infoservice.h"
+#include "networkinterfacewatcher.h"
 #include "propertygroup.h"
 #include "tlinksnmpif.h"
 #include "tlinksyslogif.h"
@@ -62,6 +63,9 @@ TLinkDevice::TLinkDevice(const device_param_t &param, QObject *parent)
 
 TLinkDevice::~TLinkDevice()
 {
+    // A debug session left open would keep serving later requests for this
+    // address with results that go nowhere.
+    closeDebugSession();
     qDeleteAll(m_softwareList);
 }
 
@@ -133,6 +137,7 @@ void TLinkDevice::updateHostAddress(const QString &srvUrl)
 {
     m_ipAddress = hostOfUrl(srvUrl);
     m_hostAddress = QHostAddress(m_ipAddress);
+    m_localAddressKnown = false;
     TLinkSNMPIf::instance()->changeDeviceAddress(m_param.uniqueId, m_ipAddress);
     TLinkSyslogIf::instance()->changeHostAddress(m_param.uniqueId, m_ipAddress);
 }
@@ -142,6 +147,9 @@ QHostAddress TLinkDevice::getDeviceHostAddress() const
     QHostAddress result;
     if (m_hostAddress.protocol() != QAbstractSocket::IPv4Protocol)
         return result;
+    const quint64 generation = NetworkInterfaceWatcher::instance()->generation();
+    if (m_localAddressKnown && m_localAddressGeneration == generation)
+        return m_localAddress;
     const quint32 device = m_hostAddress.toIPv4Address();
     const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &interface : interfaces) {
@@ -162,6 +170,9 @@ QHostAddress TLinkDevice::getDeviceHostAddress() const
             }
         }
     }
+    m_localAddress = result;
+    m_localAddressGeneration = generation;
+    m_localAddressKnown = true;
     return result;
 }
 

@@ -168,6 +168,9 @@ public:
     void setDiagReportTimeoutMs(int ms) { m_diagReportTimeoutMs = ms; }
     // How often the certificate looks again for antenna data not read yet.
     void setCertificatePollMs(int ms) { m_certificatePollMs = ms; }
+    // How long after flashing a device may report another version before
+    // the update counts as rejected.
+    void setRejectGraceSeconds(int seconds) { m_rejectGraceSeconds = seconds; }
 
 public slots:
     void setProperty(const QString &value) override;
@@ -177,6 +180,11 @@ public slots:
     void tftpFileUploaded(const QString &keyFileName);
     void tftpFileDownloaded(const QString &keyFileName);
     void errorFileTransfer(const QString &keyFileName, const QString &reason);
+    // The TFTP server's notices with the peer's address: only this device's
+    // own transfers count.
+    void tftpFileSentTo(const QString &keyFileName, const QString &peerAddress);
+    void tftpFileReceivedFrom(const QString &keyFileName, const QString &peerAddress);
+    void errorFileTransferWith(const QString &keyFileName, const QString &peerAddress, const QString &reason);
     void initiateDeviceStatus(Services_t services, bool async_call = false);
     void initiateDeviceStatus();
     void updateDeviceStatus();
@@ -195,9 +203,15 @@ private:
     bool checkLiveLoggingState();
     void watchLiveLoggingTimeout();
     void checkDiagReportState();
+    bool diagReportFailed(const QString &keyFileName, const QString &reason);
+    void mibFileFailed(const QString &reason);
     bool checkRebootState();
     void endReboot(int serviceState);
     bool propertyChangedBy(const AbstractProperty *property, const QString &valueText) const;
+    // Forgets the value the device object holds: only a later answer of the
+    // device makes it valid again.
+    void invalidateProperty(const QString &name);
+    bool isOwnPeer(const QString &peerAddress) const;
     // Firmware certificate.
     QDateTime certificateTime() const;
     QString certificateModelCode() const;
@@ -279,5 +293,11 @@ private:
     qint64 m_liveLoggingTimeoutMs = 10000;
     qint64 m_diagReportTimeoutMs = 120000;
     int m_certificatePollMs = 3000;
+    int m_rejectGraceSeconds = 60;
+    // This computer's address on the device's network, looked up again only
+    // when the network interfaces change.
+    mutable QHostAddress m_localAddress;
+    mutable quint64 m_localAddressGeneration = 0;
+    mutable bool m_localAddressKnown = false;
     QHash<QNetworkReply *, QString> m_mibReplies;
 };

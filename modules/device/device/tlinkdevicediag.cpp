@@ -113,6 +113,19 @@ void TLinkDevice::checkDiagReportState()
     m_diagReportStep = DiagEnded;
 }
 
+bool TLinkDevice::diagReportFailed(const QString &keyFileName, const QString &reason)
+{
+    if (m_diagReportStep != DiagUnderWay || keyFileName != m_diagReportFileKey)
+        return false;
+    // The report was sent but could not be stored: the user hears it now,
+    // not after the time-out.
+    postEvent(769, reason, 0);
+    m_diagReportService->setState(1, -1, QString());
+    m_diagReportStep = DiagEnded;
+    emit updated(this);
+    return true;
+}
+
 // ---- MIB file -------------------------------------------------------------------------
 
 void TLinkDevice::downloadMibFile(const QString &path)
@@ -142,7 +155,8 @@ void TLinkDevice::handleMibReply(QNetworkReply *reply)
     reply->deleteLater();
 
     if (reply->error() != QNetworkReply::NoError) {
-        qDebug().noquote() << "TLinkDevice::handleMibReply: download failed:" << reply->errorString();
+        qWarning().noquote() << "TLinkDevice::handleMibReply: download failed:" << reply->errorString();
+        mibFileFailed(tr("Could not download the MIB file: %1").arg(reply->errorString()));
         return;
     }
     const QByteArray content = reply->readAll();
@@ -159,10 +173,26 @@ void TLinkDevice::handleMibReply(QNetworkReply *reply)
     // The file is stored as the device sent it, byte for byte, under the
     // folder and name the path was cut into (a path may use backslashes).
     QFile file(QDir(folder).filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qDebug().noquote() << "TLinkDevice::handleMibReply: can't write" << file.fileName() << ":"
-                           << file.errorString();
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                         && file.write(content) == content.size() && file.flush();
+    if (!written) {
+        qWarning().noquote() << "TLinkDevice::handleMibReply: can't write" << file.fileName() << ":"
+                             << file.errorString();
+        mibFileFailed(tr("Could not write %1: %2").arg(file.fileName(), file.errorString()));
         return;
     }
-    file.write(content);
+    file.close();
+    postEvent(1841, file.fileName(), 0);
+    if (m_mibFileService->getState() == -2) { // an earlier failure is over
+        setServiceReady(m_mibFileService);
+        emit updated(this);
+    }
+}
+
+void TLinkDevice::mibFileFailed(const QString &reason)
+{
+    // The MIB file service shows the failure, with its reason, to the
+    // window and the device list.
+    m_mibFileService->setState(-2, -1, reason);
+    emit updated(this);
 }

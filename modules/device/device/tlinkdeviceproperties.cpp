@@ -23,12 +23,14 @@ const char *const SetPropertyMember = SLOT(setProperty(QString));
 
 void TLinkDevice::initPropertyGroups(const QList<snmp_group_t> &groups)
 {
-    // Old groups stay Qt children of the device but are no longer reachable,
-    // and their properties' write requests no longer reach the device.
+    // The replaced groups' write requests no longer reach the device; the
+    // groups go once control is back in the event loop, so that a caller
+    // still inside one of their properties returns first.
     for (PropertyGroup *group : qAsConst(m_propertyGroups)) {
         const QList<AbstractProperty *> properties = group->getProperties();
         for (AbstractProperty *property : properties)
             group->disconnectSetValueRequest(property, this, SetPropertyMember);
+        group->deleteLater();
     }
     m_propertyGroups.clear();
     m_monitoredProperties.clear();
@@ -190,6 +192,15 @@ void TLinkDevice::allPropertiesUpdated(const QList<snmp_property_t> &records)
     if (changed) {
         emit updated(this);
         checkServiceStates();
+    }
+}
+
+void TLinkDevice::invalidateProperty(const QString &name)
+{
+    for (PropertyGroup *group : qAsConst(m_propertyGroups)) {
+        const int index = group->findProperty(name);
+        if (index >= 0)
+            group->getProperty(index)->setValid(false);
     }
 }
 

@@ -26,6 +26,9 @@ void TLinkDevice::rebootDevice()
     request.result = 0;
     TLinkSNMPIf::instance()->setProperties(request);
     TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), ResetObject, true);
+    // The value held now was read before the request: only the device's
+    // next answer may confirm the restart.
+    invalidateProperty(ResetObject);
     m_rebootMode = RebootRequested;
     m_rebootClock.start();
     m_rebootTimer->start(m_rebootTimeoutMs);
@@ -93,6 +96,12 @@ void TLinkDevice::setOnline(bool online)
     if (online == m_online)
         return;
     m_online = online;
+    // A device that goes away while it restarts after an update: the version
+    // read before is not the one it will run.
+    if (!online && m_uploadState == 5) {
+        invalidateProperty(QStringLiteral("zkSystemConfigSoftwareVersion"));
+        invalidateProperty(QStringLiteral("zkSystemConfigSoftwareBuildNumber"));
+    }
     if (m_rebootMode == RebootRequested)
         m_rebootService->setState(1025, -1, QString());
     emit updated(this);

@@ -126,9 +126,12 @@ void TLinkDevice::connectTftpServer(TLinkTftpServerIf *server)
     m_tftpServer = server;
     if (!server)
         return;
-    connect(server, &TLinkTftpServerIf::sentFile, this, &TLinkDevice::tftpFileUploaded, Qt::UniqueConnection);
-    connect(server, &TLinkTftpServerIf::receivedFile, this, &TLinkDevice::tftpFileDownloaded, Qt::UniqueConnection);
-    connect(server, &TLinkTftpServerIf::errorFileTransfer, this, &TLinkDevice::errorFileTransfer,
+    // Devices of one model share file keys: the notices that name the peer
+    // tell this device's transfers from the others'.
+    connect(server, &TLinkTftpServerIf::sentFileTo, this, &TLinkDevice::tftpFileSentTo, Qt::UniqueConnection);
+    connect(server, &TLinkTftpServerIf::receivedFileFrom, this, &TLinkDevice::tftpFileReceivedFrom,
+            Qt::UniqueConnection);
+    connect(server, &TLinkTftpServerIf::errorFileTransferWith, this, &TLinkDevice::errorFileTransferWith,
             Qt::UniqueConnection);
 }
 
@@ -468,6 +471,11 @@ void TLinkDevice::uploadFlashingStep()
         m_phaseStartTime.start();
         m_uploadElapsedSeconds = 0;
         m_uploadState = 5;
+        // The running version is judged only from what the device reports
+        // from here on, once it has restarted; the values held now are from
+        // before the flashing.
+        invalidateProperty(QStringLiteral("zkSystemConfigSoftwareVersion"));
+        invalidateProperty(QStringLiteral("zkSystemConfigSoftwareBuildNumber"));
         qDebug().noquote() << where + QStringLiteral(":upload finished: ");
     } else if (status >= 0 && isFailing(status)) {
         const QString description = uploadFailureDescription(tr(" Device report failed upload (2):"), status);
@@ -510,7 +518,7 @@ void TLinkDevice::uploadRebootStep()
         emit softwareUpdateComplete(getUniqueId());
         if (getRebootOnComplete())
             rebootDevice();
-    } else if (m_uploadElapsedSeconds > 60) {
+    } else if (m_uploadElapsedSeconds > m_rejectGraceSeconds) {
         const QString lead = tr("Device rejected upgrade:");
         QString errorText;
         if (readStringProperty(QStringLiteral("zkSoftwareDownloadErrorDescription"), errorText) == 0
@@ -577,9 +585,37 @@ void TLinkDevice::setUploadState2Error(int eventId, const QString &text, const Q
     qDebug().noquote() << "TLinkDevice::setUploadState2Error: " + logText + QStringLiteral(" (%1).").arg(eventId);
 }
 
+bool TLinkDevice::isOwnPeer(const QString &peerAddress) const
+{
+    const QHostAddress peer(peerAddress);
+    return !peer.isNull() && peer.isEqual(m_hostAddress, QHostAddress::ConvertV4MappedToIPv4);
+}
+
+void TLinkDevice::tftpFileSentTo(const QString &keyFileName, const QString &peerAddress)
+{
+    if (isOwnPeer(peerAddress))
+        tftpFileUploaded(keyFileName);
+}
+
+void TLinkDevice::tftpFileReceivedFrom(const QString &keyFileName, const QString &peerAddress)
+{
+    if (isOwnPeer(peerAddress))
+        tftpFileDownloaded(keyFileName);
+}
+
+void TLinkDevice::errorFileTransferWith(const QString &keyFileName, const QString &peerAddress,
+                                        const QString &reason)
+{
+    if (isOwnPeer(peerAddress))
+        errorFileTransfer(keyFileName, reason);
+}
+
 void TLinkDevice::updateFileProgress(const QString &filename, const QString &ip, int progress)
 {
     qDebug().noquote() << "TLinkDevice::updateFileProgress:" << filename << ip << progress;
+    // Another device of the same model fetching the same file.
+    if (!isOwnPeer(ip))
+        return;
     if (progress > 0) {
         // Reports that arrive after the sequence ended (they travel queued)
         // must not bring a finished or failed upload back to life.
@@ -618,6 +654,8 @@ void TLinkDevice::tftpFileUploaded(const QString &keyFileName)
 
 void TLinkDevice::errorFileTransfer(const QString &keyFileName, const QString &reason)
 {
+    if (diagReportFailed(keyFileName, reason))
+        return;
     if (keyFileName != getKeyFileName(&m_uploadSoftware))
         return;
     if (m_tftpServer)

@@ -574,6 +574,7 @@ void SNMPHelper::storePolled(snmp_async_dev_t *entry, netsnmp_pdu *pdu)
                           oidToString(request->oid, request->oidLength), request->type);
     }
     request->done = 1;
+    request->timedOut = 0;
 }
 
 int SNMPHelper::asyncResponse(int operation, snmp_session *, int, snmp_pdu *pdu, snmp_async_dev_t *entry)
@@ -601,9 +602,16 @@ int SNMPHelper::asyncResponse(int operation, snmp_session *, int, snmp_pdu *pdu,
                 }
             }
         } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT) {
+            // A time-out is no value: the last good one stays, marked as not
+            // answered. The device is silent, so nothing else due in this
+            // cycle gets a current value either.
             snmp_req_t *request = entry->requests.at(entry->current);
-            request->value.clear();
             request->done = 1;
+            request->timedOut = 1;
+            for (int i = nextRecord(entry, entry->current + 1); i >= 0; i = nextRecord(entry, i + 1)) {
+                entry->requests.at(i)->done = 1;
+                entry->requests.at(i)->timedOut = 1;
+            }
             qDebug().noquote() << QStringLiteral("SNMPHelper::asyncResponse: Device <%1> property <%2>retrieving timed out")
                                       .arg(entry->uniqueId, oidToString(request->oid, request->oidLength));
         }
@@ -623,8 +631,10 @@ void SNMPHelper::sendAsync()
         for (snmp_async_dev_t *entry : qAsConst(m_devices)) {
             if (!entry->pollingOn || entry->requests.isEmpty())
                 continue;
-            for (snmp_req_t *request : qAsConst(entry->requests))
+            for (snmp_req_t *request : qAsConst(entry->requests)) {
                 request->done = 0;
+                request->timedOut = 0;
+            }
             entry->current = 0;
             const int first = nextRecord(entry, 0);
             if (first < 0)

@@ -8,6 +8,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QMutexLocker>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
@@ -236,9 +237,21 @@ void TLinkDeviceComm::updateDevice(const QString &uniqueId, const QString &url, 
         device->mibState = 2; // the old groups and records stay
         return;
     }
+    // The callers' dynamic marks outlive the reload, and every value is read
+    // again from the device.
+    QSet<QString> dynamicNames;
+    for (const snmp_property_t &record : qAsConst(device->properties))
+        if (record.dynamic)
+            dynamicNames.insert(record.mibObjectName);
     loadMib(device, folder, file, false);
     device->mibState = 1;
-    SNMPHelper::instance()->setRequests(uniqueId, pollList(device));
+    for (snmp_property_t &record : device->properties)
+        record.dynamic = dynamicNames.contains(record.mibObjectName) ? 1 : 0;
+    QList<snmp_req_t *> requests = pollList(device);
+    for (snmp_req_t *request : qAsConst(requests))
+        request->dynamic = dynamicNames.contains(request->name) ? 1 : 0;
+    SNMPHelper::instance()->setRequests(uniqueId, requests);
+    SNMPHelper::instance()->reReadAllProperties(uniqueId);
     locker.unlock();
     emit groupInitialized(uniqueId);
     emit propertyInitialized(uniqueId);
@@ -346,9 +359,13 @@ void TLinkDeviceComm::singleRead(SingleRead how, const QString &uniqueId, const 
         QMutexLocker locker(&snmpLock());
         snmp_property_t *record = nullptr;
         if (findDeviceWith(uniqueId, mibObjectName, &record)) { // the device may have gone meanwhile
-            record->value = formatDecimals(request->value, record->decimals);
-            record->valueValid = 1;
-            answer.value = record->value;
+            if (request->done && status == 0) {
+                record->value = formatDecimals(request->value, record->decimals);
+                record->valueValid = 1;
+                answer.value = record->value;
+            } else {
+                record->valueValid = 0; // no answer is no value: the last good one stays
+            }
         }
     }
     if (how == SingleRead::GetNext) {
@@ -396,17 +413,21 @@ void TLinkDeviceComm::setProperty(const QString &uniqueId, const QString &mibObj
         emit getValueDone(answer);
         return;
     }
-    helper->get(host, request.get());
+    const int readBack = helper->get(host, request.get());
     {
         QMutexLocker locker(&snmpLock());
         snmp_property_t *record = nullptr;
         if (findDeviceWith(uniqueId, mibObjectName, &record)) {
-            record->value = formatDecimals(request->value, record->decimals);
-            record->valueValid = 1;
-            answer.value = record->value;
+            if (readBack == 0) {
+                record->value = formatDecimals(request->value, record->decimals);
+                record->valueValid = 1;
+                answer.value = record->value;
+            } else {
+                record->valueValid = 0;
+            }
         }
     }
-    answer.ok = request->done;
+    answer.ok = request->done && readBack == 0;
     emit getValueDone(answer);
 }
 
@@ -556,6 +577,10 @@ void TLinkDeviceComm::propertyUpdatedHandler(const QString &uniqueId)
             const snmp_req_t *request = answered.value(record.mibObjectName);
             if (!request)
                 continue;
+            if (request->timedOut) {
+                record.valueValid = 0; // the last good value stays
+                continue;
+            }
             record.value = formatDecimals(request->value, record.decimals);
             record.valueValid = 1;
         }

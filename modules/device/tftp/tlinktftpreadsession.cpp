@@ -7,6 +7,23 @@
 #include <QSettings>
 #include <QTimer>
 
+namespace {
+
+bool isV4(const QHostAddress &address)
+{
+    bool v4 = false;
+    address.toIPv4Address(&v4);
+    return v4;
+}
+
+} // namespace
+
+QString TLinkTftpReadSession::peerAddressText() const
+{
+    const QHostAddress &address = m_peer->address;
+    return isV4(address) ? QHostAddress(address.toIPv4Address()).toString() : address.toString();
+}
+
 TLinkTftpReadSession::TLinkTftpReadSession(TransferInfo *peer, const TftpFileMap *fileMap,
                                            const QByteArray &request, TLinkTftpServer *server)
     : TLinkTftpSession(peer, fileMap, server)
@@ -15,6 +32,7 @@ TLinkTftpReadSession::TLinkTftpReadSession(TransferInfo *peer, const TftpFileMap
     const QString modeError = takeRequest(parsed);
     if (!modeError.isEmpty()) {
         emit m_server->errorFileTransfer(m_fileName, modeError);
+        emit m_server->errorFileTransferWith(m_fileName, peerAddressText(), modeError);
     } else {
         qDebug().noquote() << QStringLiteral("TLinkTftpReadSession::TLinkTftpReadSession: Filename: [%1] - Mode: [%2]")
                                   .arg(m_fileName, parsed.mode);
@@ -29,6 +47,7 @@ TLinkTftpReadSession::TLinkTftpReadSession(TransferInfo *peer, const TftpFileMap
             m_failed = true;
             m_server->sendError(*m_peer, 1, QStringLiteral("File not found"));
             emit m_server->errorFileTransfer(m_fileName, tr("File not found"));
+            emit m_server->errorFileTransferWith(m_fileName, peerAddressText(), tr("File not found"));
         } else {
             m_path = entry->path;
             for (const TftpReceiver &receiver : entry->receivers) {

@@ -16,6 +16,8 @@ class TLinkTftpReadSession : public TLinkTftpSession
 {
     Q_OBJECT
 public:
+    // The peer's address as dotted decimal, for the notices that name it.
+    QString peerAddressText() const;
     TLinkTftpReadSession(TransferInfo *peer, const TftpFileMap *fileMap, const QByteArray &request,
                          TLinkTftpServer *server);
 

@@ -10,6 +10,18 @@
 #include <QThread>
 #include <QUdpSocket>
 
+namespace {
+
+// A peer's address as dotted decimal (IPv4 peers of a dual-stack socket included).
+QString peerText(const TransferInfo &peer)
+{
+    bool isV4 = false;
+    const quint32 v4 = peer.address.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4).toString() : peer.address.toString();
+}
+
+} // namespace
+
 TLinkTftpServer::TLinkTftpServer(quint16 port)
     : InfoDevice(nullptr, tr("TFTP server"))
 {
@@ -216,10 +228,12 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
             if (result == TLinkTftpWriteSession::Saved) {
                 qDebug("TLinkTftpServer::dataPending: WriteSession Removed");
                 emit receivedFile(session->fileName());
+                emit receivedFileFrom(session->fileName(), peerText(session->peer()));
                 removeWriteSession(session);
             } else if (result == TLinkTftpWriteSession::Failed) {
                 qDebug("TLinkTftpServer::dataPending: WriteSession Removed after a failure");
                 emit errorFileTransfer(session->fileName(), session->failureReason());
+                emit errorFileTransferWith(session->fileName(), peerText(session->peer()), session->failureReason());
                 removeWriteSession(session);
             }
         } else {
@@ -234,6 +248,7 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
             if (complete) {
                 qDebug("TLinkTftpServer::dataPending: ReadSession Removed");
                 emit sentFile(session->fileName());
+                emit sentFileTo(session->fileName(), peerText(session->peer()));
                 removeReadSession(session);
             }
         } else {
@@ -282,6 +297,7 @@ void TLinkTftpServer::handleRequest(TransferInfo *peer, const QByteArray &datagr
         auto *session = new TLinkTftpWriteSession(peer, &m_fileMap, datagram, this);
         if (session->failed()) {
             // Refused with an ERROR: the transfer is over, the peer may ask again.
+            emit errorFileTransferWith(session->fileName(), peerText(*peer), session->failureReason());
             delete session;
             emit tftpSessionStarted(srvurl);
             return;
@@ -322,6 +338,7 @@ void TLinkTftpServer::sessionTimeout(TransferInfo *ti)
     }
     sendError(session->peer(), 0, QStringLiteral("Timeout"));
     emit errorFileTransfer(session->fileName(), QStringLiteral(" File transfer timeout."));
+    emit errorFileTransferWith(session->fileName(), peerText(session->peer()), QStringLiteral(" File transfer timeout."));
     // The signal comes from inside the session: delete it once that returned.
     session->deleteLater();
 }

@@ -43,6 +43,10 @@ signals:
     void receivedFile(const QString &fileName);
     void errorFileTransfer(const QString &fileName, const QString &reason);
     void tftpSessionStarted(const QString &srvurl);
+    // The same notices with the peer's address, for receivers that share file keys.
+    void sentFileTo(const QString &fileKey, const QString &peerAddress);
+    void receivedFileFrom(const QString &fileName, const QString &peerAddress);
+    void errorFileTransferWith(const QString &fileName, const QString &peerAddress, const QString &reason);
 
 public slots:
     void dataPending();

@@ -22,6 +22,9 @@ TLinkTftpServerIf::TLinkTftpServerIf(quint16 port, QObject *parent)
     connect(m_server, &TLinkTftpServer::receivedFile, this, &TLinkTftpServerIf::receivedFile);
     connect(m_server, &TLinkTftpServer::errorFileTransfer, this, &TLinkTftpServerIf::errorFileTransfer);
     connect(m_server, &TLinkTftpServer::tftpSessionStarted, this, &TLinkTftpServerIf::tftpSessionStarted);
+    connect(m_server, &TLinkTftpServer::sentFileTo, this, &TLinkTftpServerIf::sentFileTo);
+    connect(m_server, &TLinkTftpServer::receivedFileFrom, this, &TLinkTftpServerIf::receivedFileFrom);
+    connect(m_server, &TLinkTftpServer::errorFileTransferWith, this, &TLinkTftpServerIf::errorFileTransferWith);
 
     connect(m_emitter, &SignalEmitter::regForFileInfo, m_server, &TLinkTftpServer::regForFileInfo);
     connect(m_emitter, &SignalEmitter::unRegForFileInfo, m_server, &TLinkTftpServer::unRegForFileInfo);

@@ -44,6 +44,11 @@ signals:
     void receivedFile(const QString &fileName);
     void errorFileTransfer(const QString &fileName, const QString &reason);
     void tftpSessionStarted(const QString &srvurl);
+    // The same notices with the peer's address (dotted decimal), so that
+    // devices sharing a file key each see only their own transfer.
+    void sentFileTo(const QString &fileKey, const QString &peerAddress);
+    void receivedFileFrom(const QString &fileName, const QString &peerAddress);
+    void errorFileTransferWith(const QString &fileName, const QString &peerAddress, const QString &reason);
 
 private:
     TLinkTftpServer *m_server = nullptr;
