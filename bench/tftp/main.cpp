@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -41,6 +42,7 @@ public slots:
     void updateFileProgress(const QString &, const QString &, const int &) {}
 };
 
+// CPU seconds of this whole process, where the server's thread is not found.
 double processCpuSeconds()
 {
     rusage u{};
@@ -48,21 +50,61 @@ double processCpuSeconds()
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// CPU seconds of a process and the children it has reaped (in.tftpd forks
-// one child per transfer), from /proc.
-double treeCpuSeconds(qint64 pid)
+// CPU seconds (user and system) of one task, from /proc; -1 when it is gone.
+double taskCpuSeconds(const QString &statPath, QByteArray *name = nullptr)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile stat(statPath);
     if (!stat.open(QIODevice::ReadOnly))
-        return 0;
+        return -1;
     const QByteArray text = stat.readAll();
+    if (name)
+        *name = text.mid(text.indexOf('(') + 1, text.lastIndexOf(')') - text.indexOf('(') - 1);
     const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    // After the name: state is field 3, utime 14, stime 15, cutime 16, cstime 17.
-    double ticks = 0;
-    for (int field = 14; field <= 17; ++field)
-        ticks += fields.value(field - 3).toDouble();
-    return ticks / double(sysconf(_SC_CLK_TCK));
+    // Counting from the state as field 3: utime is field 14, stime 15.
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
 }
+
+// The thread the program's TFTP server runs on.
+QString serverThreadStat()
+{
+    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &task : tasks) {
+        QByteArray name;
+        const QString path = QStringLiteral("/proc/self/task/%1/stat").arg(task);
+        if (taskCpuSeconds(path, &name) >= 0 && name == "TFTP server")
+            return path;
+    }
+    return QString();
+}
+
+// in.tftpd serves each transfer from a child it forks and does not wait
+// for, so the children's CPU time is sampled while they run: the largest
+// value seen per child, summed.
+struct ChildCpu
+{
+    qint64 daemon = 0;
+    QMap<QString, double> seen;
+    void sample()
+    {
+        QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(daemon));
+        if (!children.open(QIODevice::ReadOnly))
+            return;
+        for (const QByteArray &pid : children.readAll().split(' ')) {
+            if (pid.trimmed().isEmpty())
+                continue;
+            const double cpu = taskCpuSeconds(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid.trimmed())));
+            if (cpu > seen.value(QString::fromLatin1(pid), 0))
+                seen[QString::fromLatin1(pid)] = cpu;
+        }
+    }
+    double total() const
+    {
+        double sum = 0;
+        for (double cpu : seen)
+            sum += cpu;
+        return sum;
+    }
+};
 
 long highWaterKb()
 {
@@ -79,7 +121,7 @@ long highWaterKb()
 quint16 freeUdpPort()
 {
     QUdpSocket socket;
-    socket.bind(QHostAddress::LocalHost, 0);
+    socket.bind(QHostAddress(QHostAddress::LocalHost), 0);
     return socket.localPort();
 }
 
@@ -117,7 +159,7 @@ double median(std::vector<double> values)
 
 // Runs one client to its end while the main thread's event loop keeps going
 // (the front object relays progress on it).
-bool runClient(const Client &client, quint16 port, double &seconds)
+bool runClient(const Client &client, quint16 port, double &seconds, ChildCpu *children = nullptr)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -128,7 +170,9 @@ bool runClient(const Client &client, quint16 port, double &seconds)
         return false;
     while (process.state() != QProcess::NotRunning) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        process.waitForFinished(5);
+        process.waitForFinished(children ? 2 : 5);
+        if (children)
+            children->sample();
         if (clock.elapsed() > 300000) {
             process.kill();
             process.waitForFinished(2000);
@@ -209,16 +253,16 @@ int main(int argc, char *argv[])
         theirPort = freeUdpPort();
         daemon.reset(new QProcess);
         daemon->setProcessChannelMode(QProcess::MergedChannels);
-        QStringList args{QStringLiteral("-L"), QStringLiteral("-a"), QStringLiteral("127.0.0.1:%1").arg(theirPort),
-                         QStringLiteral("-s"), dir.path()};
-        if (geteuid() == 0)
-            args << QStringLiteral("-u") << QStringLiteral("root");
+        // in.tftpd cannot resolve "127.0.0.1" where loopback is the only
+        // interface (a network namespace): it listens on every address.
+        const QStringList args{QStringLiteral("-L"), QStringLiteral("-a"), QStringLiteral(":%1").arg(theirPort),
+                               QStringLiteral("-s"), dir.path()};
         daemon->start(tftpd, args);
-        if (!daemon->waitForStarted(5000)) {
-            out << "bench_tftp: in.tftpd did not start\n";
+        daemon->waitForStarted(5000);
+        daemon->waitForFinished(300);
+        if (daemon->state() != QProcess::Running) {
+            out << "bench_tftp: in.tftpd did not start (exit code " << daemon->exitCode() << ")\n";
             daemon.reset();
-        } else {
-            QThread::msleep(200);
         }
     }
 
@@ -235,23 +279,23 @@ int main(int argc, char *argv[])
         << QStringLiteral(" %1").arg("CPU s", 7) << "\n";
     out.flush();
 
-    const double cpuBase = processCpuSeconds();
-    Q_UNUSED(cpuBase)
+    const QString serverStat = serverThreadStat();
+    auto serverCpu = [&] { return serverStat.isEmpty() ? processCpuSeconds() : taskCpuSeconds(serverStat); };
     for (const Client &client : clients) {
         std::vector<double> ours, theirs, ourCpu, theirCpu;
         for (int run = 0; run < runs; ++run) {
             double seconds = 0;
-            double cpu = processCpuSeconds();
+            const double cpu = serverCpu();
             if (runClient(client, ourPort, seconds)) {
                 ours.push_back(seconds);
-                ourCpu.push_back(processCpuSeconds() - cpu);
+                ourCpu.push_back(serverCpu() - cpu);
             }
             if (daemon) {
-                cpu = treeCpuSeconds(daemon->processId());
-                if (runClient(client, theirPort, seconds)) {
-                    QThread::msleep(20); // the forked child is reaped
+                ChildCpu children;
+                children.daemon = daemon->processId();
+                if (runClient(client, theirPort, seconds, &children)) {
                     theirs.push_back(seconds);
-                    theirCpu.push_back(treeCpuSeconds(daemon->processId()) - cpu);
+                    theirCpu.push_back(children.total());
                 }
             }
         }
