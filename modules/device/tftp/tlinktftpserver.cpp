@@ -386,6 +386,8 @@ void TLinkTftpServer::handleRequest(const TransferInfo &peer, const QByteArray &
             // Refused with its ERROR: no session is kept, the peer may ask again.
             emit errorFileTransfer(session->fileName(), session->failureReason());
             delete session;
+            // The peer is alive all the same.
+            emit tftpSessionStarted(srvurl);
             return;
         }
         connect(session, &TLinkTftpReadSession::sessionTimeout, this, &TLinkTftpServer::sessionTimeout);
