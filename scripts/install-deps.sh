@@ -15,10 +15,15 @@ packages=(
   snmp snmpd atftp curl bsdutils poppler-utils iproute2 tshark
   xvfb xauth
 )
-# Extra packages for the fuzz targets (clang with libFuzzer); only with --fuzz.
-if [[ "${1:-}" == "--fuzz" ]]; then
-  packages+=(clang libclang-rt-14-dev)
-fi
+# Extra packages, only when asked for:
+#   --fuzz   clang with libFuzzer for the fuzz targets;
+#   --bench  tftpd-hpa, the TFTP server bench/tftp compares this program's with.
+for arg in "$@"; do
+  case "$arg" in
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --bench) packages+=(tftpd-hpa) ;;
+  esac
+done
 
 SUDO=""
 if [[ $(id -u) -ne 0 ]]; then
@@ -45,6 +50,16 @@ fi
 if command -v systemctl >/dev/null 2>&1; then
   $SUDO systemctl disable snmpd >/dev/null 2>&1 || true
   $SUDO systemctl stop snmpd >/dev/null 2>&1 || true
+fi
+# Nor its tftpd-hpa service: bench/tftp runs in.tftpd itself on a port of its own.
+if dpkg-query -W -f='${Status}' tftpd-hpa 2>/dev/null | grep -q "install ok installed"; then
+  if command -v systemctl >/dev/null 2>&1; then
+    $SUDO systemctl disable tftpd-hpa >/dev/null 2>&1 || true
+    $SUDO systemctl stop tftpd-hpa >/dev/null 2>&1 || true
+  fi
+  if [[ -x /etc/init.d/tftpd-hpa ]]; then
+    $SUDO /etc/init.d/tftpd-hpa stop >/dev/null 2>&1 || true
+  fi
 fi
 if pgrep -x snmpd >/dev/null 2>&1 && [[ -f /run/snmpd.pid ]]; then
   $SUDO kill "$(cat /run/snmpd.pid)" 2>/dev/null || true

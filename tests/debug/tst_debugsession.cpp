@@ -68,6 +68,7 @@ private slots:
     void failuresGiveOneResult();
     void brokenDeviceOutputIsSafe();
     void listingThatStopsTimesOut();
+    void logOnPromptsInOutputAreOutput();
 };
 
 void TestDebugSession::init()
@@ -251,6 +252,41 @@ void TestDebugSession::listingThatStopsTimesOut()
     QVERIFY(testsupport::waitFor([&] { return results.items.size() == 2; }, 5000));
     QCOMPARE(results.items.at(0), qMakePair(QStringLiteral("Id   State\r\n"), 0));
     QCOMPARE(results.items.at(1), qMakePair(QStringLiteral("Telnet command timeout"), -2));
+}
+
+void TestDebugSession::logOnPromptsInOutputAreOutput()
+{
+    // Once logged on, "Password:", "Username:" and "Welcome" in a command's
+    // answer are output: the password never goes into the device's shell and
+    // the series does not start again.
+    TLinkDeviceDebugSession session(deviceAddress, QString());
+    Results results(&session);
+    ScriptedDevice device;
+    QVERIFY(device.accept(session));
+    device.peer->write("Username:");
+    QVERIFY(device.answer("Password:"));
+    QVERIFY(device.answer("Welcome\r\n"));
+    QVERIFY(testsupport::waitFor([&] { return device.peer->bytesAvailable() > 0; }, 5000));
+    QTest::qWait(20);
+    QCOMPARE(device.peer->readAll(), QByteArray("adu_debug 0x10\r"));
+    const QList<QPair<QByteArray, QByteArray>> series{
+        {"Password: unchanged\r\nUsername: admin\r\n", "date\r"},
+        {"Real time: 2020-01-02 03:04\r\nWelcome\r\n", "prod pcb\r"},
+        {"Serial No: 5\r\nPassword:\r\n", "ver\r"},
+    };
+    for (const auto &step : series) {
+        device.peer->write(step.first);
+        device.peer->flush();
+        QVERIFY(testsupport::waitFor([&] { return device.peer->bytesAvailable() >= step.second.size(); }, 5000));
+        QTest::qWait(20);
+        QCOMPARE(device.peer->readAll(), step.second);
+    }
+    device.peer->write("Application 1.2 build 3\r\nWelcome\r\n");
+    QVERIFY(testsupport::waitFor([&] { return !results.items.isEmpty(); }, 5000));
+    QCOMPARE(results.items.first(), qMakePair(QStringLiteral("5,1.2, 71020304"), 0));
+    QTRY_VERIFY(device.peer->bytesAvailable() >= 2);
+    QTest::qWait(50);
+    QCOMPARE(device.peer->readAll(), QByteArray("\x03\r"));
 }
 
 QTEST_GUILESS_MAIN(TestDebugSession)

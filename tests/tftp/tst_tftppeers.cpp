@@ -29,7 +29,8 @@ private slots:
     void clientIsRefused();
 
 private:
-    QStringList readArgs(const QString &client, const QString &key, const QString &out, const QString &blksize) const;
+    QStringList readArgs(const QString &client, const QString &key, const QString &out, const QString &blksize,
+                         const QString &windowSize = QString()) const;
     void publish(const QString &key, const QByteArray &content, bool withReceiver = true);
     // Runs the client to its end; returns its exit code.
     int run(const QString &client, const QStringList &args);
@@ -56,7 +57,8 @@ void TestTftpPeers::init()
     m_work.reset(new QTemporaryDir);
     m_port = testsupport::freeUdpPort();
     m_server.reset(new TLinkTftpServerIf(m_port));
-    m_server->setUploadDir(m_uploads->path());
+    // Uploads from the clients on this host are expected, of any name.
+    m_server->expectUpload(QStringLiteral("127.0.0.1"), QString(), m_uploads->path());
     m_server->startServer();
     m_receiver.reset(new ProgressReceiver);
 }
@@ -81,7 +83,7 @@ void TestTftpPeers::publish(const QString &key, const QByteArray &content, bool 
 }
 
 QStringList TestTftpPeers::readArgs(const QString &client, const QString &key, const QString &out,
-                                    const QString &blksize) const
+                                    const QString &blksize, const QString &windowSize) const
 {
     if (client == QLatin1String("curl")) {
         QStringList args{QStringLiteral("-s"), QStringLiteral("-S"), QStringLiteral("-o"), out};
@@ -92,6 +94,8 @@ QStringList TestTftpPeers::readArgs(const QString &client, const QString &key, c
     QStringList args;
     if (!blksize.isEmpty())
         args << QStringLiteral("--option") << QStringLiteral("blksize %1").arg(blksize);
+    if (!windowSize.isEmpty())
+        args << QStringLiteral("--option") << QStringLiteral("windowsize %1").arg(windowSize);
     return args << QStringLiteral("--option") << QStringLiteral("tsize") << QStringLiteral("-g")
                 << QStringLiteral("-r") << key << QStringLiteral("-l") << out << QStringLiteral("127.0.0.1")
                 << QString::number(m_port);
@@ -113,15 +117,19 @@ void TestTftpPeers::clientReads_data()
     QTest::addColumn<QString>("client");
     QTest::addColumn<int>("size");
     QTest::addColumn<QString>("blksize");
+    QTest::addColumn<QString>("windowSize");
 
     for (const char *client : {"curl", "atftp"}) {
         const QString name = QString::fromLatin1(client);
-        QTest::addRow("%s, 3 MB, blksize 1428", client) << name << 3 * 1024 * 1024 + 17 << "1428";
-        QTest::addRow("%s, 700 blocks of 1428 exactly", client) << name << 1428 * 700 << "1428";
-        QTest::addRow("%s, 4 blocks of 512 exactly, no blksize", client) << name << 2048 << "";
+        QTest::addRow("%s, 3 MB, blksize 1428", client) << name << 3 * 1024 * 1024 + 17 << "1428" << "";
+        QTest::addRow("%s, 700 blocks of 1428 exactly", client) << name << 1428 * 700 << "1428" << "";
+        QTest::addRow("%s, 4 blocks of 512 exactly, no blksize", client) << name << 2048 << "" << "";
     }
     // curl refuses an OACK that gives "tsize" 0, so the empty file goes to atftp only.
-    QTest::newRow("atftp, empty file") << "atftp" << 0 << "1428";
+    QTest::newRow("atftp, empty file") << "atftp" << 0 << "1428" << "";
+    // A window the server does not implement is declined, and the client
+    // falls back to one block at a time.
+    QTest::newRow("atftp, windowsize 4 declined") << "atftp" << 200000 << "1024" << "4";
 }
 
 void TestTftpPeers::clientReads()
@@ -129,13 +137,14 @@ void TestTftpPeers::clientReads()
     QFETCH(QString, client);
     QFETCH(int, size);
     QFETCH(QString, blksize);
+    QFETCH(QString, windowSize);
 
     const QByteArray content = pattern(size, size);
     publish(QStringLiteral("AB917601.020304"), content);
     QSignalSpy sent(m_server.get(), &TLinkTftpServerIf::sentFile);
     const QString out = m_work->filePath(QStringLiteral("out"));
 
-    QCOMPARE(run(client, readArgs(client, QStringLiteral("AB917601.020304"), out, blksize)), 0);
+    QCOMPARE(run(client, readArgs(client, QStringLiteral("AB917601.020304"), out, blksize, windowSize)), 0);
     QFile file(out);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray received = file.readAll();

@@ -10,12 +10,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QNetworkInterface>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <vector>
 
 #include <memory>
 
@@ -57,8 +63,23 @@ private slots:
     void fileMapKeepsFirstMappingAndReceivers();
     void failedBindRaisesEventsOnce();
     void serverIsNoModelListDevice();
+    void timeoutOptionSetsRetryInterval();
+    void timeoutEndsOnlyItsOwnSession();
+    void uploadStreamsIntoHiddenFile();
+    void uploadOverTheCapIsRefused();
+    void fullDiskIsReportedNotAcknowledged();
+    void writesOnlyWhatIsExpected();
+    void receiverThatGoesIsUnregistered();
+    void floodIsAnsweredWithBoundedState();
 
 private:
+    // Sends `blocks` full DATA blocks of a write started with ACK 0;
+    // returns false on the first answer that is not their ACK.
+    bool sendBlocks(Peer &peer, int blocks, int first = 1);
+    QStringList uploadsListing() const
+    {
+        return QDir(m_uploads->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+    }
     // Publishes `content` under `key`, with a progress receiver unless told.
     void publish(const QString &key, const QByteArray &content, bool withReceiver = true);
     // Reads `key` without options; returns the bytes received.
@@ -86,6 +107,9 @@ void TestTftpServer::init()
     m_port = testsupport::freeUdpPort();
     m_server.reset(new TLinkTftpServerIf(m_port));
     m_server->setUploadDir(m_uploads->path());
+    // Writes of any name from the hand-written peer are expected; the
+    // expectation ends with the first file saved.
+    m_server->expectUpload(QStringLiteral("127.0.0.1"), QString(), m_uploads->path());
     m_server->startServer();
     m_receiver.reset(new ProgressReceiver);
 }
@@ -150,6 +174,15 @@ void TestTftpServer::readsPublishedFile_data()
     QTest::newRow("tsize filled, other options echoed in name order")
         << 3000 << Options{{"tsize", "0"}, {"TimeOut", "5"}} << none << QStringList{"timeout", "5", "tsize", "3000"}
         << 512;
+    QTest::newRow("windowsize and unknown options are not acknowledged")
+        << 5000 << Options{{"windowsize", "4"}, {"blksize", "1024"}, {"rollover", "0"}} << none
+        << QStringList{"blksize", "1024"} << 1024;
+    QTest::newRow("timeout out of range is declined")
+        << 900 << Options{{"timeout", "0"}, {"tsize", "0"}} << none << QStringList{"tsize", "900"} << 512;
+    QTest::newRow("timeout above 255 is declined")
+        << 900 << Options{{"timeout", "256"}} << none << QStringList() << 512;
+    QTest::newRow("only unknown options: DATA at once") << 900 << Options{{"windowsize", "8"}} << none
+                                                        << QStringList() << 512;
     QTest::newRow("upper-case option name") << 2048 << Options{{"BLKSIZE", "1428"}} << none
                                             << QStringList{"blksize", "1428"} << 1428;
     QTest::newRow("blksize not a number is declined") << 700 << Options{{"blksize", "12ab"}, {"tsize", "0"}} << none
@@ -224,6 +257,11 @@ void TestTftpServer::refusals_data()
 
     QTest::newRow("unpublished key") << request(1, "nothere") << "1 File not found" << "File not found";
     QTest::newRow("published key without receiver") << request(1, "bare") << "1 File not found" << "File not found";
+    QTest::newRow("published file missing on disk") << request(1, "vanished") << "1 File not found"
+                                                    << "File not found";
+    QTest::newRow("published path is a folder") << request(1, "folder") << "1 File not found" << "File not found";
+    QTest::newRow("netascii read") << request(1, "served", "netascii") << "4 NetAscii transfers not supported"
+                                   << "NetAscii transfers not supported";
     QTest::newRow("mail mode") << request(1, "served", "MAIL") << "4 Mail transfer not supported"
                                << "Mail transfer not supported";
     QTest::newRow("unknown mode") << request(1, "served", "binary") << "4 Illegal transfer mode"
@@ -245,6 +283,18 @@ void TestTftpServer::refusals_data()
     QTest::newRow("write with backslash") << request(2, "..\\escaped") << "2 Access violation" << "";
     QTest::newRow("write without a name") << request(2, "") << "2 Access violation" << "";
     QTest::newRow("write in mail mode") << request(2, "x", "mail") << "4 Mail transfer not supported" << "";
+    QTest::newRow("write in netascii mode") << request(2, "x", "netascii") << "4 NetAscii transfers not supported"
+                                            << "";
+    QTest::newRow("write named .") << request(2, ".") << "2 Access violation" << "";
+    QTest::newRow("write named ..") << request(2, "..") << "2 Access violation" << "";
+    QTest::newRow("write of a hidden name") << request(2, ".profile") << "2 Access violation" << "";
+    QTest::newRow("write with a 2000-character name") << request(2, QByteArray(2000, 'a')) << "2 Access violation"
+                                                      << "";
+    QTest::newRow("write with a control character") << request(2, "a\nb") << "2 Access violation" << "";
+    QTest::newRow("write with a negative tsize") << request(2, "x", "octet", {{"tsize", "-5"}})
+                                                 << "8 Option tsize refused" << "";
+    QTest::newRow("write with a tsize over the cap") << request(2, "x", "octet", {{"tsize", "999999999999"}})
+                                                     << "3 Disk full or allocation exceeded" << "";
     QTest::newRow("one byte") << B("\1") << "" << "";
     QTest::newRow("empty datagram") << B("") << "" << "";
     QTest::newRow("ERROR without a session") << B("\0\5\0\1") << "" << "";
@@ -258,6 +308,13 @@ void TestTftpServer::refusals()
 
     publish(QStringLiteral("bare"), "unheard", false);
     publish(QStringLiteral("served"), pattern(700));
+    publish(QStringLiteral("vanished"), "gone");
+    QVERIFY(QFile::remove(m_files->filePath(QStringLiteral("vanished.tiif"))));
+    QVERIFY(QDir(m_files->path()).mkdir(QStringLiteral("folder.tiif")));
+    m_server->mapFilename(QStringLiteral("folder.tiif"), m_files->path(), QStringLiteral("folder"));
+    m_server->regForFileInfo(QStringLiteral("folder"), m_receiver.get(),
+                             SLOT(updateFileProgress(const QString &, const QString &, const int &)));
+    settle();
     QSignalSpy errors(m_server.get(), &TLinkTftpServerIf::errorFileTransfer);
     QSignalSpy received(m_server.get(), &TLinkTftpServerIf::receivedFile);
 
@@ -280,9 +337,8 @@ void TestTftpServer::refusals()
     QVERIFY(QDir(m_uploads->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     QVERIFY(!QFile::exists(QDir::tempPath() + QStringLiteral("/escaped")));
 
-    // The server goes on serving others.
-    Peer other(m_port);
-    QVERIFY(readAll(QStringLiteral("served"), other) == pattern(700));
+    // A refusal keeps no session: the same peer port is served at once.
+    QVERIFY(readAll(QStringLiteral("served"), peer) == pattern(700));
 }
 
 void TestTftpServer::retrySettingsWrittenBack_data()
@@ -424,7 +480,8 @@ void TestTftpServer::dataOutOfSequenceEndsWrite()
 
 void TestTftpServer::writeWithoutUploadDirectoryIsRefused()
 {
-    m_server->setUploadDir(m_uploads->filePath(QStringLiteral("missing")));
+    m_server->expectUpload(QStringLiteral("127.0.0.1"), QStringLiteral("report.txt"),
+                           m_uploads->filePath(QStringLiteral("missing")));
     QCOMPARE(m_server->uploadDir(), m_uploads->filePath(QStringLiteral("missing")));
     settle();
     Peer peer(m_port);
@@ -466,12 +523,12 @@ void TestTftpServer::missingFileIsNeverReportedSent()
     publish(QStringLiteral("key"), "soon gone");
     QVERIFY(QFile::remove(m_files->filePath(QStringLiteral("key.tiif"))));
     QSignalSpy sent(m_server.get(), &TLinkTftpServerIf::sentFile);
+    QSignalSpy errors(m_server.get(), &TLinkTftpServerIf::errorFileTransfer);
     Peer peer(m_port);
     peer.send(request(1, "key", "octet", {{"tsize", "0"}}));
-    QCOMPARE(optionsOf(peer.receive()), (QStringList{"tsize", "0"}));
-    peer.send(ack(0));
+    QCOMPARE(errorOf(peer.receive()), QStringLiteral("1 File not found"));
     QVERIFY(peer.silentFor(300));
-    QTest::qWait(100);
+    QTRY_COMPARE(errors.count(), 1);
     QCOMPARE(sent.count(), 0);
 }
 
@@ -712,6 +769,291 @@ void TestTftpServer::serverIsNoModelListDevice()
     QCOMPARE(icon, QString());
     QCOMPARE(services, 0);
     QCOMPARE(modelId, 0);
+}
+
+bool TestTftpServer::sendBlocks(Peer &peer, int blocks, int first)
+{
+    for (int block = first; block < first + blocks; ++block) {
+        peer.send(data(quint16(block), pattern(512, block)));
+        const QByteArray answer = peer.receive();
+        if (answer != ack(quint16(block))) {
+            qWarning() << "block" << block << "answered with" << answer.toHex();
+            return false;
+        }
+    }
+    return true;
+}
+
+void TestTftpServer::timeoutOptionSetsRetryInterval()
+{
+    // "timeout" 1 is acknowledged and used: the silent peer gets the OACK
+    // again after about a second, not after the 3 s of the settings.
+    publish(QStringLiteral("key"), pattern(2000));
+    Peer peer(m_port);
+    peer.send(request(1, "key", "octet", {{"timeout", "1"}}));
+    const QByteArray oack = peer.receive();
+    QCOMPARE(optionsOf(oack), (QStringList{"timeout", "1"}));
+    QVERIFY(peer.silentFor(600));
+    QCOMPARE(peer.receive(1500), oack);
+}
+
+void TestTftpServer::timeoutEndsOnlyItsOwnSession()
+{
+    // A write and a read from one peer port; the read's peer never
+    // acknowledges, the write goes on. The read's time-out ends the read only.
+    QSettings().setValue(QStringLiteral("tftp_server/retry_cnt"), 1);
+    QSettings().setValue(QStringLiteral("tftp_server/retry_timer"), 200);
+    publish(QStringLiteral("key"), pattern(3000));
+    QSignalSpy errors(m_server.get(), &TLinkTftpServerIf::errorFileTransfer);
+    QSignalSpy received(m_server.get(), &TLinkTftpServerIf::receivedFile);
+
+    Peer peer(m_port);
+    peer.send(request(2, "report.txt"));
+    QCOMPARE(peer.receive(), ack(0));
+    peer.send(request(1, "key"));
+    QCOMPARE(blockOf(peer.receive()), quint16(1));
+
+    QByteArray content;
+    QStringList answers;
+    for (int block = 1; block <= 12; ++block) {
+        const QByteArray part = block < 12 ? pattern(512, block) : QByteArray("end");
+        content += part;
+        peer.send(data(quint16(block), part));
+        // Take whatever comes within 100 ms: our ACK, resent DATA, the ERROR.
+        for (QByteArray packet = peer.receive(100); !packet.isNull(); packet = peer.receive(100)) {
+            if (opcodeOf(packet) == 4)
+                answers << QStringLiteral("ACK %1").arg(blockOf(packet));
+            else if (opcodeOf(packet) == 5)
+                answers << errorOf(packet);
+        }
+    }
+    QCOMPARE(answers.count(QStringLiteral("0 Timeout")), 1);
+    for (int block = 1; block <= 12; ++block)
+        QVERIFY2(answers.contains(QStringLiteral("ACK %1").arg(block)), qPrintable(answers.join(", ")));
+    QTRY_COMPARE(received.count(), 1);
+    QCOMPARE(received.at(0).at(0).toString(), QStringLiteral("report.txt"));
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.at(0).at(0).toString(), QStringLiteral("key"));
+    QFile file(m_uploads->filePath(QStringLiteral("report.txt")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == content);
+    // The port is free again for a new read.
+    QVERIFY(readAll(QStringLiteral("key"), peer) == pattern(3000));
+}
+
+void TestTftpServer::uploadStreamsIntoHiddenFile()
+{
+    // 40 blocks in, the bytes are on disk in a hidden file of the upload
+    // folder, not held in memory, and the file's own name is not there yet.
+    Peer peer(m_port);
+    peer.send(request(2, "report.txt"));
+    QCOMPARE(peer.receive(), ack(0));
+    QVERIFY(sendBlocks(peer, 40));
+    const QStringList listing = uploadsListing();
+    QCOMPARE(listing.size(), 1);
+    QVERIFY2(listing.first().startsWith(QLatin1String(".report.txt.")), qPrintable(listing.first()));
+    QVERIFY(QFileInfo(m_uploads->filePath(listing.first())).size() >= 16 * 1024);
+    peer.send(data(41, "tail"));
+    QCOMPARE(peer.receive(), ack(41));
+    QCOMPARE(uploadsListing(), QStringList{QStringLiteral("report.txt")});
+    QCOMPARE(QFileInfo(m_uploads->filePath(QStringLiteral("report.txt"))).size(), 40 * 512 + 4);
+}
+
+void TestTftpServer::uploadOverTheCapIsRefused()
+{
+    QSettings().setValue(QStringLiteral("tftp_server/max_upload_size"), 4096);
+    QSignalSpy errors(m_server.get(), &TLinkTftpServerIf::errorFileTransfer);
+    QSignalSpy received(m_server.get(), &TLinkTftpServerIf::receivedFile);
+    Peer peer(m_port);
+    // Announced too large: refused at once.
+    peer.send(request(2, "report.txt", "octet", {{"tsize", "4097"}}));
+    QCOMPARE(errorOf(peer.receive()), QStringLiteral("3 Disk full or allocation exceeded"));
+    // Not announced: refused at the block that goes over.
+    peer.send(request(2, "report.txt"));
+    QCOMPARE(peer.receive(), ack(0));
+    QVERIFY(sendBlocks(peer, 8));
+    peer.send(data(9, "x"));
+    QCOMPARE(errorOf(peer.receive()), QStringLiteral("3 Disk full or allocation exceeded"));
+    QTRY_COMPARE(errors.count(), 1);
+    QCOMPARE(received.count(), 0);
+    QCOMPARE(uploadsListing(), QStringList());
+    // Exactly the cap is taken.
+    peer.send(request(2, "report.txt", "octet", {{"tsize", "4096"}}));
+    QCOMPARE(peer.receive(), ack(0));
+    QVERIFY(sendBlocks(peer, 8));
+    peer.send(data(9, QByteArray()));
+    QCOMPARE(peer.receive(), ack(9));
+    QTRY_COMPARE(received.count(), 1);
+}
+
+void TestTftpServer::fullDiskIsReportedNotAcknowledged()
+{
+    // A file size limit makes writes fail as a full disk does.
+    struct rlimit old;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = old;
+    limited.rlim_cur = 20000;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    auto restore = qScopeGuard([&] {
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, oldHandler);
+    });
+
+    QSignalSpy errors(m_server.get(), &TLinkTftpServerIf::errorFileTransfer);
+    QSignalSpy received(m_server.get(), &TLinkTftpServerIf::receivedFile);
+    Peer peer(m_port);
+    peer.send(request(2, "report.txt"));
+    QCOMPARE(peer.receive(), ack(0));
+    QString answer;
+    for (int block = 1; block <= 81 && answer.isEmpty(); ++block) {
+        peer.send(data(quint16(block), block < 81 ? pattern(512, block) : QByteArray("end")));
+        const QByteArray packet = peer.receive();
+        if (packet != ack(quint16(block)))
+            answer = errorOf(packet);
+    }
+    QCOMPARE(answer, QStringLiteral("3 Disk full or allocation exceeded"));
+    QTRY_COMPARE(errors.count(), 1);
+    QCOMPARE(received.count(), 0);
+    QCOMPARE(uploadsListing(), QStringList());
+}
+
+void TestTftpServer::writesOnlyWhatIsExpected()
+{
+    // A fresh server: nothing is expected until the program says so.
+    m_server.reset();
+    m_server.reset(new TLinkTftpServerIf(m_port));
+    m_server->startServer();
+    QSignalSpy received(m_server.get(), &TLinkTftpServerIf::receivedFile);
+    QTemporaryDir chosen;
+    QFile mine(chosen.filePath(QStringLiteral("mine.txt")));
+    QVERIFY(mine.open(QIODevice::WriteOnly));
+    mine.write("keep me");
+    mine.close();
+    settle();
+
+    Peer peer(m_port);
+    auto write = [&](const QByteArray &name, const QByteArray &content) {
+        peer.send(request(2, name));
+        QByteArray answer = peer.receive();
+        if (answer != ack(0))
+            return errorOf(answer);
+        peer.send(data(1, content));
+        answer = peer.receive();
+        return answer == ack(1) ? QStringLiteral("saved") : errorOf(answer);
+    };
+    const QString refused = QStringLiteral("2 Access violation");
+    QCOMPARE(write("report.txt", "x"), refused);
+
+    // Another device, another name, or cancelled: refused.
+    m_server->expectUpload(QStringLiteral("127.0.0.9"), QStringLiteral("report.txt"), chosen.path());
+    m_server->expectUpload(QStringLiteral("127.0.0.1"), QStringLiteral("DiagReport.diag"), chosen.path());
+    m_server->expectUpload(QStringLiteral("127.0.0.1"), QStringLiteral("cancelled.txt"), chosen.path());
+    m_server->cancelUpload(QStringLiteral("127.0.0.1"), QStringLiteral("cancelled.txt"));
+    settle();
+    QCOMPARE(write("report.txt", "x"), refused);
+    QCOMPARE(write("cancelled.txt", "x"), refused);
+
+    // The name asked for is saved, once.
+    QCOMPARE(write("DiagReport.diag", "report"), QStringLiteral("saved"));
+    QCOMPARE(write("DiagReport.diag", "again"), refused);
+    QTRY_COMPARE(received.count(), 1);
+
+    // Any name: never over a file that is there.
+    m_server->expectUpload(QStringLiteral("127.0.0.1"), QString(), chosen.path());
+    settle();
+    QCOMPARE(write("mine.txt", "planted"), QStringLiteral("6 File already exists"));
+    QVERIFY(mine.open(QIODevice::ReadOnly));
+    QCOMPARE(mine.readAll(), QByteArray("keep me"));
+    mine.close();
+    // The file the caller named is the one it chose to replace.
+    m_server->expectUpload(QStringLiteral("127.0.0.1"), QStringLiteral("mine.txt"), chosen.path());
+    settle();
+    QCOMPARE(write("mine.txt", "new"), QStringLiteral("saved"));
+    QVERIFY(mine.open(QIODevice::ReadOnly));
+    QCOMPARE(mine.readAll(), QByteArray("new"));
+
+    // Without a folder the upload goes to a private one, never the user's.
+    m_server->expectUpload(QStringLiteral("127.0.0.1"), QStringLiteral("DiagReport.diag"), QString());
+    settle();
+    QCOMPARE(write("DiagReport.diag", "elsewhere"), QStringLiteral("saved"));
+    QFile report(chosen.filePath(QStringLiteral("DiagReport.diag")));
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QCOMPARE(report.readAll(), QByteArray("report"));
+}
+
+void TestTftpServer::receiverThatGoesIsUnregistered()
+{
+    // Receivers come and go while reads start: reports reach live receivers
+    // on their own thread, a receiver that is gone unregisters its key.
+    publish(QStringLiteral("key"), pattern(3000), false);
+    for (int round = 0; round < 100; ++round) {
+        auto *receiver = new ProgressReceiver;
+        m_server->regForFileInfo(QStringLiteral("key"), receiver,
+                                 SLOT(updateFileProgress(const QString &, const QString &, const int &)));
+        Peer peer(m_port);
+        if (round % 2)
+            QTest::qWait(5);
+        peer.send(request(1, "key"));
+        delete receiver;
+        const QByteArray answer = peer.receive();
+        QVERIFY2(opcodeOf(answer) == 3 || errorOf(answer) == QStringLiteral("1 File not found"),
+                 qPrintable(errorOf(answer)));
+        if (opcodeOf(answer) == 3)
+            peer.send(B("\0\5\0\0done\0"));
+    }
+    settle();
+    Peer peer(m_port);
+    peer.send(request(1, "key"));
+    QCOMPARE(errorOf(peer.receive()), QStringLiteral("1 File not found"));
+
+    // A receiver that stays gets every report of a whole transfer.
+    m_server->regForFileInfo(QStringLiteral("key"), m_receiver.get(),
+                             SLOT(updateFileProgress(const QString &, const QString &, const int &)));
+    settle();
+    Peer reader(m_port);
+    QVERIFY(readAll(QStringLiteral("key"), reader) == pattern(3000));
+    QTRY_COMPARE(m_receiver->percents.value(m_receiver->percents.size() - 1), 100);
+    QCOMPARE(m_receiver->percents.first(), 0);
+    QVERIFY(!m_receiver->offThread);
+}
+
+void TestTftpServer::floodIsAnsweredWithBoundedState()
+{
+    publish(QStringLiteral("key"), pattern(3000));
+    // 500 requests for a missing key from ten ports, as fast as they go:
+    // every one is refused, none leaves a session that blocks the next.
+    std::vector<std::unique_ptr<Peer>> peers;
+    for (int i = 0; i < 10; ++i)
+        peers.emplace_back(new Peer(m_port));
+    int refused = 0;
+    for (int round = 0; round < 50; ++round) {
+        for (auto &peer : peers)
+            peer->send(request(1, "nothere"));
+        for (auto &peer : peers)
+            refused += errorOf(peer->receive()) == QStringLiteral("1 File not found") ? 1 : 0;
+    }
+    QCOMPARE(refused, 500);
+
+    // Reads that are never acknowledged hold sessions, but only so many of
+    // them from one host; the others are told the server is busy.
+    std::vector<std::unique_ptr<Peer>> readers;
+    int served = 0;
+    int busy = 0;
+    for (int i = 0; i < 40; ++i) {
+        readers.emplace_back(new Peer(m_port));
+        readers.back()->send(request(1, "key"));
+        const QByteArray answer = readers.back()->receive();
+        if (opcodeOf(answer) == 3)
+            ++served;
+        else if (errorOf(answer) == QStringLiteral("0 Server busy"))
+            ++busy;
+    }
+    QCOMPARE(served, TLinkTftpServer::MaxSessionsPerHost);
+    QCOMPARE(busy, 40 - TLinkTftpServer::MaxSessionsPerHost);
+    // Served ones go on as usual.
+    readers.front()->send(ack(1));
+    QCOMPARE(blockOf(readers.front()->receive()), quint16(2));
 }
 
 QTEST_MAIN(TestTftpServer)

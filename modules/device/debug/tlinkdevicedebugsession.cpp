@@ -176,28 +176,33 @@ void TLinkDeviceDebugSession::processIncomingData(const QByteArray &data)
     if (chunk.isEmpty())
         return;
 
-    if (chunk.contains(QLatin1String("Username:"))) {
-        sendLine(userName);
-        return;
-    }
-    if (chunk.contains(QLatin1String("Password:"))) {
-        sendLine(configPassword);
-        return;
-    }
-    if (m_state == LoggingOn && !chunk.contains(QLatin1String("Welcome"))) {
-        // Banners and "Login incorrect" are no command output: the log-on
-        // time-out goes on.
-        qDebug() << "TLinkDeviceDebugSession::processIncomingData:" << m_hostAddress << "log-on text" << chunk.left(80);
-        return;
-    }
-    m_timer->stop();
-    if (chunk.contains(QLatin1String("Welcome"))) {
+    // The log-on prompts count only while logging on: command output that
+    // happens to hold them must not send the password into the device's
+    // shell or start the series again.
+    if (m_state == LoggingOn) {
+        if (chunk.contains(QLatin1String("Username:"))) {
+            sendLine(userName);
+            return;
+        }
+        if (chunk.contains(QLatin1String("Password:"))) {
+            sendLine(configPassword);
+            return;
+        }
+        if (!chunk.contains(QLatin1String("Welcome"))) {
+            // Banners and "Login incorrect" are no command output: the log-on
+            // time-out goes on.
+            qDebug() << "TLinkDeviceDebugSession::processIncomingData:" << m_hostAddress << "log-on text"
+                     << chunk.left(80);
+            return;
+        }
+        m_timer->stop();
         m_state = Idle;
         m_answer.clear();
         const CommandLine command = commandLine(m_command);
         nextStep(command.line, command.firstStep);
         return;
     }
+    m_timer->stop();
     m_state = Idle;
     switch (m_step) {
     case 3:

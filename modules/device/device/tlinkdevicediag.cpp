@@ -58,10 +58,15 @@ void TLinkDevice::downloadDiagReport(const QString &path)
     const QString folderKey = QStringLiteral("diag_rep/destination_path");
     if (m_settings.value(folderKey).toString() != folder)
         m_settings.setValue(folderKey, folder);
+    // The server takes the report from this device only, under the name
+    // asked for, into the folder chosen; a report asked for before is no
+    // longer taken.
+    if (m_tftpServer && m_diagReportStep == DiagUnderWay)
+        m_tftpServer->cancelUpload(getIpAddress(), m_diagReportFileKey);
     m_diagReportFileKey = fileName;
     m_diagReportFileKey.remove(QLatin1Char(' '));
     if (m_tftpServer)
-        m_tftpServer->setUploadDir(folder);
+        m_tftpServer->expectUpload(getIpAddress(), m_diagReportFileKey, folder);
 
     // The device is asked for the name it will send the report under, so
     // that the file that arrives is recognised.
@@ -109,6 +114,8 @@ void TLinkDevice::checkDiagReportState()
     if (m_diagReportClock.elapsed() < m_diagReportTimeoutMs)
         return;
     postEvent(769, QString(), 0);
+    if (m_tftpServer)
+        m_tftpServer->cancelUpload(getIpAddress(), m_diagReportFileKey);
     m_diagReportService->setState(1, -1, QString());
     m_diagReportStep = DiagEnded;
 }

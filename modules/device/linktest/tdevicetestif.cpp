@@ -70,6 +70,11 @@ void TDeviceTestIf::startTftpDownload()
     else
         qDebug().noquote() << "TDeviceTestIf::startTftpDownload: no TFTP server to receive the report of"
                            << m_uniqueId;
+    // The report is taken from this device only, into the server's own
+    // folder: the test must not replace any file of the user's.
+    if (QObject *server = m_device->getTftpServer())
+        QMetaObject::invokeMethod(server, "expectUpload", Q_ARG(QString, m_ipAddress),
+                                  Q_ARG(QString, QStringLiteral("DiagReport.diag")), Q_ARG(QString, QString()));
     const QString host = m_device->getDeviceHostAddress().toString();
     queue("startTftpDownload", Q_ARG(QString, m_uniqueId), Q_ARG(QString, QStringLiteral("TFTP download")),
           Q_ARG(QString, host));

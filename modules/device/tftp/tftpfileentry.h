@@ -3,17 +3,18 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
-#include <QObject>
-#include <QPointer>
 #include <QString>
 
+class QObject;
+
 // One receiver of progress reports: an object and a slot signature in the
-// form Qt's string-based connect takes ("1slot(args)"). The object is
-// guarded: a receiver that was deleted without unregistering is skipped.
+// form Qt's string-based connect takes ("1slot(args)"). On the server's
+// thread the object pointer only tells receivers apart and is never
+// dereferenced: the front object delivers the reports on its own thread and
+// unregisters a receiver that is destroyed.
 struct TftpReceiver
 {
     const QObject *object = nullptr;
-    QPointer<QObject> guard;
     QByteArray member;
 };
 

@@ -1,5 +1,7 @@
 #include "tftppacket.h"
 
+#include <limits>
+
 namespace {
 
 quint16 word(const QByteArray &datagram, int pos)
@@ -85,6 +87,36 @@ int TftpPacket::parseBlockSize(const QString &value)
     if (size < MinBlockSize)
         return -1;
     return qMin(size, int(MaxBlockSize));
+}
+
+namespace {
+bool allDigits(const QString &value)
+{
+    if (value.isEmpty())
+        return false;
+    for (const QChar c : value) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+int TftpPacket::parseTimeout(const QString &value)
+{
+    if (!allDigits(value) || value.size() > 3)
+        return -1;
+    const int seconds = value.toInt();
+    return seconds >= 1 && seconds <= 255 ? seconds : -1;
+}
+
+qint64 TftpPacket::parseTransferSize(const QString &value)
+{
+    if (!allDigits(value))
+        return -1;
+    bool ok = false;
+    const qint64 size = value.toLongLong(&ok);
+    return ok ? size : std::numeric_limits<qint64>::max();
 }
 
 QByteArray TftpPacket::data(quint16 block, const char *bytes, int size)

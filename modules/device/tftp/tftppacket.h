@@ -41,6 +41,13 @@ public:
     // number of at least MinBlockSize. Values above MaxBlockSize are lowered
     // to it.
     static int parseBlockSize(const QString &value);
+    // The "timeout" value a peer asked for in seconds (RFC 2349: 1 to 255),
+    // or -1 when it is not a decimal number in that range.
+    static int parseTimeout(const QString &value);
+    // The "tsize" value of a write request, or -1 when it is not a decimal
+    // number (a negative size is not one). Very large values read as
+    // std::numeric_limits<qint64>::max().
+    static qint64 parseTransferSize(const QString &value);
 
     static QByteArray data(quint16 block, const char *bytes, int size);
     static QByteArray ack(quint16 block);

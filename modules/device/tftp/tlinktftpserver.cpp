@@ -7,8 +7,11 @@
 
 #include <QDebug>
 #include <QNetworkInterface>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QUdpSocket>
+
+#include <algorithm>
 
 namespace {
 
@@ -146,7 +149,6 @@ void TLinkTftpServer::regForFileInfo(const QString &fileKey, const QObject *obje
         return;
     TftpReceiver receiver;
     receiver.object = object;
-    receiver.guard = const_cast<QObject *>(object);
     receiver.member = member;
     entry->receivers.append(receiver);
 }
@@ -161,6 +163,79 @@ void TLinkTftpServer::unRegForFileInfo(const QString &fileKey, const QObject *ob
         if (entry->receivers.at(i).object == object && entry->receivers.at(i).member == text)
             entry->receivers.removeAt(i);
     }
+}
+
+void TLinkTftpServer::unRegisterReceiver(const QObject *object)
+{
+    for (TftpFileEntry *entry : qAsConst(m_fileMap)) {
+        for (int i = entry->receivers.size() - 1; i >= 0; --i) {
+            if (entry->receivers.at(i).object == object)
+                entry->receivers.removeAt(i);
+        }
+    }
+}
+
+void TLinkTftpServer::expectUpload(const QString &peerAddress, const QString &fileName, const QString &dir)
+{
+    TftpUploadExpectation expectation;
+    expectation.address = QHostAddress(peerAddress);
+    if (expectation.address.isNull()) {
+        qWarning().noquote() << "TLinkTftpServer::expectUpload: not an address:" << peerAddress;
+        return;
+    }
+    cancelUpload(peerAddress, fileName);
+    expectation.id = m_nextExpectationId++;
+    expectation.fileName = fileName;
+    expectation.dir = dir;
+    if (m_expectations.size() >= MaxExpectations)
+        m_expectations.removeFirst();
+    m_expectations.append(expectation);
+}
+
+void TLinkTftpServer::cancelUpload(const QString &peerAddress, const QString &fileName)
+{
+    const QHostAddress address(peerAddress);
+    for (int i = m_expectations.size() - 1; i >= 0; --i) {
+        const TftpUploadExpectation &expectation = m_expectations.at(i);
+        if (expectation.address.isEqual(address, QHostAddress::TolerantConversion) && expectation.fileName == fileName)
+            m_expectations.removeAt(i);
+    }
+}
+
+bool TLinkTftpServer::findExpectation(const QHostAddress &address, const QString &fileName,
+                                      TftpUploadExpectation &found) const
+{
+    const TftpUploadExpectation *any = nullptr;
+    for (const TftpUploadExpectation &expectation : m_expectations) {
+        if (!expectation.address.isEqual(address, QHostAddress::TolerantConversion))
+            continue;
+        if (expectation.fileName == fileName) {
+            found = expectation;
+            return true;
+        }
+        if (expectation.fileName.isEmpty() && !any)
+            any = &expectation;
+    }
+    if (!any)
+        return false;
+    found = *any;
+    return true;
+}
+
+QString TLinkTftpServer::folderFor(const TftpUploadExpectation &expectation)
+{
+    if (!expectation.dir.isEmpty())
+        return expectation.dir;
+    if (!m_uploadDir.isEmpty())
+        return m_uploadDir;
+    if (!m_scratch) {
+        m_scratch.reset(new QTemporaryDir);
+        if (!m_scratch->isValid()) {
+            m_scratch.reset();
+            return QString();
+        }
+    }
+    return m_scratch->path();
 }
 
 void TLinkTftpServer::sendError(const TransferInfo &peer, quint16 code, const QString &message)
@@ -191,19 +266,21 @@ TLinkTftpWriteSession *TLinkTftpServer::findWriteSession(const TransferInfo &pee
 
 void TLinkTftpServer::dataPending()
 {
+    // One buffer for every datagram: the largest a TFTP peer may send is a
+    // DATA block of the largest block size; anything longer is cut there.
+    const int capacity = 4 + TftpPacket::MaxBlockSize + 1;
+    if (m_buffer.size() < capacity)
+        m_buffer.resize(capacity);
     for (QUdpSocket *socket : qAsConst(m_sockets)) {
         while (socket->hasPendingDatagrams()) {
-            const qint64 size = socket->pendingDatagramSize();
-            QByteArray datagram(int(qMax<qint64>(size, 0)), '\0');
             QHostAddress address;
             quint16 port = 0;
-            const qint64 read = socket->readDatagram(datagram.data(), datagram.size(), &address, &port);
+            const qint64 read = socket->readDatagram(m_buffer.data(), capacity, &address, &port);
             if (read < 0) {
                 qDebug("TLinkTftpServer::dataPending: read failed [%d]", int(socket->error()));
                 break;
             }
-            datagram.truncate(int(read));
-            handleDatagram(socket, datagram, address, port);
+            handleDatagram(socket, QByteArray::fromRawData(m_buffer.constData(), int(read)), address, port);
         }
     }
 }
@@ -211,7 +288,7 @@ void TLinkTftpServer::dataPending()
 void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datagram, const QHostAddress &address,
                                      quint16 port)
 {
-    auto *peer = new TransferInfo{socket, address, port};
+    const TransferInfo peer{socket, address, port};
     const int opcode = TftpPacket::opcode(datagram);
     switch (opcode) {
     case TftpPacket::Rrq:
@@ -223,10 +300,17 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
         handleRequest(peer, datagram, false);
         return;
     case TftpPacket::Data:
-        if (TLinkTftpWriteSession *session = findWriteSession(*peer)) {
+        if (TLinkTftpWriteSession *session = findWriteSession(peer)) {
             const TLinkTftpWriteSession::DataResult result = session->parseData(datagram);
             if (result == TLinkTftpWriteSession::Saved) {
                 qDebug("TLinkTftpServer::dataPending: WriteSession Removed");
+                const quint64 id = session->expectationId();
+                for (int i = 0; i < m_expectations.size(); ++i) {
+                    if (m_expectations.at(i).id == id) {
+                        m_expectations.removeAt(i);
+                        break;
+                    }
+                }
                 emit receivedFile(session->fileName());
                 emit receivedFileFrom(session->fileName(), peerText(session->peer()));
                 removeWriteSession(session);
@@ -238,12 +322,18 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
             }
         } else {
             qDebug("TLinkTftpServer::dataPending: DATA packet without a WRQ");
-            refuseStray(*peer, QStringLiteral("DATA packet without a WRQ"));
+            refuseStray(peer, QStringLiteral("DATA packet without a WRQ"));
         }
         break;
     case TftpPacket::Ack:
-        if (TLinkTftpReadSession *session = findReadSession(*peer)) {
+        if (TLinkTftpReadSession *session = findReadSession(peer)) {
             const bool complete = session->parseAck(datagram);
+            if (session->failed()) {
+                emit errorFileTransfer(session->fileName(), session->failureReason());
+                emit errorFileTransferWith(session->fileName(), peerText(session->peer()), session->failureReason());
+                removeReadSession(session);
+                break;
+            }
             session->reportProgress();
             if (complete) {
                 qDebug("TLinkTftpServer::dataPending: ReadSession Removed");
@@ -252,52 +342,81 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
                 removeReadSession(session);
             }
         } else {
-            refuseStray(*peer, QStringLiteral("ACK packet without a RRQ"));
+            refuseStray(peer, QStringLiteral("ACK packet without a RRQ"));
         }
         break;
     case TftpPacket::Error: {
         quint16 code = 0;
         QString message;
         TftpPacket::parseError(datagram, code, message);
-        if (TLinkTftpWriteSession *session = findWriteSession(*peer))
+        if (TLinkTftpWriteSession *session = findWriteSession(peer))
             removeWriteSession(session);
-        else if (TLinkTftpReadSession *read = findReadSession(*peer))
+        else if (TLinkTftpReadSession *read = findReadSession(peer))
             removeReadSession(read);
         else {
             qDebug("TLinkTftpServer::dataPending: Error received without a session opened for the peer");
             break;
         }
         qDebug().noquote() << QStringLiteral("TLinkTftpServer::dataPending: Error packet received, peer session aborted\n%1 [%2]")
-                                  .arg(message).arg(code);
+                                  .arg(message.left(200)).arg(code);
         break;
     }
     case -1:
         qDebug("TLinkTftpServer::dataPending: datagram of %d bytes dropped", int(datagram.size()));
         break;
     default:
-        sendError(*peer, 4, QStringLiteral("Illegal TFTP opcode"));
+        sendError(peer, 4, QStringLiteral("Illegal TFTP opcode"));
         break;
     }
-    delete peer;
 }
 
-void TLinkTftpServer::handleRequest(TransferInfo *peer, const QByteArray &datagram, bool read)
+bool TLinkTftpServer::hasRoomFor(const TransferInfo &peer) const
 {
-    if (read ? static_cast<QObject *>(findReadSession(*peer)) : findWriteSession(*peer)) {
+    if (m_readSessions.size() + m_writeSessions.size() >= MaxSessions)
+        return false;
+    int fromHost = 0;
+    auto count = [&](const TLinkTftpSession *session) {
+        if (session->peer().address == peer.address)
+            ++fromHost;
+    };
+    std::for_each(m_readSessions.cbegin(), m_readSessions.cend(), count);
+    std::for_each(m_writeSessions.cbegin(), m_writeSessions.cend(), count);
+    return fromHost < MaxSessionsPerHost;
+}
+
+void TLinkTftpServer::handleRequest(const TransferInfo &peer, const QByteArray &datagram, bool read)
+{
+    if (read ? static_cast<QObject *>(findReadSession(peer)) : findWriteSession(peer)) {
         qDebug().noquote() << "TLinkTftpServer::dataPending: request of a peer with a running transfer dropped";
-        delete peer;
         return;
     }
-    const QString srvurl = peer->address.toString();
+    if (!hasRoomFor(peer)) {
+        sendError(peer, 0, QStringLiteral("Server busy"));
+        return;
+    }
+    const QString srvurl = peer.address.toString();
+    auto *info = new TransferInfo(peer);
     if (read) {
-        auto *session = new TLinkTftpReadSession(peer, &m_fileMap, datagram, this);
+        auto *session = new TLinkTftpReadSession(info, &m_fileMap, datagram, this);
+        if (session->failed()) {
+            // Refused with its ERROR: no session is kept, the peer may ask again.
+            emit errorFileTransfer(session->fileName(), session->failureReason());
+            emit errorFileTransferWith(session->fileName(), peerText(session->peer()), session->failureReason());
+            delete session;
+            // The peer is alive all the same.
+            emit tftpSessionStarted(srvurl);
+            return;
+        }
         connect(session, &TLinkTftpReadSession::sessionTimeout, this, &TLinkTftpServer::sessionTimeout);
+        connect(session, &TLinkTftpReadSession::updateFileProgress, this, &TLinkTftpServer::fileProgress);
         m_readSessions.append(session);
+        // The report of 0 % was made before anyone listened.
+        emit fileProgress(session->fileName(), srvurl, 0);
     } else {
-        auto *session = new TLinkTftpWriteSession(peer, &m_fileMap, datagram, this);
+        auto *session = new TLinkTftpWriteSession(info, &m_fileMap, datagram, this);
         if (session->failed()) {
             // Refused with an ERROR: the transfer is over, the peer may ask again.
-            emit errorFileTransferWith(session->fileName(), peerText(*peer), session->failureReason());
+            emit errorFileTransferWith(session->fileName(), peerText(peer), session->failureReason());
             delete session;
             emit tftpSessionStarted(srvurl);
             return;
@@ -327,14 +446,25 @@ void TLinkTftpServer::refuseStray(const TransferInfo &peer, const QString &refus
 
 void TLinkTftpServer::sessionTimeout(TransferInfo *ti)
 {
-    TLinkTftpSession *session = findWriteSession(*ti);
+    // The session that timed out is the one owning `ti`: another transfer of
+    // the same peer goes on.
+    TLinkTftpSession *session = nullptr;
+    for (TLinkTftpWriteSession *write : qAsConst(m_writeSessions)) {
+        if (write->peerInfo() == ti)
+            session = write;
+    }
     if (session) {
         m_writeSessions.removeOne(static_cast<TLinkTftpWriteSession *>(session));
-    } else if ((session = findReadSession(*ti))) {
-        m_readSessions.removeOne(static_cast<TLinkTftpReadSession *>(session));
     } else {
-        qDebug("TLinkTftpServer::sessionTimeout: Error received without a session opened for the peer");
-        return;
+        for (TLinkTftpReadSession *read : qAsConst(m_readSessions)) {
+            if (read->peerInfo() == ti)
+                session = read;
+        }
+        if (!session) {
+            qDebug("TLinkTftpServer::sessionTimeout: Error received without a session opened for the peer");
+            return;
+        }
+        m_readSessions.removeOne(static_cast<TLinkTftpReadSession *>(session));
     }
     sendError(session->peer(), 0, QStringLiteral("Timeout"));
     emit errorFileTransfer(session->fileName(), QStringLiteral(" File transfer timeout."));

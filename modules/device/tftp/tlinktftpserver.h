@@ -4,28 +4,53 @@
 #include "tftpfileentry.h"
 #include "transferinfo.h"
 
+#include <QByteArray>
+#include <QHostAddress>
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 class QThread;
+class QTemporaryDir;
 class QUdpSocket;
 class TLinkTftpReadSession;
+class TLinkTftpSession;
 class TLinkTftpWriteSession;
+
+// An upload the program asked a device for: a write request from that
+// address (under that name, when one is given) is taken and saved into the
+// folder; any other write request is refused.
+struct TftpUploadExpectation
+{
+    quint64 id = 0;
+    QHostAddress address;
+    QString fileName;
+    QString dir;
+};
 
 // The TFTP server. It binds one UDP socket per local IPv4 address that has a
 // netmask, serves read requests for files published under a file key (only
-// while someone listens for progress on that key) and saves write requests
-// into the upload directory.
+// while someone listens for progress on that key) and takes the write
+// requests the program expects (expectUpload), each into its own folder.
 //
 // Construction starts a worker thread and moves the server there; from then
 // on every slot runs on that thread and the rest of the program reaches the
 // server only by queued calls (see TLinkTftpServerIf). The thread belongs to
 // whoever made the server: it must be quit and waited for, and the server is
 // deleted on it when it finishes (TLinkTftpServerIf does both).
+//
+// State is bounded whatever peers send: a refused request keeps no session,
+// and there are at most MaxSessions transfers at a time, MaxSessionsPerHost
+// of them from one address.
 class TLinkTftpServer : public InfoDevice
 {
     Q_OBJECT
 public:
+    static constexpr int MaxSessions = 64;
+    static constexpr int MaxSessionsPerHost = 16;
+    static constexpr int MaxExpectations = 64;
+
     explicit TLinkTftpServer(quint16 port);
     ~TLinkTftpServer() override;
 
@@ -37,6 +62,12 @@ public:
     void sendError(const TransferInfo &peer, quint16 code, const QString &message);
     TLinkTftpReadSession *findReadSession(const TransferInfo &peer) const;
     TLinkTftpWriteSession *findWriteSession(const TransferInfo &peer) const;
+    // The upload expected of `address` under `fileName`: one for that very
+    // name first, else one for any name.
+    bool findExpectation(const QHostAddress &address, const QString &fileName, TftpUploadExpectation &found) const;
+    // Where an expected upload is saved: its own folder, else the upload
+    // directory, else a private folder of the server's.
+    QString folderFor(const TftpUploadExpectation &expectation);
 
 signals:
     void sentFile(const QString &fileKey);
@@ -47,6 +78,9 @@ signals:
     void sentFileTo(const QString &fileKey, const QString &peerAddress);
     void receivedFileFrom(const QString &fileName, const QString &peerAddress);
     void errorFileTransferWith(const QString &fileName, const QString &peerAddress, const QString &reason);
+    // Progress of a read transfer, for the front object to hand to the
+    // receivers registered for the key.
+    void fileProgress(const QString &fileKey, const QString &ip, int progress);
 
 public slots:
     void dataPending();
@@ -59,14 +93,19 @@ public slots:
     void unMapFilename(const QString &fileKey);
     void regForFileInfo(const QString &fileKey, const QObject *object, const char *member);
     void unRegForFileInfo(const QString &fileKey, const QObject *object, const char *member);
+    // Drops every registration of a receiver that is gone.
+    void unRegisterReceiver(const QObject *object);
     void sessionTimeout(TransferInfo *ti);
     void abortReadSessions(const QString &hostAddress);
     void setUploadDir(const QString &dir);
+    void expectUpload(const QString &peerAddress, const QString &fileName, const QString &dir);
+    void cancelUpload(const QString &peerAddress, const QString &fileName);
 
 private:
     void handleDatagram(QUdpSocket *socket, const QByteArray &datagram, const QHostAddress &address,
                         quint16 port);
-    void handleRequest(TransferInfo *peer, const QByteArray &datagram, bool read);
+    void handleRequest(const TransferInfo &peer, const QByteArray &datagram, bool read);
+    bool hasRoomFor(const TransferInfo &peer) const;
     // Answers a DATA or ACK from a peer without a session of that kind: a
     // stray port of an address that has a transfer running on another port
     // gets "Unknown transfer ID", anyone else (the peer of a transfer of the
@@ -81,5 +120,9 @@ private:
     QList<TLinkTftpWriteSession *> m_writeSessions;
     TftpFileMap m_fileMap;
     QString m_uploadDir;
+    QList<TftpUploadExpectation> m_expectations;
+    quint64 m_nextExpectationId = 1;
+    std::unique_ptr<QTemporaryDir> m_scratch;
+    QByteArray m_buffer;
     bool m_started = false;
 };

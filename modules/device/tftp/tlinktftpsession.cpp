@@ -3,6 +3,7 @@
 #include "tlinktftpserver.h"
 
 #include <QDebug>
+#include <QSettings>
 #include <QUdpSocket>
 
 TLinkTftpSession::TLinkTftpSession(TransferInfo *peer, const TftpFileMap *fileMap, TLinkTftpServer *server)
@@ -18,31 +19,53 @@ TLinkTftpSession::~TLinkTftpSession()
     delete m_peer;
 }
 
-QString TLinkTftpSession::takeRequest(const TftpPacket::Request &request)
+bool TLinkTftpSession::takeRequest(const TftpPacket::Request &request)
 {
     m_fileName = request.fileName;
-    if (request.mode == QLatin1String("netascii")) {
-        m_mode = ModeNetAscii;
-        return QString();
-    }
     if (request.mode == QLatin1String("octet")) {
         m_mode = ModeOctet;
-        return QString();
+        return true;
     }
-    m_failed = true;
-    if (request.mode == QLatin1String("mail")) {
-        m_server->sendError(*m_peer, 4, QStringLiteral("Mail transfer not supported"));
-        return tr("Mail transfer not supported");
+    if (request.mode == QLatin1String("netascii")) {
+        // Line ends would have to be converted on the way: not done, so
+        // refused rather than sent or saved wrongly.
+        m_mode = ModeNetAscii;
+        refuse(4, QStringLiteral("NetAscii transfers not supported"), tr("NetAscii transfers not supported"));
+    } else if (request.mode == QLatin1String("mail")) {
+        refuse(4, QStringLiteral("Mail transfer not supported"), tr("Mail transfer not supported"));
+    } else {
+        refuse(4, QStringLiteral("Illegal transfer mode"), tr("Illegal transfer mode"));
     }
-    m_server->sendError(*m_peer, 4, QStringLiteral("Illegal transfer mode"));
-    return tr("Illegal transfer mode");
+    return false;
 }
 
-bool TLinkTftpSession::send(const QByteArray &datagram, const char *what)
+void TLinkTftpSession::refuse(quint16 code, const QString &message, const QString &reason)
 {
-    if (m_peer->socket->writeDatagram(datagram, m_peer->address, m_peer->port) != datagram.size()) {
+    m_failed = true;
+    m_failureReason = reason;
+    m_server->sendError(*m_peer, code, message);
+}
+
+bool TLinkTftpSession::send(const char *data, int size, const char *what)
+{
+    if (m_peer->socket->writeDatagram(data, size, m_peer->address, m_peer->port) != size) {
         qDebug("%s: Error sending data packet [%d]", what, int(m_peer->socket->error()));
         return false;
     }
     return true;
+}
+
+void TLinkTftpSession::readRetrySettings(uint &count, int &intervalMs)
+{
+    QSettings settings;
+    count = settings.value(QStringLiteral("tftp_server/retry_cnt")).toUInt();
+    if (count == 0) {
+        count = 4;
+        settings.setValue(QStringLiteral("tftp_server/retry_cnt"), 4);
+    }
+    intervalMs = settings.value(QStringLiteral("tftp_server/retry_timer")).toInt();
+    if (intervalMs <= 0) {
+        intervalMs = 3000;
+        settings.setValue(QStringLiteral("tftp_server/retry_timer"), 3000);
+    }
 }

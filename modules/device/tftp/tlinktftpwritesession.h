@@ -2,15 +2,22 @@
 
 #include "tlinktftpsession.h"
 
+#include <QFile>
+
 class QTimer;
 
-// Takes one write request: acknowledges DATA blocks of 512 bytes, saves the
-// file into the upload directory and publishes it under its own name.
+// Takes one write request that the program expects (see
+// TLinkTftpServer::expectUpload): acknowledges DATA blocks of 512 bytes,
+// streams them into a hidden temporary file in the upload folder and, once
+// the last block is in, renames that file into place, acknowledges the last
+// block and publishes the file under its own name.
 //
-// The file name must be a plain name: one with a path separator or ".." is
-// refused, so nothing is ever written outside the upload directory. A peer
-// that falls silent is re-sent its last ACK on the read sessions' retry
-// settings and then timed out, so an abandoned write does not stay forever.
+// The file name must be a plain name of a sane length: one with a path
+// separator, a leading dot or a control character is refused, so nothing is
+// ever written outside the upload folder. An upload larger than
+// "tftp_server/max_upload_size" bytes, or one the disk cannot hold, is ended
+// with ERROR 3 and leaves no file behind. A peer that falls silent is re-sent
+// its last ACK on the retry settings and then timed out.
 class TLinkTftpWriteSession : public TLinkTftpSession
 {
     Q_OBJECT
@@ -19,11 +26,17 @@ public:
 
     TLinkTftpWriteSession(TransferInfo *peer, const TftpFileMap *fileMap, const QByteArray &request,
                           TLinkTftpServer *server);
+    ~TLinkTftpWriteSession() override;
+
+    static bool isPlainFileName(const QString &name);
+    // Uploads are capped at this size unless the setting says otherwise.
+    static constexpr qint64 DefaultMaxUploadSize = 256LL * 1024 * 1024;
 
     // Takes a DATA packet of the peer. On Failed, failureReason() says why.
     DataResult parseData(const QByteArray &datagram);
-    QString failureReason() const { return m_failureReason; }
     QString uploadDir() const { return m_uploadDir; }
+    // The expected upload this write fulfils.
+    quint64 expectationId() const { return m_expectationId; }
 
 signals:
     void fileCreated(const QString &fileName, const QString &absolutePath, const QString &fileKey);
@@ -33,13 +46,17 @@ private slots:
     void timeout();
 
 private:
-    static bool isPlainFileName(const QString &name);
     void sendAck(quint16 block);
-    DataResult saveDataToFile();
-    DataResult fail(const QString &reason);
+    DataResult finishFile();
+    DataResult fail(quint16 code, const QString &message, const QString &reason);
+    void discardTemporary();
 
     QString m_uploadDir;
-    QString m_failureReason;
+    QFile m_temporary;
+    bool m_replace = false;
+    quint64 m_expectationId = 0;
+    qint64 m_maxSize = DefaultMaxUploadSize;
+    qint64 m_received = 0;
     QTimer *m_retryTimer = nullptr;
     quint16 m_block = 0;
     qint64 m_blocksReceived = 0;
