@@ -221,7 +221,7 @@ private slots:
         window->showWindow(m_main);
         QVERIFY(app3test::settle(m_main));
         delete duplicate;
-        QVERIFY(testsupport::waitFor([&] { return !alive; }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return !alive; }, 3000));
     }
 
     // The branch editor shows the mask, ties the branch rows to the jumper

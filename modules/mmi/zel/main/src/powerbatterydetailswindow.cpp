@@ -46,7 +46,7 @@ PowerBatteryDetailsWindow::PowerBatteryDetailsWindow(TLinkDeviceIf *device)
 
     connect(device, &TLinkDeviceIf::updated, this, &PowerBatteryDetailsWindow::updateData);
     // A device removed from the registry closes the window that serves it.
-    connect(device, &QObject::destroyed, this, &QWidget::close);
+    connect(device, &QObject::destroyed, this, [this] { close(); });
 }
 
 void PowerBatteryDetailsWindow::updateData()

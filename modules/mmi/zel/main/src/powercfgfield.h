@@ -6,6 +6,7 @@
 
 #include "tabstractcfgwindow.h"
 #include "tcfgfield.h"
+#include "tlinkdeviceif.h"
 #include "tpasswordreqwindow.h"
 
 #include <QList>
@@ -13,7 +14,6 @@
 
 class TAbstractCfgWindow;
 class TCfgFieldItem;
-class TLinkDeviceIf;
 class TPsuBatteryIf;
 class TPsuDevice;
 struct psu_battery_cfg_t;
