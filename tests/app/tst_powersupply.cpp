@@ -205,7 +205,8 @@ private slots:
         window->close();
     }
 
-    // The details window goes with its device; nothing is left pointing at it.
+    // A unit whose values were never read offers no editor, and the details
+    // window goes with its device; nothing is left pointing at it.
     void detailsWindowClosesWithDevice()
     {
         device_param_t param;
@@ -220,6 +221,12 @@ private slots:
         QPointer<PowerBatteryDetailsWindow> alive(window);
         window->showWindow(m_main);
         QVERIFY(app3test::settle(m_main));
+        // Online, but nothing read from it: its fields open no editor.
+        duplicate->setOnline(true);
+        window->batteryField()->updateData();
+        window->branchField()->updateData();
+        QVERIFY(!window->batteryField()->isSelectable());
+        QVERIFY(!window->branchField()->isSelectable());
         delete duplicate;
         QVERIFY(QTest::qWaitFor([&] { return !alive; }, 3000));
     }
