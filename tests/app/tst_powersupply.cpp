@@ -27,6 +27,7 @@
 #include "ttouchnumberkeypad.h"
 #include "tstatusdescription.h"
 #include "tsubwindowview.h"
+#include "fakepsudevice.h"
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -151,6 +152,83 @@ private slots:
         QCOMPARE(branch->statusDescription()->heading(), QStringLiteral("Data not available"));
         QVERIFY(QTest::qWaitFor([&] { return !editor; }, 5000));
         QVERIFY(QTest::qWaitFor([&] { return !alive; }, 5000));
+    }
+
+    // A store that the device refused or never confirmed keeps the editor
+    // open and says so; only a stored record closes it.
+    void failedStoreKeepsEditor_data()
+    {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("refused") << int(TPsuBatteryIf::WriteError)
+                                 << "Configuration data NOT updated: Device data write ERROR";
+        QTest::newRow("timed out") << int(TPsuBatteryIf::WriteTimeout)
+                                   << "Configuration data NOT updated: Device data write timeout";
+    }
+    void failedStoreKeepsEditor()
+    {
+        QFETCH(int, result);
+        QFETCH(QString, message);
+        PowerBranchCfgField field(m_served->device, nullptr);
+        QVERIFY(testsupport::waitFor([&] { return field.hasSeenData(); }, 20000));
+        auto *window = new PowerBranchCfgWindow(m_served->device, field.batteryInterface());
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<PowerBranchCfgWindow> alive(window);
+        window->showWindow(m_main);
+        QVERIFY(app3test::settle(m_main));
+        QSignalSpy stored(window, &TAbstractCfgWindow::stored);
+        window->okButton()->click();
+        // The outcome the interface reports, ahead of the device's own answer.
+        emit field.batteryInterface()->storeCompleted(TPsuBatteryIf::Result(result));
+        QVERIFY(testsupport::waitFor([&] { return openWarnings().contains(message); }, 3000));
+        QVERIFY(alive);
+        QCOMPARE(stored.count(), 0);
+        // The device's real answer comes later and changes nothing.
+        QTest::qWait(500);
+        QVERIFY(alive);
+        QCOMPARE(stored.count(), 0);
+        window->close();
+    }
+
+    // An editor given a record never read shows no values to store.
+    void editorNeedsReadRecord()
+    {
+        FakePsuDevice unread;
+        TPsuBatteryIf interface(&unread);
+        QVERIFY(!interface.getConfig().dataValid);
+        auto *window = new PowerBatteryCfgWindow(m_served->device, &interface);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->showWindow(m_main);
+        QVERIFY(app3test::settle(m_main));
+        QVERIFY(window->statusDescription());
+        QCOMPARE(window->statusDescription()->heading(), QStringLiteral("Data not available"));
+        window->close();
+    }
+
+    // A unit whose values were never read offers no editor, and the details
+    // window goes with its device; nothing is left pointing at it.
+    void detailsWindowClosesWithDevice()
+    {
+        device_param_t param;
+        param.srvurl = QStringLiteral("service:device.vantor://") + Address;
+        param.vendor = QStringLiteral("Vantor");
+        param.model = QStringLiteral("4411");
+        param.serialno = QStringLiteral("440099");
+        param.uniqueId = QStringLiteral("Vantor4411440099");
+        auto *duplicate = new TLinkDevice(param, nullptr);
+        auto *window = new PowerBatteryDetailsWindow(duplicate);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<PowerBatteryDetailsWindow> alive(window);
+        window->showWindow(m_main);
+        QVERIFY(app3test::settle(m_main));
+        // Online, but nothing read from it: its fields open no editor.
+        duplicate->setOnline(true);
+        window->batteryField()->updateData();
+        window->branchField()->updateData();
+        QVERIFY(!window->batteryField()->isSelectable());
+        QVERIFY(!window->branchField()->isSelectable());
+        delete duplicate;
+        QVERIFY(QTest::qWaitFor([&] { return !alive; }, 3000));
     }
 
     // The branch editor shows the mask, ties the branch rows to the jumper

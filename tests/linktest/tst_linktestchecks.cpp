@@ -106,6 +106,7 @@ private slots:
     void announcement_data();
     void announcement();
     void answersCountDown();
+    void testDevicePerHandler();
 };
 
 void TestLinkTestChecks::initTestCase()
@@ -208,6 +209,13 @@ void TestLinkTestChecks::snmpObjects_data()
                                    << "System services|ERROR|RFC3418 sysService out of range";
     QTest::newRow("other enterprise") << "sysObjectID" << ".1.3.6.1.4.1.9.1" << "System objectID" << "failed"
                                       << "System objectID|ERROR|RFC3418 sysObjectID has NOT correct Enterprise number.";
+    QTest::newRow("enterprise number further on") << "sysObjectID" << ".1.3.6.1.4.1.9.1.32473" << "System objectID"
+                                                  << "failed"
+                                                  << "System objectID|ERROR|RFC3418 sysObjectID has NOT correct Enterprise number.";
+    QTest::newRow("longer enterprise number") << "sysObjectID" << ".1.3.6.1.4.1.324731.1" << "System objectID" << "failed"
+                                              << "System objectID|ERROR|RFC3418 sysObjectID has NOT correct Enterprise number.";
+    QTest::newRow("enterprise without dot") << "sysObjectID" << "1.3.6.1.4.1.32473.1.4411" << "System objectID"
+                                            << "success" << "";
     QTest::newRow("enterprise at start") << "sysObjectID" << "32473.1" << "System objectID" << "failed"
                                          << "System objectID|ERROR|RFC3418 sysObjectID has NOT correct Enterprise number.";
     QTest::newRow("model blanks") << "zkSystemConfigModelNumber" << " 4411 " << "Model" << "success" << "";
@@ -342,6 +350,10 @@ void TestLinkTestChecks::serviceEntries_data()
 
     QTest::newRow("mib path") << "service:mib.vantor:http://" << "/mib/zk.mib"
                               << QStringList{"mib.vantor", "http://<ip>/mib/zk.mib", "success"};
+    QTest::newRow("announced web with path") << "service:web.vantor:http://10.0.0.5" << "/index.html"
+                                             << QStringList{"web.vantor", "http://10.0.0.5/index.html", "success"};
+    QTest::newRow("announced mib with path") << "service:mib.vantor:http://10.0.0.5:8080" << "/vantor.mib"
+                                             << QStringList{"mib.vantor", "http://10.0.0.5:8080/vantor.mib", "success"};
     QTest::newRow("mib default") << "service:mib.vantor:http://" << "default"
                                  << QStringList{"mib.vantor", "http://", "success"};
     QTest::newRow("http without slash") << "service:web.vantor:http://" << "10.0.0.5:8080"
@@ -510,6 +522,8 @@ void TestLinkTestChecks::answersCountDown()
             emit TLinkSNMPIf::instance()->getValueDone(v);
         };
         answer("other", "sysName", "other");
+        // The device object's own read of another object of the same device.
+        answer("probe", "zkLoggingClientEnable", "2");
         answer("probe", "sysName", "one");
         answer("probe", "sysContact", "two");
         answer("probe", "sysName", "late");
@@ -520,6 +534,26 @@ void TestLinkTestChecks::answersCountDown()
     QCOMPARE(rowFor(snmp.rows, "System name").at(1), QStringLiteral("one"));
     QCOMPARE(rowFor(snmp.rows, "System contact").at(1), QStringLiteral("two"));
     Q_UNUSED(h)
+}
+
+void TestLinkTestChecks::testDevicePerHandler()
+{
+    // Two tests of one device have test devices of their own, and a handler
+    // that goes mid-test takes its test device with it.
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    auto first = std::make_unique<TDeviceTestHandler>();
+    TDeviceTestHandler second;
+    first->startMibTreeTest("dev77", "127.0.2.77", "4411", "01.07");
+    second.startMibTreeTest("dev77", "127.0.2.77", "4411", "01.07");
+    const QString firstId = "dev77test" + QString::number(first->testNumber());
+    const QString secondId = "dev77test" + QString::number(second.testNumber());
+    QVERIFY(firstId != secondId);
+    QVERIFY(!snmp->getProperties(firstId).isEmpty());
+    QVERIFY(!snmp->getProperties(secondId).isEmpty());
+    first.reset();
+    QVERIFY(snmp->getProperties(firstId).isEmpty());
+    QVERIFY(!snmp->getProperties(secondId).isEmpty());
 }
 
 void TestLinkTestChecks::cleanupTestCase()

@@ -50,6 +50,29 @@ private:
     QByteArray m_pending;
 };
 
+// Takes connections and then says nothing, or sends the start of a body far
+// longer than the link test reads and keeps the connection open.
+class MuteServer
+{
+public:
+    explicit MuteServer(const QByteArray &start = QByteArray()) : m_start(start)
+    {
+        m_server.listen(ServerAddress, testsupport::freeTcpPort(ServerAddress));
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            QTcpSocket *socket = m_server.nextPendingConnection();
+            if (m_start.isEmpty())
+                return;
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 100000000\r\n\r\n" + m_start
+                          + QByteArray(3 * 1024 * 1024, 'x'));
+        });
+    }
+    QString address() const { return ServerAddress.toString() + ':' + QString::number(m_server.serverPort()); }
+
+private:
+    QTcpServer m_server;
+    QByteArray m_start;
+};
+
 struct WebStep
 {
     QStringList ready;
@@ -101,6 +124,10 @@ private slots:
     void addressAndAnnouncement();
     void refusedConnection();
     void noWebService();
+    void announcedUrl_data();
+    void announcedUrl();
+    void requestEnds_data();
+    void requestEnds();
     void mibFile_data();
     void mibFile();
     void mibFileMissing();
@@ -182,6 +209,57 @@ void TestLinkTestHttp::noWebService()
     QVERIFY(step.entries.isEmpty());
 }
 
+void TestLinkTestHttp::announcedUrl_data()
+{
+    QTest::addColumn<bool>("mibFile");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("web page") << false << "/index.html";
+    QTest::newRow("MIB file") << true << "/vantor.mib";
+}
+
+void TestLinkTestHttp::announcedUrl()
+{
+    // An announced service URL names the device's host: the path goes after it once.
+    QFETCH(bool, mibFile);
+    QFETCH(QString, path);
+    PageServer server("<title>Mast unit</title>\n-- File: zk.mib --");
+    HandlerProbe probe;
+    const QString url = QStringLiteral("service:%1.vantor:http://").arg(mibFile ? "mib" : "web") + server.address();
+    const WebStep step = runWebStep(probe, url, path, server.address(), true, mibFile);
+    QCOMPARE(server.requests, QStringList{"GET " + path + " HTTP/1.1"});
+    QCOMPARE(step.rows.value(0).value(2), QStringLiteral("success"));
+}
+
+void TestLinkTestHttp::requestEnds_data()
+{
+    QTest::addColumn<bool>("mibFile");
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QStringList>("row");
+    QTest::newRow("web page, no answer") << false << QByteArray()
+                                         << QStringList{"Web interface", "No answer within 0.3 s", "failed"};
+    QTest::newRow("MIB file, no answer") << true << QByteArray()
+                                         << QStringList{"Mib download", "No answer within 0.3 s", "failed"};
+    QTest::newRow("web page, endless body") << false << QByteArray("<title>Mast unit</title>")
+                                            << QStringList{"Web interface", "Mast unit", "success"};
+    QTest::newRow("MIB file, endless body") << true << QByteArray("-- File: zk.mib --")
+                                            << QStringList{"Mib download", "zk.mib", "success"};
+}
+
+void TestLinkTestHttp::requestEnds()
+{
+    // A server that never finishes its answer still ends the step, with a row that says why.
+    QFETCH(bool, mibFile);
+    QFETCH(QByteArray, start);
+    QFETCH(QStringList, row);
+    MuteServer server(start);
+    HandlerProbe probe;
+    probe.handler().setHttpTimeout(start.isEmpty() ? 300 : 5000);
+    const WebStep step = runWebStep(probe, QStringLiteral("service:%1.vantor:http://").arg(mibFile ? "mib" : "web"),
+                                    "default", server.address(), true, mibFile);
+    QCOMPARE(step.rows.value(0), row);
+    QCOMPARE(step.entries.value(0).value(2), QString(start.isEmpty() ? "ERROR" : "OK"));
+}
+
 void TestLinkTestHttp::mibFile_data()
 {
     QTest::addColumn<QByteArray>("body");
@@ -191,7 +269,8 @@ void TestLinkTestHttp::mibFile_data()
     QTest::newRow("file, version, model") << mib << true << "VANTOR-ZK4411-MIB.mib\nVersion: 7 - Model: 4411";
     QTest::newRow("not announced") << mib << false << "VANTOR-ZK4411-MIB.mib\nVersion: 7 - Model: 4411";
     QTest::newRow("nothing known") << QByteArray("  plain text without markers") << true << "plain text wi";
-    QTest::newRow("no File, a dash pair") << QByteArray("abcdefgh ij -- rest") << true << "efgh ij";
+    QTest::newRow("no File, a dash pair") << QByteArray("abcdefgh ij -- rest") << true << "abcdefgh ij --";
+    QTest::newRow("no File, a version") << QByteArray("abcd -- Version: 3 --") << true << "Version: 3";
     QTest::newRow("Ver at the start") << QByteArray("Version 2 -- File: x.mib --") << true << "x.mib";
     QTest::newRow("module without model") << QByteArray("-- File: a.mib --\nVANTOR-ZK-MIB") << true << "a.mib";
     QTest::newRow("dash but no module name") << QByteArray("-- File: b.mib --\nsome - text") << true << "b.mib";

@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cmath>
+
 namespace {
 
 const QString DeviceAddress = QStringLiteral("127.0.1.42");
@@ -25,6 +27,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void readStoreAndReadBack();
+    void tenthsWrittenExactly();
     void refusedWrite();
 
 private:
@@ -76,16 +79,35 @@ void TestPsuDevsim::readStoreAndReadBack()
         QStringList texts;
         for (const auto &item : answer.items)
             texts.append(item.second);
-        QCOMPARE(texts, (QStringList{"2000", "24299", "28500", "21000", "30000", "252", "383",
+        QCOMPARE(texts, (QStringList{"2000", "24300", "28500", "21000", "30000", "253", "383",
                                      QString::number(0x8211)}));
     }
     // A new reader sees what the device now holds.
     SnmpPsuDevice device("psu42b", DeviceAddress);
     TPsuBatteryIf psu(&device);
     QVERIFY(testsupport::waitFor([&] { return psu.getConfig().dataValid; }, 10000));
-    QCOMPARE(psu.getConfig().maxChargeVoltage, 24.299);
-    QCOMPARE(psu.getConfig().minAlarmTemp, -21.0);
+    QCOMPARE(psu.getConfig().maxChargeVoltage, 24.3);
+    QCOMPARE(psu.getConfig().minAlarmTemp, -20.0);
     QCOMPARE(psu.getConfig().supplyBranch, 0x8211);
+}
+
+void TestPsuDevsim::tenthsWrittenExactly()
+{
+    // Every tenth the battery window takes is written as its whole mV or mA.
+    SnmpPsuDevice device("psu42d", DeviceAddress);
+    TPsuBatteryIf psu(&device);
+    QVERIFY(testsupport::waitFor([&] { return psu.getConfig().dataValid; }, 10000));
+    for (int tenths = 20; tenths <= 400; tenths += 7) {
+        psu_battery_cfg_t cfg = psu.getConfig();
+        cfg.maxChargeCurrent = tenths / 10.0;
+        cfg.minAlarmTemp = -tenths / 20.0; // halves round away from zero
+        QSignalSpy written(TLinkSNMPIf::instance(), &TLinkSNMPIf::getValuesDone);
+        psu.store(cfg);
+        QVERIFY(written.wait(10000));
+        const snmp_req_list_t answer = written.first().at(0).value<snmp_req_list_t>();
+        QCOMPARE(answer.items.value(0).second, QString::number(tenths * 100));
+        QCOMPARE(answer.items.value(5).second, QString::number(std::llround(273.0 - tenths / 20.0)));
+    }
 }
 
 void TestPsuDevsim::refusedWrite()

@@ -30,6 +30,7 @@ struct DeviceIdentity
     int delayMs = 0;      // answer this late
     bool silent = false;  // answer nothing at all
     bool broken = false;  // answer with malformed messages
+    bool httpMute = false; // the web server takes connections and never answers
 
     // Set while the device restarts: it answers on no protocol then.
     bool restarting = false;

@@ -36,8 +36,9 @@ void HttpAgent::accept()
         m_requests.insert(socket, QByteArray());
         connect(socket, &QObject::destroyed, this, [this, socket] { m_requests.remove(socket); });
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
-        // A client that never finishes its request is dropped.
-        QTimer::singleShot(idleTimeoutMs, socket, [socket] { socket->abort(); });
+        // A client that never finishes its request is dropped (a mute server keeps it).
+        if (!m_identity.httpMute)
+            QTimer::singleShot(idleTimeoutMs, socket, [socket] { socket->abort(); });
     }
 }
 
@@ -49,7 +50,7 @@ void HttpAgent::readRequest(QTcpSocket *socket)
         return;
     }
     it->append(socket->read(maxHeaderSize + 1 - it->size()));
-    if (m_identity.silent) {
+    if (m_identity.silent || m_identity.httpMute) {
         it->clear(); // takes the request, says nothing
         socket->readAll();
         return;

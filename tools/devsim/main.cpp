@@ -68,12 +68,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption noTelnet("no-telnet", "Do not run the telnet service.");
     const QCommandLineOption httpPort("http-port", "HTTP port.", "port", QString::number(id.httpPort));
     const QCommandLineOption noHttp("no-http", "Do not run the web server.");
+    const QCommandLineOption httpMute("http-mute", "The web server takes connections and never answers.");
     const QCommandLineOption syslogInterval("syslog-interval-ms", "Pace of the logging client's routine lines.",
                                             "ms", QString::number(id.syslogIntervalMs));
     parser.addOptions({address, vendor, model, serial, product, swVersion, swBuild, alias, community,
                        slpPort, snmpPort, mibDir, restartMs, delay, silent, broken, noSlp, noSnmp});
     parser.addOptions({telnetPort, telnetPassword, telnetHangUp, noTelnet});
     parser.addOptions({httpPort, noHttp, syslogInterval, snmpStart});
+    parser.addOption(httpMute);
     parser.process(app);
 
     id.address = QHostAddress(parser.value(address));
@@ -96,6 +98,7 @@ int main(int argc, char *argv[])
     id.telnetPassword = parser.value(telnetPassword);
     id.telnetHangUpOn = parser.value(telnetHangUp);
     id.httpPort = parser.value(httpPort).toUShort();
+    id.httpMute = parser.isSet(httpMute);
     id.syslogIntervalMs = parser.value(syslogInterval).toInt();
 
     QTextStream err(stderr);

@@ -133,11 +133,8 @@ bool MibCatalog::load(const QString &folder, const QString &model, const QString
         const QVector<quint32> oid = oidOf(node);
         if (!startsWith(oid, systemGroup) && !startsWith(oid, enterprise))
             continue;
-        if (node->parent && node->parent->indexes) {
-            qDebug() << "MibCatalog::load: table column" << node->label << "is not served";
-            continue;
-        }
         MibObject object;
+        object.column = node->parent && node->parent->indexes;
         object.name = QString::fromLatin1(node->label);
         object.oid = oid;
         object.mibType = node->type;

@@ -15,11 +15,15 @@ struct MibObject
     bool writable = false;
     QList<int> enumValues;          // named numbers, empty when none
     QList<QPair<qint64, qint64>> ranges; // value ranges, or size ranges of strings
+    bool column = false;            // a readable column of a table, served for rows TableRows
 };
 
 class MibCatalog
 {
 public:
+    // The rows (integer INDEX values) every table is served with.
+    static constexpr quint32 TableRows[] = {1, 2};
+
     // The model's module among the folder's "*.mib" files whose first
     // DEFINITIONS line names the model: the newest one, by its "-- Ver"
     // comment, not newer than swVersion, else the oldest. Empty when no
@@ -29,8 +33,8 @@ public:
     // Loads the base modules and the model's module into Net-SNMP's tree
     // (Net-SNMP's MIB directory must be a folder without MIB files; the
     // files are loaded by path in import order)
-    // and collects the scalar objects of the system group and below the
-    // enterprise arc. Returns false with a reason when a file is missing.
+    // and collects the scalar objects and readable table columns of the
+    // system group and below the enterprise arc. Returns false with a reason when a file is missing.
     bool load(const QString &folder, const QString &model, const QString &swVersion, QString *error);
 
     const QList<MibObject> &objects() const { return m_objects; }

@@ -214,6 +214,23 @@ bool SnmpAgent::registerObject(const MibObject &object)
     QVector<oid> name;
     for (quint32 sub : object.oid)
         name << sub;
+    if (object.column) {
+        // Each row of a table column is an instance of its own, read-only.
+        for (quint32 row : MibCatalog::TableRows) {
+            QVector<oid> cell = name;
+            cell << row;
+            const QByteArray label = QStringLiteral("%1.%2").arg(object.name).arg(row).toLatin1();
+            netsnmp_handler_registration *reg = netsnmp_create_handler_registration(
+                label.constData(), &SnmpAgent::handleRequests, cell.constData(), size_t(cell.size()),
+                HANDLER_CAN_RONLY);
+            if (!reg)
+                return false;
+            reg->my_reg_void = const_cast<MibObject *>(&object);
+            if (netsnmp_register_instance(reg) != MIB_REGISTERED_OK)
+                return false;
+        }
+        return true;
+    }
     netsnmp_handler_registration *reg = netsnmp_create_handler_registration(
         object.name.toLatin1().constData(), &SnmpAgent::handleRequests, name.constData(), size_t(name.size()),
         object.writable ? HANDLER_CAN_RWRITE : HANDLER_CAN_RONLY);
@@ -233,7 +250,18 @@ int SnmpAgent::handleRequests(netsnmp_mib_handler *, netsnmp_handler_registratio
             continue;
         switch (reqinfo->mode) {
         case MODE_GET:
-            setAnswer(object, store->value(object.name), request->requestvb);
+            if (object.column) {
+                // A cell: the stored value of the column, else one that names its row.
+                const oid row = request->requestvb->name[request->requestvb->name_length - 1];
+                QVariant value = store->value(object.name);
+                if (!value.isValid())
+                    value = mib_to_asn_type(object.mibType) == ASN_OCTET_STR
+                                ? QVariant(QStringLiteral("row %1").arg(row))
+                                : QVariant(qint64(row));
+                setAnswer(object, value, request->requestvb);
+            } else {
+                setAnswer(object, store->value(object.name), request->requestvb);
+            }
             break;
         case MODE_SET_RESERVE1: {
             QVariant value;

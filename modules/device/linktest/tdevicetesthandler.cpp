@@ -6,9 +6,11 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSettings>
 #include <QTimer>
 
 const QString TDeviceTestHandler::NotRetrieved = QStringLiteral("could not retrieve snmp value");
+const QString TDeviceTestHandler::DiagReportFileName = QStringLiteral("DiagReport.diag");
 
 namespace {
 
@@ -17,10 +19,16 @@ namespace {
 constexpr int RebootPollMs = 1000;
 constexpr int MaxRebootReads = 120;
 
+int nextTestNumber()
+{
+    static QAtomicInt handlers;
+    return handlers.fetchAndAddRelaxed(1);
+}
+
 } // namespace
 
 TDeviceTestHandler::TDeviceTestHandler(QObject *parent)
-    : QObject(parent), m_snmp(TLinkSNMPIf::instance())
+    : QObject(parent), m_snmp(TLinkSNMPIf::instance()), m_testNumber(nextTestNumber())
 {
     connect(m_snmp, SIGNAL(getValueDone(snmp_get_value_t)), this,
             SLOT(catchSNMPValue(snmp_get_value_t)), Qt::UniqueConnection);
@@ -28,6 +36,7 @@ TDeviceTestHandler::TDeviceTestHandler(QObject *parent)
 
 TDeviceTestHandler::~TDeviceTestHandler()
 {
+    removeTestDevice(); // a window closed in the middle of the MIB tree test
     if (m_snmp)
         disconnect(m_snmp, SIGNAL(getValueDone(snmp_get_value_t)), this,
                SLOT(catchSNMPValue(snmp_get_value_t)));
@@ -45,6 +54,12 @@ void TDeviceTestHandler::log(const QString &service, const QString &component, c
     emit logEntry({service, component, severity, description});
 }
 
+void TDeviceTestHandler::expectAnswer(const QString &uniqueId, const QString &name)
+{
+    ++m_pending[uniqueId + QLatin1Char('\n') + name];
+    ++m_outstanding;
+}
+
 void TDeviceTestHandler::fetchSNMPValues(const QStringList &snmpPropertyNames, const QString &uniqueId,
                                          const QString &Action)
 {
@@ -52,8 +67,8 @@ void TDeviceTestHandler::fetchSNMPValues(const QStringList &snmpPropertyNames, c
     m_uniqueId = uniqueId;
     TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
     for (const QString &name : snmpPropertyNames) {
+        expectAnswer(uniqueId, name);
         snmp->sendGetReq(uniqueId, name);
-        ++m_outstanding;
     }
 }
 
@@ -61,21 +76,22 @@ void TDeviceTestHandler::catchSNMPValue(const snmp_get_value_t &getValue)
 {
     if (getValue.uniqueId.isEmpty())
         return;
-    if (getValue.uniqueId == m_uniqueId) {
-        if (m_outstanding <= 0)
-            return;
-        m_values.insert(getValue.mibObjectName, getValue.ok ? getValue.value : NotRetrieved);
-    } else if (getValue.uniqueId == m_testUniqueId) {
-        // Answers for the test device count only while the table reads are out.
-        if (m_outstanding <= 0)
-            return;
-        if (getValue.index > 0)
-            m_tableValues.insert(getValue.mibObjectName, getValue.ok ? getValue.value : NotRetrieved);
-    } else {
+    // Only an answer to a read or write of this handler counts: the device
+    // object reads and writes the same objects of the same device too.
+    const QString key = getValue.uniqueId + QLatin1Char('\n') + getValue.mibObjectName;
+    auto pending = m_pending.find(key);
+    if (pending == m_pending.end())
         return;
-    }
-    if (--m_outstanding <= 0)
+    if (--pending.value() <= 0)
+        m_pending.erase(pending);
+    if (getValue.uniqueId == m_testUniqueId)
+        m_tableValues.insert(getValue.mibObjectName, getValue.ok ? getValue.value : NotRetrieved);
+    else
+        m_values.insert(getValue.mibObjectName, getValue.ok ? getValue.value : NotRetrieved);
+    if (--m_outstanding <= 0) {
+        m_outstanding = 0;
         emit ready(m_action);
+    }
 }
 
 // ---- reboot and diagnostics report download ---------------------------------
@@ -87,9 +103,9 @@ void TDeviceTestHandler::startReboot(const QString &uniqueId, const QString &Act
     if (!ok)
         m_timeBeforeReboot = 0;
     m_rebootReads = 0;
-    TLinkSNMPIf::instance()->setProperty(uniqueId, QStringLiteral("zkSystemConfigReset"), QStringLiteral("2"));
-    m_outstanding = 1;
     m_action = Action;
+    expectAnswer(uniqueId, QStringLiteral("zkSystemConfigReset"));
+    TLinkSNMPIf::instance()->setProperty(uniqueId, QStringLiteral("zkSystemConfigReset"), QStringLiteral("2"));
 }
 
 void TDeviceTestHandler::verifyReboot()
@@ -116,15 +132,42 @@ void TDeviceTestHandler::verifyReboot()
 
 void TDeviceTestHandler::startTftpDownload(const QString &uniqueId, const QString &Action, const QString &IpAddress)
 {
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    snmp->setProperty(uniqueId, QStringLiteral("zkDiagReportIpAddress"), IpAddress);
-    snmp->setProperty(uniqueId, QStringLiteral("zkDiagReportPortNumber"), QStringLiteral("69"));
-    snmp->setProperty(uniqueId, QStringLiteral("zkDiagReportFileName"), QStringLiteral("DiagReport.diag"));
-    snmp->setProperty(uniqueId, QStringLiteral("zkDiagReportControl"), QStringLiteral("2"));
-    m_outstanding = 4;
     m_action = Action;
     // The answers count only when they carry this id, also in a handler that has read nothing yet.
     m_uniqueId = uniqueId;
+    if (IpAddress.isEmpty()) {
+        // Without an address of ours on the device's network the device cannot reach the server.
+        const QString text = QStringLiteral("No local address on the device's network");
+        log(QStringLiteral("Diagnostic report"), QStringLiteral("test"), QStringLiteral("ERROR"), text);
+        emit result({{QStringLiteral("TFTP download"), text, QStringLiteral("failed")}});
+        return;
+    }
+    const QString port = QSettings().value(QStringLiteral("tftp_server/portnumber"), 69).toString();
+    const QList<QPair<QString, QString>> writes = {{QStringLiteral("zkDiagReportIpAddress"), IpAddress},
+                                                   {QStringLiteral("zkDiagReportPortNumber"), port},
+                                                   {QStringLiteral("zkDiagReportFileName"), DiagReportFileName},
+                                                   {QStringLiteral("zkDiagReportControl"), QStringLiteral("2")}};
+    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
+    for (const auto &write : writes) {
+        m_values.remove(write.first); // judged from the answer to this write only
+        expectAnswer(uniqueId, write.first);
+        snmp->setProperty(uniqueId, write.first, write.second);
+    }
+}
+
+void TDeviceTestHandler::checkTftpDownloadWrites()
+{
+    // A write the device refused or did not answer means no report will come.
+    for (const char *name : {"zkDiagReportIpAddress", "zkDiagReportPortNumber", "zkDiagReportFileName",
+                             "zkDiagReportControl"}) {
+        if (m_values.value(QLatin1String(name)) == NotRetrieved) {
+            const QString text = QStringLiteral("Could not write %1").arg(QLatin1String(name));
+            log(QStringLiteral("Diagnostic report"), QLatin1String(name), QStringLiteral("ERROR"), text);
+            emit result({{QStringLiteral("TFTP download"), text, QStringLiteral("failed")}});
+            return;
+        }
+    }
+    emit result({});
 }
 
 // ---- web page and MIB file ------------------------------------------------------
@@ -137,6 +180,62 @@ QNetworkAccessManager *TDeviceTestHandler::network()
     return m_network;
 }
 
+QNetworkReply *TDeviceTestHandler::startGet(const QString &url, void (TDeviceTestHandler::*judge)(QNetworkReply *))
+{
+    QNetworkReply *reply = network()->get(QNetworkRequest(QUrl(url)));
+    // Judged once: when it ends, when it takes too long, or when enough of the body is in.
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    auto finish = [this, reply, judge] {
+        if (reply->property("judged").toBool())
+            return;
+        reply->setProperty("judged", true);
+        (this->*judge)(reply);
+    };
+    connect(timer, &QTimer::timeout, this, [reply, finish] {
+        reply->setProperty("timedOut", true);
+        finish();
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [reply, finish] {
+        QByteArray body = reply->property("body").toByteArray();
+        body += reply->read(MaxBodyBytes - body.size());
+        reply->setProperty("body", body);
+        if (body.size() >= MaxBodyBytes)
+            finish();
+    });
+    connect(reply, &QNetworkReply::finished, this, finish);
+    timer->start(m_httpTimeoutMs);
+    return reply;
+}
+
+QString TDeviceTestHandler::failureText(QNetworkReply *reply) const
+{
+    if (reply->property("timedOut").toBool())
+        return QStringLiteral("No answer within %1 s").arg(m_httpTimeoutMs / 1000.0);
+    if (reply->property("body").toByteArray().size() >= MaxBodyBytes)
+        return QString(); // judged by its first part
+    if (reply->error() != QNetworkReply::NoError)
+        return QStringLiteral("Network error (%1)").arg(int(reply->error()));
+    return QString();
+}
+
+namespace {
+
+// What was read of the body, up to the cap; the request stops here.
+QByteArray takeBody(QNetworkReply *reply)
+{
+    QByteArray body = reply->property("body").toByteArray();
+    if (reply->isOpen())
+        body += reply->read(TDeviceTestHandler::MaxBodyBytes - body.size());
+    QObject::disconnect(reply, nullptr, nullptr, nullptr);
+    if (reply->isRunning())
+        reply->abort();
+    reply->deleteLater();
+    return body;
+}
+
+} // namespace
+
 void TDeviceTestHandler::startHttp_Test(const QString &url, bool bAnnonced)
 {
     m_announced = bAnnonced;
@@ -144,12 +243,10 @@ void TDeviceTestHandler::startHttp_Test(const QString &url, bool bAnnonced)
         emit ready(QStringLiteral("NoHttp"));
         return;
     }
-    connect(network(), &QNetworkAccessManager::finished, this, &TDeviceTestHandler::WebTestReply,
-            Qt::UniqueConnection);
     if (m_webUrl == QLatin1String("http://"))
         m_webUrl.append(url);
     m_webUrl.replace(QLatin1String("<ip>"), url);
-    m_webReply = m_network->get(QNetworkRequest(QUrl(m_webUrl)));
+    m_webReply = startGet(m_webUrl, &TDeviceTestHandler::WebTestReply);
     qDebug().noquote() << "TDeviceTestHandler::startHttp_Test:" << url << m_webUrl << "- ErrCode:"
                        << int(m_webReply->error());
     emit ready(QStringLiteral("Http"));
@@ -162,12 +259,10 @@ void TDeviceTestHandler::startMibFile_test(const QString &url, bool bAnnonced)
         emit ready(QStringLiteral("NoMib"));
         return;
     }
-    connect(network(), &QNetworkAccessManager::finished, this, &TDeviceTestHandler::MibTestReply,
-            Qt::UniqueConnection);
     if (m_mibUrl == QLatin1String("http://"))
         m_mibUrl.append(url);
     m_mibUrl.replace(QLatin1String("<ip>"), url);
-    m_mibReply = m_network->get(QNetworkRequest(QUrl(m_mibUrl)));
+    m_mibReply = startGet(m_mibUrl, &TDeviceTestHandler::MibTestReply);
     qDebug().noquote() << "TDeviceTestHandler::startMibFile_test:" << m_mibUrl << "- ErrCode:"
                        << int(m_mibReply->error());
     emit ready(QStringLiteral("Mib"));
@@ -177,76 +272,78 @@ void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
 {
     if (!reply || reply != m_webReply)
         return; // another request of the same manager
-    const QString service = QStringLiteral("Web interface");
-    if (reply->error() != QNetworkReply::NoError) {
-        const QString text = QStringLiteral("Network error (%1)").arg(int(reply->error()));
-        emit result({{service, text, QStringLiteral("failed")}});
-        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), text);
-    } else {
-        const QString page = QString::fromUtf8(reply->readAll());
-        const QString open = QStringLiteral("<title>");
-        const int start = page.indexOf(open);
-        const int end = page.indexOf(QLatin1String("</title>"));
-        QString title = start >= 0 && end > start + open.size() ? page.mid(start + open.size(), end - start - open.size())
-                                                                : page.left(15);
-        title = title.trimmed();
-        title.replace(QLatin1String("&amp;"), QLatin1String("&"));
-        QList<QStringList> rows{{service, title, QStringLiteral("success")}};
-        log(service, QStringLiteral("test"), QStringLiteral("OK"), QStringLiteral("Valid responses HTTP web page requests"));
-        if (!m_announced) {
-            const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
-            log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
-            rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
-        }
-        emit result(rows);
-    }
-    if (m_network)
-        disconnect(m_network, &QNetworkAccessManager::finished, this, &TDeviceTestHandler::WebTestReply);
-    reply->deleteLater();
     m_webReply = nullptr;
+    const QString service = QStringLiteral("Web interface");
+    const QString failure = failureText(reply);
+    const QByteArray body = takeBody(reply);
+    if (!failure.isEmpty()) {
+        emit result({{service, failure, QStringLiteral("failed")}});
+        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), failure);
+        return;
+    }
+    const QString page = QString::fromUtf8(body);
+    const QString open = QStringLiteral("<title>");
+    const int start = page.indexOf(open);
+    const int end = page.indexOf(QLatin1String("</title>"));
+    QString title = start >= 0 && end > start + open.size() ? page.mid(start + open.size(), end - start - open.size())
+                                                            : page.left(15);
+    title = title.trimmed();
+    title.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    QList<QStringList> rows{{service, title, QStringLiteral("success")}};
+    log(service, QStringLiteral("test"), QStringLiteral("OK"), QStringLiteral("Valid responses HTTP web page requests"));
+    if (!m_announced) {
+        const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
+        log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
+        rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
+    }
+    emit result(rows);
 }
 
 void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)
 {
     if (!reply || reply != m_mibReply)
         return; // another request of the same manager
-    const QString service = QStringLiteral("Mib download");
-    if (reply->error() != QNetworkReply::NoError) {
-        const QString text = QStringLiteral("Network error (%1)").arg(int(reply->error()));
-        emit result({{service, text, QStringLiteral("failed")}});
-        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), text);
-    } else {
-        const QString body = QString::fromUtf8(reply->readAll());
-        // The file's own comment lines: "-- File: name --", "-- Version: n --",
-        // and the module name "VANTOR-ZK<model>-...".
-        int s = body.indexOf(QLatin1String("File")) + 5;
-        int e = body.indexOf(QLatin1String("--"), s);
-        QString info = s > 0 && e - s > 0 ? body.mid(s, e - s) : body.left(15);
-        info = info.trimmed();
-        s = body.indexOf(QLatin1String("Ver"));
-        e = body.indexOf(QLatin1String("--"), qMax(s, 0));
-        if (s > 0 && e - s > 0)
-            info = (info + QLatin1Char('\n') + body.mid(s, e - s)).trimmed();
-        const QString module = QStringLiteral("VANTOR-ZK");
-        const int name = body.indexOf(module);
-        if (name >= 0) { // without the module name there is no model to report
-            s = name + module.size();
-            e = body.indexOf(QLatin1Char('-'), s);
-            if (e - s > 0)
-                info = (info + QStringLiteral(" - Model: ") + body.mid(s, e - s)).trimmed();
-        }
-        log(QStringLiteral("MIB download"), QStringLiteral("test"), QStringLiteral("OK"),
-            QStringLiteral("Valid responses HTTP mib file requests"));
-        QList<QStringList> rows{{service, info, QStringLiteral("success")}};
-        if (!m_announced) {
-            const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
-            log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
-            rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
-        }
-        emit result(rows);
-    }
-    if (m_network)
-        disconnect(m_network, &QNetworkAccessManager::finished, this, &TDeviceTestHandler::MibTestReply);
-    reply->deleteLater();
     m_mibReply = nullptr;
+    const QString service = QStringLiteral("Mib download");
+    const QString failure = failureText(reply);
+    const QByteArray bytes = takeBody(reply);
+    if (!failure.isEmpty()) {
+        emit result({{service, failure, QStringLiteral("failed")}});
+        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), failure);
+        return;
+    }
+    const QString body = QString::fromUtf8(bytes);
+    // The file's own comment lines: "-- File: name --", "-- Version: n --",
+    // and the module name "VANTOR-ZK<model>-...".
+    QString info;
+    const int file = body.indexOf(QLatin1String("File"));
+    if (file >= 0) { // without it there is no file line to show
+        const int s = file + 5;
+        const int e = body.indexOf(QLatin1String("--"), s);
+        if (e > s)
+            info = body.mid(s, e - s).trimmed();
+    }
+    int s = body.indexOf(QLatin1String("Ver"));
+    int e = body.indexOf(QLatin1String("--"), qMax(s, 0));
+    if (s > 0 && e - s > 0)
+        info = (info + QLatin1Char('\n') + body.mid(s, e - s)).trimmed();
+    const QString module = QStringLiteral("VANTOR-ZK");
+    const int name = body.indexOf(module);
+    if (name >= 0) { // without the module name there is no model to report
+        s = name + module.size();
+        e = body.indexOf(QLatin1Char('-'), s);
+        if (e - s > 0)
+            info = (info + QStringLiteral(" - Model: ") + body.mid(s, e - s)).trimmed();
+    }
+    if (info.isEmpty()) // nothing the file says of itself: its beginning
+        info = body.left(15).trimmed();
+    log(QStringLiteral("MIB download"), QStringLiteral("test"), QStringLiteral("OK"),
+        QStringLiteral("Valid responses HTTP mib file requests"));
+    QList<QStringList> rows{{service, info, QStringLiteral("success")}};
+    if (!m_announced) {
+        const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
+        log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
+        rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
+    }
+    emit result(rows);
 }

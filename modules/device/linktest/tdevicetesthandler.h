@@ -9,6 +9,7 @@
 
 #include "snmpvalues.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -26,9 +27,19 @@ class TDeviceTestHandler : public QObject
 public:
     // The text stored for a read that failed.
     static const QString NotRetrieved;
+    // The name the device is asked to send its diagnostics report under.
+    static const QString DiagReportFileName;
 
     explicit TDeviceTestHandler(QObject *parent = nullptr);
     ~TDeviceTestHandler() override;
+
+    // How long the web page and MIB file requests may take (queued from the front object).
+    Q_INVOKABLE void setHttpTimeout(int ms) { m_httpTimeoutMs = ms; }
+    // Tells the handler's test device (the device's unique id, "test", this
+    // number) from those of other handlers testing the same device.
+    int testNumber() const { return m_testNumber; }
+    // The most of a web page or MIB file that is read and judged.
+    static constexpr qint64 MaxBodyBytes = 1024 * 1024;
 
 signals:
     void result(const QList<QStringList> &result_list);
@@ -54,6 +65,9 @@ public slots:
                           const QString &sw_version);
     void startMibTabelTest();
     void verifyReboot();
+    // After the diagnostics report writes: a "failed" row when one was not
+    // answered, else an empty result.
+    void checkTftpDownloadWrites();
 
 private slots:
     void catchSNMPValue(const snmp_get_value_t &getValue);
@@ -77,11 +91,20 @@ private:
     void runObjectChecks(const QString &service, const QList<ObjectCheck> &checks, bool bAnnonced,
                          const QString &summary);
     QString value(const QString &name);
+    // Counts a read or write whose answer the current step waits for.
+    void expectAnswer(const QString &uniqueId, const QString &name);
+    // Sends the GET of the web page or MIB file test; the reply is judged
+    // once it has ended, failed, timed out or brought more than MaxBodyBytes.
+    QNetworkReply *startGet(const QString &url, void (TDeviceTestHandler::*judge)(QNetworkReply *));
+    // The text of a failed request, or an empty text when it succeeded.
+    QString failureText(QNetworkReply *reply) const;
+    void removeTestDevice();
     void log(const QString &service, const QString &component, const QString &severity,
              const QString &description);
 
     QPointer<TLinkSNMPIf> m_snmp;
     int m_outstanding = 0;
+    QHash<QString, int> m_pending; // "unique id\nobject name" of the answers still awaited
     int m_timeBeforeReboot = 0;
     int m_rebootReads = 0;
     QStringList m_slpAttributes;
@@ -105,6 +128,9 @@ private:
     QPointer<QNetworkAccessManager> m_network; // made on the worker thread on first use
     QPointer<QNetworkReply> m_webReply;        // the outstanding request of the web page test
     QPointer<QNetworkReply> m_mibReply;        // the outstanding request of the MIB file test
+    int m_httpTimeoutMs = 10000;
+    bool m_testDeviceAdded = false;
+    const int m_testNumber;
     QNetworkAccessManager *network();
     bool m_logged = false; // a log entry was emitted since the last reset
 };

@@ -121,6 +121,14 @@ void TDeviceTestHandler::startSLP_Test(const QStringList &slp_attrib)
 
 namespace {
 
+// An object identifier below the maker's enterprise arc, with or without the leading dot.
+bool isVantorObjectId(const QString &value)
+{
+    static const QString arc = QStringLiteral("1.3.6.1.4.1.32473");
+    const QString v = value.startsWith(QLatin1Char('.')) ? value.mid(1) : value;
+    return v == arc || v.startsWith(arc + QLatin1Char('.'));
+}
+
 // One SNMP test object: its checks in order; the first that holds decides.
 enum class Cond { Invalid, EmptyOnly, ZeroOnly, NotRead, Missing, ModelDiffers, SerialDiffers, WrongEnterprise,
                   OutOfRange, Zero };
@@ -235,7 +243,7 @@ void TDeviceTestHandler::startSNMP_Test()
             case Cond::Missing: holds = v == QLatin1String("none"); break;
             case Cond::ModelDiffers: holds = v.trimmed() != model; break;
             case Cond::SerialDiffers: holds = v.trimmed() != serial; break;
-            case Cond::WrongEnterprise: holds = v.indexOf(QLatin1String("32473")) <= 0; break;
+            case Cond::WrongEnterprise: holds = !isVantorObjectId(v); break;
             case Cond::OutOfRange: {
                 bool ok = false;
                 const int n = v.toInt(&ok, 10);
@@ -344,7 +352,10 @@ void TDeviceTestHandler::startService_Test(const QStringList &services, const QS
         if (a.isEmpty() || a == QLatin1String("default"))
             address = base;
         else if (base.contains(QLatin1String("http")))
-            address = a.startsWith(QLatin1Char('/')) ? QStringLiteral("%1<ip>%2").arg(base, a) : base + a;
+            // An announced URL names its host already; only a bare "http://" takes the device's address.
+            address = a.startsWith(QLatin1Char('/')) && base.endsWith(QLatin1String("://"))
+                          ? QStringLiteral("%1<ip>%2").arg(base, a)
+                          : base + a;
         else
             address = a;
         QStringList row{type, address};

@@ -20,8 +20,11 @@ constexpr int MaxPropertyWaits = 40;
 void TDeviceTestHandler::startMibTreeTest(const QString &uniqueId, const QString &IpAddress, const QString &model,
                                           const QString &sw_version)
 {
-    m_testUniqueId = uniqueId + QStringLiteral("test");
+    removeTestDevice(); // one of an earlier run still waiting for its values
+    // Each handler has a test device of its own: two windows may test one device.
+    m_testUniqueId = uniqueId + QStringLiteral("test") + QString::number(m_testNumber);
     TLinkSNMPIf::instance()->addDevice(m_testUniqueId, IpAddress, model, sw_version, true);
+    m_testDeviceAdded = true;
     emit ready(QStringLiteral("Mib properties"));
 }
 
@@ -33,7 +36,9 @@ void TDeviceTestHandler::readProperties()
     m_tables.clear();
     QStringList run;
     for (const snmp_property_t &record : records) {
-        if (record.isTableColumn) {
+        if (record.isTableColumn && record.notAccessible) {
+            continue; // a column that cannot be read (an INDEX); its values name the rows
+        } else if (record.isTableColumn) {
             run.append(record.mibObjectName);
         } else if (!run.isEmpty()) {
             m_tables.append(run);
@@ -59,11 +64,13 @@ void TDeviceTestHandler::fetchSnmpTable(const QString &Action)
         fetchProperties();
         return;
     }
+    // Only what this run reads is judged.
+    m_tableValues.clear();
     TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
     for (int t = 0; t < m_tableCount && t < m_tables.size(); ++t) {
         for (const QString &name : m_tables.at(t)) {
+            expectAnswer(m_testUniqueId, name);
             snmp->sendGetNextReq(m_testUniqueId, name);
-            ++m_outstanding;
         }
     }
 }
@@ -117,12 +124,24 @@ void TDeviceTestHandler::fetchProperties()
             break;
         }
     }
-    snmp->removeDevice(m_testUniqueId);
+    removeTestDevice();
     emit result(rows);
+}
+
+void TDeviceTestHandler::removeTestDevice()
+{
+    if (!m_testDeviceAdded)
+        return;
+    m_testDeviceAdded = false;
+    if (m_snmp)
+        m_snmp->removeDevice(m_testUniqueId);
 }
 
 void TDeviceTestHandler::startMibTabelTest()
 {
+    // A table step that read nothing this run shows none of an earlier run's values.
+    if (m_tableCount == 0)
+        m_tableValues.clear();
     QList<QStringList> rows;
     for (int t = 0; t < m_tableCount && t < m_tables.size(); ++t) {
         rows.append({QStringLiteral("%1 -").arg(t + 1)});

@@ -4,9 +4,21 @@
 #include "tdevicetestdevice.h"
 #include "tdevicetesthandler.h"
 
+#include "tlinktftpserverif.h"
+
 #include <QDebug>
+#include <QHostAddress>
 #include <QMetaType>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
+
+namespace {
+
+// How long the download step waits for the device's report.
+constexpr int DownloadTimeoutMs = 60000;
+
+} // namespace
 
 TDeviceTestIf::TDeviceTestIf(TDeviceTestDevice *device, QObject *parent)
     : QObject(parent), m_device(device)
@@ -29,10 +41,25 @@ TDeviceTestIf::TDeviceTestIf(TDeviceTestDevice *device, QObject *parent)
     connect(m_thread, &QThread::finished, m_handler, &QObject::deleteLater);
     connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
     m_thread->start(QThread::InheritPriority);
+
+    m_downloadTimer = new QTimer(this);
+    m_downloadTimer->setSingleShot(true);
+    m_downloadTimer->setInterval(DownloadTimeoutMs);
+    connect(m_downloadTimer, &QTimer::timeout, this, [this] {
+        const QString text = QStringLiteral("No report received within %1 s").arg(m_downloadTimer->interval() / 1000.0);
+        emit sendLogEntry({QStringLiteral("Diagnostic report"), QStringLiteral("test"), QStringLiteral("ERROR"), text});
+        endTftpDownload({{QStringLiteral("TFTP download"), text, QStringLiteral("failed")}});
+    });
 }
 
 TDeviceTestIf::~TDeviceTestIf()
 {
+    // A window closed mid-download leaves no expectation with the server.
+    if (auto *server = qobject_cast<TLinkTftpServerIf *>(m_tftpServer.data())) {
+        if (!m_expectedFrom.isEmpty())
+            server->cancelUpload(m_expectedFrom, QStringLiteral("DiagReport.diag"));
+    }
+    delete m_uploadDir;
     // Ends the worker's event loop without waiting for it.
     m_thread->exit(0);
 }
@@ -62,22 +89,66 @@ void TDeviceTestIf::rebootDevice()
           Q_ARG(QString, m_uniqueId), Q_ARG(QString, QStringLiteral("REBOOT")));
 }
 
+QString TDeviceTestIf::testDeviceId() const
+{
+    return m_uniqueId + QStringLiteral("test") + QString::number(m_handler->testNumber());
+}
+
+void TDeviceTestIf::setTimeouts(int httpMs, int downloadMs)
+{
+    queue("setHttpTimeout", Q_ARG(int, httpMs));
+    m_downloadTimer->setInterval(downloadMs);
+}
+
 void TDeviceTestIf::startTftpDownload()
 {
-    if (QObject *server = m_device->getTftpServer())
-        connect(server, SIGNAL(receivedFile(QString)), this, SLOT(tftpFileDownloaded(QString)),
-                Qt::UniqueConnection);
-    else
-        qDebug().noquote() << "TDeviceTestIf::startTftpDownload: no TFTP server to receive the report of"
-                           << m_uniqueId;
-    // The report is taken from this device only, into the server's own
-    // folder: the test must not replace any file of the user's.
-    if (QObject *server = m_device->getTftpServer())
-        QMetaObject::invokeMethod(server, "expectUpload", Q_ARG(QString, m_ipAddress),
-                                  Q_ARG(QString, QStringLiteral("DiagReport.diag")), Q_ARG(QString, QString()));
-    const QString host = m_device->getDeviceHostAddress().toString();
+    m_action = QStringLiteral("TFTP download");
+    m_downloadActive = true;
+    m_deviceSentFile = false;
+    m_tftpServer = m_device->getTftpServer();
+    if (!m_tftpServer) {
+        const QString text = QStringLiteral("No TFTP server to receive the report");
+        emit sendLogEntry({QStringLiteral("Diagnostic report"), QStringLiteral("test"), QStringLiteral("ERROR"), text});
+        endTftpDownload({{QStringLiteral("TFTP download"), text, QStringLiteral("failed")}});
+        return;
+    }
+    // The report is taken from this device only, into a folder of the test's
+    // own: the test must not replace any file of the user's.
+    if (auto *server = qobject_cast<TLinkTftpServerIf *>(m_tftpServer.data())) {
+        if (!m_uploadDir)
+            m_uploadDir = new QTemporaryDir;
+        m_expectedFrom = m_device->getDeviceHostAddress().toString();
+        server->expectUpload(m_expectedFrom, QStringLiteral("DiagReport.diag"),
+                             m_uploadDir->isValid() ? m_uploadDir->path() : QString());
+    }
+    connect(m_tftpServer, SIGNAL(receivedFile(QString)), this, SLOT(tftpFileDownloaded(QString)),
+            Qt::UniqueConnection);
+    connect(m_tftpServer, SIGNAL(tftpSessionStarted(QString)), this, SLOT(tftpSessionStarted(QString)),
+            Qt::UniqueConnection);
+    m_downloadTimer->start();
+    const QHostAddress host = m_device->getDeviceHostAddress();
     queue("startTftpDownload", Q_ARG(QString, m_uniqueId), Q_ARG(QString, QStringLiteral("TFTP download")),
-          Q_ARG(QString, host));
+          Q_ARG(QString, host.isNull() ? QString() : host.toString()));
+}
+
+void TDeviceTestIf::endTftpDownload(const QList<QStringList> &rows)
+{
+    if (!m_downloadActive)
+        return;
+    m_downloadActive = false;
+    m_downloadTimer->stop();
+    if (auto *server = qobject_cast<TLinkTftpServerIf *>(m_tftpServer.data())) {
+        if (!m_expectedFrom.isEmpty())
+            server->cancelUpload(m_expectedFrom, QStringLiteral("DiagReport.diag"));
+        m_expectedFrom.clear();
+    }
+    if (m_tftpServer) {
+        disconnect(m_tftpServer, SIGNAL(receivedFile(QString)), this, SLOT(tftpFileDownloaded(QString)));
+        disconnect(m_tftpServer, SIGNAL(tftpSessionStarted(QString)), this, SLOT(tftpSessionStarted(QString)));
+    }
+    m_action = QStringLiteral("TFTP download");
+    emit updated({m_action}, rows);
+    emit finished();
 }
 
 void TDeviceTestIf::startMibTreeTest()
@@ -120,6 +191,8 @@ void TDeviceTestIf::handleReady(const QString &action)
     } else if (action == QLatin1String("table")) {
         queue("fetchProperties");
         m_action = QStringLiteral("Mib properties");
+    } else if (action == QLatin1String("TFTP download")) {
+        queue("checkTftpDownloadWrites");
     } else if (action == QLatin1String("NoHttp") || action == QLatin1String("NoMib")) {
         handleUpdated({});
     }
@@ -127,50 +200,59 @@ void TDeviceTestIf::handleReady(const QString &action)
 
 void TDeviceTestIf::handleUpdated(const QList<QStringList> &result_list)
 {
+    if (m_action == QLatin1String("TFTP download")) {
+        // An empty result: the device took the request, the file is awaited.
+        if (!result_list.isEmpty())
+            endTftpDownload(result_list);
+        return;
+    }
     if (!result_list.isEmpty())
         emit updated({m_action}, result_list);
 
-    // Each check sees the label as the checks before it left it.
     if (m_action == QLatin1String("SNMP"))
         queue("fetchSNMPValues", Q_ARG(QStringList, serviceEnablePropertyNames), Q_ARG(QString, m_uniqueId),
               Q_ARG(QString, QStringLiteral("Service")));
-    if (m_action == QLatin1String("Service"))
+    else if (m_action == QLatin1String("Service"))
         queue("fetchSNMPValues", Q_ARG(QStringList, softwareDownloadPropertyNames), Q_ARG(QString, m_uniqueId),
               Q_ARG(QString, QStringLiteral("SwUpgrade")));
-    if (m_action == QLatin1String("SwUpgrade"))
+    else if (m_action == QLatin1String("SwUpgrade"))
         queue("fetchSNMPValues", Q_ARG(QStringList, loggingClientPropertyNames), Q_ARG(QString, m_uniqueId),
               Q_ARG(QString, QStringLiteral("Logging")));
-    if (m_action == QLatin1String("Logging"))
+    else if (m_action == QLatin1String("Logging"))
         queue("fetchSNMPValues", Q_ARG(QStringList, diagReportPropertyNames), Q_ARG(QString, m_uniqueId),
               Q_ARG(QString, QStringLiteral("reboot")));
-    if (m_action == QLatin1String("reboot"))
+    else if (m_action == QLatin1String("reboot"))
         queue("fetchSNMPValues", Q_ARG(QStringList, QStringList{QStringLiteral("zkSystemConfigReset")}),
               Q_ARG(QString, m_uniqueId), Q_ARG(QString, QStringLiteral("Diagnostic")));
-    if (m_action == QLatin1String("Diagnostic"))
+    else if (m_action == QLatin1String("Diagnostic"))
         queue("startHttp_Test", Q_ARG(QString, m_ipAddress), Q_ARG(bool, m_device->isServiceAvailable(1824)));
-    if (m_action == QLatin1String("Http") || m_action == QLatin1String("NoHttp"))
+    else if (m_action == QLatin1String("Http") || m_action == QLatin1String("NoHttp"))
         queue("startMibFile_test", Q_ARG(QString, m_ipAddress), Q_ARG(bool, m_device->isServiceAvailable(1840)));
-    if (m_action == QLatin1String("Mib") || m_action == QLatin1String("NoMib"))
+    else if (m_action == QLatin1String("Mib") || m_action == QLatin1String("NoMib"))
         startMibTreeTest();
-    if (m_action == QLatin1String("Mib properties")) {
+    else if (m_action == QLatin1String("Mib properties")) {
+        // The run ends with the table rows, not before.
         queue("startMibTabelTest");
         m_action = QStringLiteral("Tables");
-    }
-    if (m_action == QLatin1String("Tables"))
+    } else if (m_action == QLatin1String("Tables") || m_action == QLatin1String("BOOTING"))
         emit finished();
-    if (m_action == QLatin1String("TFTP download")) {
-        if (QObject *server = m_device->getTftpServer())
-            disconnect(server, SIGNAL(receivedFile(QString)), this, SLOT(tftpFileDownloaded(QString)));
-        emit finished();
-    }
-    if (m_action == QLatin1String("BOOTING"))
-        emit finished();
+}
+
+void TDeviceTestIf::tftpSessionStarted(const QString &srvurl)
+{
+    if (QHostAddress(srvurl).isEqual(QHostAddress(m_ipAddress), QHostAddress::ConvertV4MappedToIPv4))
+        m_deviceSentFile = true;
 }
 
 void TDeviceTestIf::tftpFileDownloaded(const QString &keyFileName)
 {
-    m_action = QStringLiteral("TFTP download");
-    handleUpdated({{QStringLiteral("TFTP download"), keyFileName, QStringLiteral("success")}});
+    // Only the report asked for, from this device, ends the step.
+    if (!m_downloadActive || keyFileName != TDeviceTestHandler::DiagReportFileName || !m_deviceSentFile) {
+        qDebug().noquote() << "TDeviceTestIf::tftpFileDownloaded: not the report of" << m_uniqueId << ":"
+                           << keyFileName;
+        return;
+    }
+    endTftpDownload({{QStringLiteral("TFTP download"), keyFileName, QStringLiteral("success")}});
 }
 
 void TDeviceTestIf::receiveLogEntry(const QStringList &logEntry)

@@ -6,10 +6,13 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
+class QTemporaryDir;
 class QThread;
+class QTimer;
 class TDeviceTestDevice;
 class TDeviceTestHandler;
 
@@ -26,6 +29,13 @@ public:
     void rebootDevice();
     void startMibTreeTest();
 
+    // How long the web page and MIB file requests and the wait for the
+    // diagnostics report may take.
+    void setTimeouts(int httpMs, int downloadMs);
+
+    // The id of the test device the MIB tree test adds to the SNMP engine.
+    QString testDeviceId() const;
+
     // The step label the rows of the next result belong to.
     QString currentAction() const { return m_action; }
     // The worker thread; it deletes itself once its event loop has ended.
@@ -40,11 +50,15 @@ public slots:
     void handleUpdated(const QList<QStringList> &result_list);
     void handleReady(const QString &action);
     void tftpFileDownloaded(const QString &keyFileName);
+    void tftpSessionStarted(const QString &srvurl);
     void receiveLogEntry(const QStringList &logEntry);
 
 private:
     void queue(const char *slot, QGenericArgument a0 = QGenericArgument(), QGenericArgument a1 = QGenericArgument(),
                QGenericArgument a2 = QGenericArgument(), QGenericArgument a3 = QGenericArgument());
+
+    // Ends the download step with its row.
+    void endTftpDownload(const QList<QStringList> &rows);
 
     TDeviceTestDevice *m_device = nullptr;
     QString m_uniqueId;
@@ -52,4 +66,10 @@ private:
     QString m_action;
     QThread *m_thread = nullptr;
     TDeviceTestHandler *m_handler = nullptr;
+    QPointer<QObject> m_tftpServer;        // connected while a download waits for its file
+    QTimer *m_downloadTimer = nullptr;
+    QString m_expectedFrom;                // the device whose report the server expects
+    QTemporaryDir *m_uploadDir = nullptr;  // where the link test's reports arrive
+    bool m_downloadActive = false;
+    bool m_deviceSentFile = false;          // the device opened a transfer to the server
 };

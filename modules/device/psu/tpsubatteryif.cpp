@@ -7,6 +7,8 @@
 
 #include <QDebug>
 
+#include <cmath>
+
 TPsuBatteryIf::TPsuBatteryIf(TPsuDevice *device, QObject *parent)
     : QObject(parent), m_device(device)
 {
@@ -92,16 +94,16 @@ void TPsuBatteryIf::handleUpdated()
 
 namespace {
 
-// Values are narrowed to single precision first (24.3 V gives 24299 mV) and
-// truncated toward zero.
+// The windows give tenths of amperes and volts and whole degrees; the device
+// takes whole mA, mV and K, each rounded to the nearest unit.
 QString thousandths(double value)
 {
-    return QString::number(qint64(double(float(value)) * 1000.0));
+    return QString::number(std::llround(value * 1000.0));
 }
 
 QString kelvin(double celsius)
 {
-    return QString::number(qint64(double(float(celsius)) + 273.0));
+    return QString::number(std::llround(celsius + 273.0));
 }
 
 } // namespace

@@ -17,6 +17,7 @@ struct snmp_property_t
     quint8 dynamic = 0;        // polled every cycle
     quint8 isIndex = 0;        // table column named by the table's first INDEX item
     quint8 isTableColumn = 0;  // the parent row has an INDEX clause
+    quint8 notAccessible = 0;  // MAX-ACCESS not-accessible (an SMIv2 table's INDEX column)
     qint32 kind = 0;           // 0 unknown, 1 integer, 2 string, 3 enumeration, 4 IP address
     QString mibObjectName;
     QString groupName;         // G flag

@@ -300,6 +300,7 @@ static void addLeaf(snmp_device_t *device, const tree *node, const quint32 *oid,
     }
     record.mibObjectName = name;
     record.writable = node->access == AccessReadWrite;
+    record.notAccessible = node->access == MIB_ACCESS_NOACCESS;
     record.description = description;
     record.decimals = TLinkDeviceComm::decimalsFromHint(QString::fromLatin1(node->hint));
     for (const auto &flag : flags) {

@@ -4,6 +4,8 @@
 #include "psubatterycfg.h"
 #include "tcfgfielditem.h"
 
+#include <QDebug>
+
 PowerBatteryCfgField::PowerBatteryCfgField(TLinkDeviceIf *device, QWidget *parent)
     : PowerCfgField(tr("Battery settings"), QStringLiteral("zkgui_settings_power_battery"), device, parent)
 {
@@ -38,6 +40,10 @@ void PowerBatteryCfgField::showRecord(const psu_battery_cfg_t &record)
 
 void PowerBatteryCfgField::showCfgWindow()
 {
+    if (!recordValid()) {
+        qDebug().noquote() << "PowerBatteryCfgField::showCfgWindow: no complete record read yet";
+        return;
+    }
     openEditor(new PowerBatteryCfgWindow(m_device, m_interface), SLOT(handlePowerBatteryCfgWindowDestroyed()));
 }
 

@@ -1,5 +1,6 @@
 #include "powerbatterycfgwindow.h"
 
+#include "powercfgfield.h"
 #include "tlineedit.h"
 #include "tlinkdeviceif.h"
 #include "tmessagewindow.h"
@@ -256,6 +257,11 @@ void PowerBatteryCfgWindow::updateData()
         showStatusDescription(tr("Data not available"), QString());
         return;
     }
+    if (!m_interface->getConfig().dataValid) {
+        // Nothing is edited that was not read from the device.
+        showStatusDescription(tr("Data not available"), QString());
+        return;
+    }
     m_record = m_interface->getConfig();
     setDecimal(CurrentInt, m_record.maxChargeCurrent);
     setDecimal(ChargeVoltageInt, m_record.maxChargeVoltage);
@@ -334,19 +340,27 @@ void PowerBatteryCfgWindow::storeData()
         return;
     connect(m_interface.data(), &TPsuBatteryIf::storeCompleted, this, &PowerBatteryCfgWindow::handleStoreCompleted,
             Qt::UniqueConnection);
-    setBusy(QStringLiteral("zkgui_option_store"), tr("Storing battery settings"), nullptr, 10000);
+    m_storing = true;
+    m_storeResult = TPsuBatteryIf::WriteTimeout; // unless the interface reports an end in time
+    setBusy(QStringLiteral("zkgui_option_store"), tr("Storing battery settings"), nullptr, PowerCfgField::StoreTimeoutMs);
     m_interface->store(m_record);
 }
 
 void PowerBatteryCfgWindow::handleStoreCompleted(int res)
 {
-    Q_UNUSED(res)
+    if (!m_storing)
+        return; // the end of a store this window has given up on
+    m_storeResult = res;
     clrBusy();
 }
 
 void PowerBatteryCfgWindow::handleBusyEnded(TBusyWidget::EndReason endReason)
 {
     Q_UNUSED(endReason)
+    m_storing = false;
+    // A store that failed or never ended keeps the window open for another try.
+    if (PowerCfgField::showStoreFailure(m_storeResult, this))
+        return;
     emit stored();
     close();
 }

@@ -63,4 +63,6 @@ private:
     QPointer<TLinkDeviceIf> m_device;
     QPointer<TPsuBatteryIf> m_interface;
     psu_battery_cfg_t m_record;
+    bool m_storing = false;
+    int m_storeResult = 0; // TPsuBatteryIf::Result of the last store
 };

@@ -45,6 +45,8 @@ PowerBatteryDetailsWindow::PowerBatteryDetailsWindow(TLinkDeviceIf *device)
     layout->addWidget(m_branchField);
 
     connect(device, &TLinkDeviceIf::updated, this, &PowerBatteryDetailsWindow::updateData);
+    // A device removed from the registry closes the window that serves it.
+    connect(device, &QObject::destroyed, this, [this] { close(); });
 }
 
 void PowerBatteryDetailsWindow::updateData()

@@ -4,6 +4,8 @@
 #include "psubatterycfg.h"
 #include "tcfgfielditem.h"
 
+#include <QDebug>
+
 const int PowerBranchCfgField::RowBits[7] = {0x001, 0x010, 0x100, 0x020, 0x200, 0x040, 0x400};
 
 PowerBranchCfgField::PowerBranchCfgField(TLinkDeviceIf *device, QWidget *parent)
@@ -31,6 +33,10 @@ void PowerBranchCfgField::showRecord(const psu_battery_cfg_t &record)
 
 void PowerBranchCfgField::showCfgWindow()
 {
+    if (!recordValid()) {
+        qDebug().noquote() << "PowerBranchCfgField::showCfgWindow: no complete record read yet";
+        return;
+    }
     openEditor(new PowerBranchCfgWindow(m_device, m_interface), SLOT(handlePowerBranchCfgWindowDestroyed()));
 }
 

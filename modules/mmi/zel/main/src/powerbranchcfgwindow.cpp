@@ -1,6 +1,7 @@
 #include "powerbranchcfgwindow.h"
 
 #include "powerbranchcfgfield.h"
+#include "powercfgfield.h"
 #include "tlinkdeviceif.h"
 #include "tlistcolumndesc.h"
 #include "tlistitem.h"
@@ -51,6 +52,11 @@ void PowerBranchCfgWindow::updateData()
         showStatusDescription(tr("Data not available"), QString());
         return;
     }
+    if (!m_interface->getConfig().dataValid) {
+        // Nothing is edited that was not read from the device.
+        showStatusDescription(tr("Data not available"), QString());
+        return;
+    }
     m_record = m_interface->getConfig();
     const bool automatic = (m_record.supplyBranch & PowerBranchCfgField::RowBits[0]) == 0;
     m_items.at(0)->setEnabled(true);
@@ -83,19 +89,27 @@ void PowerBranchCfgWindow::storeData()
     m_record.supplyBranch = mask;
     connect(m_interface.data(), &TPsuBatteryIf::storeCompleted, this, &PowerBranchCfgWindow::handleStoreCompleted,
             Qt::UniqueConnection);
-    setBusy(QStringLiteral("zkgui_option_store"), tr("Storing supply branch settings"), nullptr, 10000);
+    m_storing = true;
+    m_storeResult = TPsuBatteryIf::WriteTimeout; // unless the interface reports an end in time
+    setBusy(QStringLiteral("zkgui_option_store"), tr("Storing supply branch settings"), nullptr, PowerCfgField::StoreTimeoutMs);
     m_interface->store(m_record);
 }
 
 void PowerBranchCfgWindow::handleStoreCompleted(int res)
 {
-    Q_UNUSED(res)
+    if (!m_storing)
+        return; // the end of a store this window has given up on
+    m_storeResult = res;
     clrBusy();
 }
 
 void PowerBranchCfgWindow::handleBusyEnded(TBusyWidget::EndReason endReason)
 {
     Q_UNUSED(endReason)
+    m_storing = false;
+    // A store that failed or never ended keeps the window open for another try.
+    if (PowerCfgField::showStoreFailure(m_storeResult, this))
+        return;
     emit stored();
     close();
 }

@@ -4,6 +4,7 @@
 #include "tabstractcfgwindow.h"
 #include "tcfgfielditem.h"
 #include "tlinkdeviceif.h"
+#include "tmessagewindow.h"
 #include "tpsubatteryif.h"
 #include "tpsulinkdevice.h"
 
@@ -40,10 +41,10 @@ void PowerCfgField::updateData()
     const psu_battery_cfg_t record = m_interface->getConfig();
     if (m_device && m_device->isOnline()) {
         clearStatus();
-        if (!m_dataSeen && record.dataValid) {
-            setSelectable(true);
+        // Only a record read whole opens an editor.
+        if (record.dataValid)
             m_dataSeen = true;
-        }
+        setSelectable(record.dataValid);
         if (!m_dataSeen)
             showNoData();
         else
@@ -56,6 +57,11 @@ void PowerCfgField::updateData()
         m_editor->close();
 }
 
+bool PowerCfgField::recordValid() const
+{
+    return m_device && m_device->isOnline() && m_interface->getConfig().dataValid;
+}
+
 void PowerCfgField::openEditor(TAbstractCfgWindow *editor, const char *destroyedSlot)
 {
     m_editor = editor;
@@ -64,4 +70,20 @@ void PowerCfgField::openEditor(TAbstractCfgWindow *editor, const char *destroyed
                        << metaObject()->className();
     editor->showWindow(this);
     connect(editor, SIGNAL(destroyed()), this, destroyedSlot);
+}
+
+bool PowerCfgField::showStoreFailure(int result, QWidget *window)
+{
+    switch (result) {
+    case TPsuBatteryIf::Stored:
+        return false;
+    case TPsuBatteryIf::WriteError:
+        TMessageWindow::showError(TPsuBatteryIf::tr("Configuration data NOT updated"),
+                                  TPsuBatteryIf::tr("Device data write ERROR"), window);
+        return true;
+    default:
+        TMessageWindow::showWarning(TPsuBatteryIf::tr("Configuration data NOT updated"),
+                                    TPsuBatteryIf::tr("Device data write timeout"), window);
+        return true;
+    }
 }

@@ -6,6 +6,7 @@
 
 #include "tabstractcfgwindow.h"
 #include "tcfgfield.h"
+#include "tlinkdeviceif.h"
 #include "tpasswordreqwindow.h"
 
 #include <QList>
@@ -13,7 +14,6 @@
 
 class TAbstractCfgWindow;
 class TCfgFieldItem;
-class TLinkDeviceIf;
 class TPsuBatteryIf;
 class TPsuDevice;
 struct psu_battery_cfg_t;
@@ -29,6 +29,13 @@ public:
     TAbstractCfgWindow *editor() const { return m_editor; }
     bool hasSeenData() const { return m_dataSeen; }
 
+    // How long an editor waits for the end of a store: longer than the
+    // SNMP layer takes to give up on a write.
+    static constexpr int StoreTimeoutMs = 30000;
+    // Shows the message window of a store that did not succeed (a
+    // TPsuBatteryIf::Result) from window; false for a stored record.
+    static bool showStoreFailure(int result, QWidget *window);
+
 public slots:
     void updateData() override;
 
@@ -40,7 +47,10 @@ protected:
     // Shows a new editor from the field and follows its lifetime.
     void openEditor(TAbstractCfgWindow *editor, const char *destroyedSlot);
 
-    TLinkDeviceIf *m_device;
+    // The record the editors start from: only one read whole from the device.
+    bool recordValid() const;
+
+    QPointer<TLinkDeviceIf> m_device; // the registry may delete it while the field is shown
     TPsuDevice *m_psuDevice;
     TPsuBatteryIf *m_interface;
     bool m_dataSeen = false;
