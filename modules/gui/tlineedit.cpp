@@ -165,7 +165,9 @@ void TLineEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
     hideKeyboardButton(false);
-    if (m_paddingPosition == 0)
+    // Only a field of fixed length is padded: the default maximum length of
+    // a line edit (32767) means no length was set.
+    if (m_paddingPosition == 0 || maxLength() >= QLineEdit().maxLength())
         return;
     const int n = maxLength() - text().length();
     if (n < 1)
