@@ -81,7 +81,21 @@ bool GuiApp::notify(QObject *receiver, QEvent *event)
                                   .arg(global.x()).arg(global.y()).arg(describe(receiver));
         break;
     }
-    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonDblClick: {
+        // Qt delivers the second press of a quick double tap as a double-click
+        // in place of a press; widgets here know no double-clicks, so it goes
+        // on as the press it stands for.
+        if (!isLeftOrRight(event))
+            return true;
+        const auto *dbl = static_cast<QMouseEvent *>(event);
+        QMouseEvent press(QEvent::MouseButtonPress, dbl->localPos(), dbl->windowPos(), dbl->screenPos(),
+                          dbl->button(), dbl->buttons(), dbl->modifiers(), dbl->source());
+        press.setTimestamp(dbl->timestamp());
+        m_lastPressed = receiver;
+        const bool result = QApplication::notify(receiver, &press);
+        event->setAccepted(press.isAccepted());
+        return result;
+    }
     case QEvent::ContextMenu:
         return true;
     case QEvent::KeyPress:

@@ -9,9 +9,25 @@ TCharSetValidator::TCharSetValidator(int mode, QObject *parent)
     setMode(mode, QString());
 }
 
-void TCharSetValidator::setMode(int mode, const QString &extra)
+namespace {
+// The extra characters stand for themselves inside the bracketed set.
+QString escapedForSet(const QString &characters)
+{
+    QString escaped;
+    for (const QChar c : characters) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char(']') || c == QLatin1Char('[') || c == QLatin1Char('^')
+            || c == QLatin1Char('-'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return escaped;
+}
+} // namespace
+
+void TCharSetValidator::setMode(int mode, const QString &extraCharacters)
 {
     m_mode = mode;
+    const QString extra = escapedForSet(extraCharacters);
     QString pattern;
     switch (mode) {
     case 1:

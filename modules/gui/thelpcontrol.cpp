@@ -119,5 +119,10 @@ void THelpControl::show()
 
 void THelpControl::handleWindowDestroyed()
 {
+    // A closed window may be deleted after its successor was built: only the
+    // current help window's end makes the controller forget it.
+    QObject *gone = sender();
+    if (gone && m_helpWindow && gone != m_helpWindow.data())
+        return;
     m_helpWindow = nullptr;
 }

@@ -165,7 +165,10 @@ void TLineEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
     hideKeyboardButton(false);
-    if (m_paddingPosition == 0)
+    // Only a field of fixed length is padded: a line edit's default maximum
+    // length means no length was set.
+    static const int defaultMaxLength = 32767;
+    if (m_paddingPosition == 0 || maxLength() >= defaultMaxLength)
         return;
     const int n = maxLength() - text().length();
     if (n < 1)

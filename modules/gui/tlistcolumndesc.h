@@ -23,6 +23,9 @@ public:
     bool extraText() const { return m_extraText; }
     QString title() const { return m_title; }
 
+    // Text alignment (Qt::Alignment flags); left and vertically centred at first.
+    void setAlignment(int alignment) { m_alignment = alignment; }
+
     // Whether the column shows in a row view with the given flag and hosted widgets.
     bool isShown(bool alternate, bool hostsWidgets) const;
 

@@ -13,13 +13,18 @@
 #include <QStyleOptionButton>
 
 TListItemView::TListItemView(TListWidget *pList, TListItem *pItem, bool alternate)
-    : QWidget(pList->rowArea())
+    : TListItemView(pList, pItem, alternate, pList->rowArea())
+{
+}
+
+TListItemView::TListItemView(TListWidget *pList, TListItem *pItem, bool alternate, QWidget *parent)
+    : QWidget(parent)
     , m_alternate(alternate)
     , m_list(pList)
 {
     setMinimumHeight(TListWidget::rowHeight);
     setMaximumHeight(TListWidget::rowHeight);
-    setFocusPolicy(Qt::TabFocus);
+    setFocusPolicy(pItem ? Qt::TabFocus : Qt::NoFocus);
     setItem(pItem);
     setVisible(true);
 }
@@ -33,6 +38,8 @@ void TListItemView::setItem(TListItem *pItem)
     m_item = pItem;
     if (m_item)
         connect(m_item, &TListItem::updated, this, QOverload<>::of(&QWidget::update));
+    // A row that shows nothing is no stop for Tab.
+    setFocusPolicy(m_item ? Qt::TabFocus : Qt::NoFocus);
     update();
 }
 

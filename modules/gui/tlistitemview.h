@@ -15,6 +15,8 @@ class TListItemView : public QWidget
     Q_OBJECT
 public:
     TListItemView(TListWidget *pList, TListItem *pItem, bool alternate);
+    // A row widget outside the list's row area (the header of item details).
+    TListItemView(TListWidget *pList, TListItem *pItem, bool alternate, QWidget *parent);
 
     void setItem(TListItem *pItem);
     TListItem *item() const { return m_item; }

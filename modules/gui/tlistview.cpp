@@ -24,3 +24,9 @@ void TListView::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     m_list->updateViewGeometry();
 }
+
+void TListView::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    m_list->paintEmptyListText(this);
+}

@@ -1,11 +1,16 @@
 #include "tlistwidget.h"
 
+#include "tabstractlistitemdetailwidget.h"
+#include "tabstractsubwindow.h"
+#include "tbuttonbar.h"
 #include "tlistcolumndesc.h"
 #include "tlistitem.h"
 #include "tlistitemview.h"
 #include "tlistview.h"
 #include "tmainwindow.h"
 
+#include <QApplication>
+#include <QDebug>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -48,6 +53,10 @@ TListWidget::TListWidget(QWidget *parent, int mode, int rows)
     m_slideTimeLine->setEasingCurve(QEasingCurve::Linear);
     connect(m_slideTimeLine, &QTimeLine::valueChanged, this, &TListWidget::slideUpdateStep);
     connect(m_slideTimeLine, &QTimeLine::finished, this, &TListWidget::animationFinished);
+    m_detailsTimeLine = new QTimeLine(400, this);
+    m_detailsTimeLine->setUpdateInterval(40);
+    connect(m_detailsTimeLine, &QTimeLine::valueChanged, this, &TListWidget::showDetailsUpdateStep);
+    connect(m_detailsTimeLine, &QTimeLine::finished, this, &TListWidget::animationFinished);
 
     if (m_mode == 1)
         installEventFilter(this);
@@ -87,6 +96,7 @@ void TListWidget::addItems(const QList<TListItem *> &items, bool notify)
             m_rowWidgets[n - m_topIndex]->setItem(item);
     }
     update();
+    m_rowArea->update();
     if (notify)
         emit numberOfItemsModified();
 }
@@ -103,6 +113,7 @@ void TListWidget::setEmptyListText(const QString &text)
 {
     m_emptyListText = text;
     update();
+    m_rowArea->update();
 }
 
 bool TListWidget::isItemCheckable(TListItem *)
@@ -145,6 +156,8 @@ void TListWidget::resizeEvent(QResizeEvent *event)
     const int needed = height() / rowHeight + 2;
     while (m_rowWidgets.size() < needed)
         m_rowWidgets << makeRow(m_rowWidgets.size());
+    if (m_buttonBar && !m_buttonBar->isFullyShown())
+        placeButtonBarOverPage();
 }
 
 // ---- scrolling -------------------------------------------------------------
@@ -227,12 +240,18 @@ void TListWidget::instantAnimationEnd()
         m_slideTimeLine->setCurrentTime(0);
         slideUpdateStep(m_slideTimeLine->direction() == QTimeLine::Forward ? 1.0 : 0.0);
     }
-    unregisterAnimation();
+    if (isShowingDetails()) {
+        m_detailsTimeLine->stop();
+        m_detailsTimeLine->setCurrentTime(0);
+        showDetailsUpdateStep(m_detailsTimeLine->direction() == QTimeLine::Forward ? 1.0 : 0.0);
+    }
+    if (!isSliding() && !isShowingDetails())
+        unregisterAnimation();
 }
 
 void TListWidget::animationFinished()
 {
-    if (!isSliding())
+    if (!isSliding() && !isShowingDetails())
         unregisterAnimation();
 }
 
@@ -279,8 +298,14 @@ void TListWidget::setCurrentItem(TListItem *item, bool animated)
                 setFocus(Qt::OtherFocusReason);
         }
         ensureItemVisible(item, animated);
-        if (m_mode == 3)
+        if (m_previewWidget) {
+            m_previewWidget->updateDetails(item);
+            if (m_previewContainer)
+                m_previewContainer->show();
             update();
+        } else if (m_mode == 3) {
+            update();
+        }
         for (TListItemView *row : qAsConst(m_rowWidgets))
             row->update();
         emit itemSelected(item);
@@ -288,8 +313,13 @@ void TListWidget::setCurrentItem(TListItem *item, bool animated)
     }
     if (!item) {
         m_currentItem = nullptr;
-        if ((m_mode == 2 || m_mode == 3) && !m_items.isEmpty())
+        if ((m_mode == 2 || m_mode == 3) && !m_items.isEmpty()) {
             setCurrentItem(m_items.first(), true);
+        } else if ((m_mode == 2 || m_mode == 3) && m_previewWidget) {
+            if (m_previewContainer)
+                m_previewContainer->hide();
+            m_previewWidget->rowWidget()->setItem(nullptr);
+        }
         if (!m_currentItem)
             emit itemSelected(nullptr);
     }
@@ -297,6 +327,9 @@ void TListWidget::setCurrentItem(TListItem *item, bool animated)
 
 bool TListWidget::moveCurrent(int step)
 {
+    // An empty list has nothing to move to: Tab and the arrows pass on.
+    if (m_items.isEmpty())
+        return false;
     const int old = m_items.indexOf(m_currentItem);
     const int result = qBound(0, old + step, m_items.size() - 1);
     if (result != old && result >= 0) {
@@ -339,6 +372,15 @@ void TListWidget::keyPressEvent(QKeyEvent *event)
 
 void TListWidget::keyReleaseEvent(QKeyEvent *event)
 {
+    if (isDetailsPageShown() && m_detailsTimeLine->direction() == QTimeLine::Forward) {
+        if (event->key() == Qt::Key_Escape) {
+            closeDetailsPage();
+            event->accept();
+        } else {
+            event->ignore();
+        }
+        return;
+    }
     if (!takesListKeys()) {
         event->ignore();
         return;
@@ -377,6 +419,10 @@ void TListWidget::focusInEvent(QFocusEvent *event)
     QWidget::focusInEvent(event);
     if (!isEnabled())
         return;
+    if (isDetailsPageShown() && m_detailWidget) {
+        m_detailWidget->rowWidget()->setFocus(event->reason());
+        return;
+    }
     if (m_mode == 1 && !m_items.isEmpty() && !m_currentItem) {
         const int position = m_scrollBar->value();
         if (event->reason() == Qt::TabFocusReason) {
@@ -412,6 +458,21 @@ void TListWidget::handleViewClicked(TListItemView *pItemView)
     setCurrentItem(item, true);
     if (isOutOfSight(pItemView))
         return;
+    if (m_detailWidget) {
+        if (pItemView == m_detailWidget->rowWidget()) {
+            if (m_detailsWindow)
+                m_detailsWindow->close();
+            else if (m_detailsGhost)
+                closeDetailsPage();
+        } else if (m_detailsWindow) {
+            m_detailWidget->updateDetails(item);
+            qDebug() << "TListWidget::handleViewClicked: About to run pDetailsWindow->showWindow(pItemView), where (void*) pItemView="
+                     << static_cast<void *>(pItemView) << ", this=" << static_cast<void *>(this);
+            m_detailsWindow->showWindow(static_cast<QWidget *>(pItemView));
+        } else if (m_detailsGhost) {
+            openDetailsPage(pItemView, item);
+        }
+    }
     emit itemClicked(item);
 }
 
@@ -465,12 +526,174 @@ void TListWidget::uncheckAll()
         row->update();
 }
 
-void TListWidget::paintEvent(QPaintEvent *)
+void TListWidget::paintEmptyListText(QWidget *area)
 {
-    if (!m_items.isEmpty())
+    // Drawn on the row area, above the list page's style-sheet background.
+    if (!m_items.isEmpty() || m_emptyListText.isEmpty())
         return;
-    QPainter painter(this);
-    QRect r = rect();
+    QPainter painter(area);
+    QRect r = rect().translated(-area->mapTo(this, QPoint(0, 0)));
     r.setTop(r.top() + r.height() / 3);
     painter.drawText(r, Qt::AlignHCenter | Qt::AlignTop, m_emptyListText);
+}
+
+// ---- item details ------------------------------------------------------------
+
+void TListWidget::setDetailsPage(TAbstractListItemDetailWidget *pDetailWidget)
+{
+    if (!m_detailsPage) {
+        m_detailsPage = new QWidget(this);
+        m_detailsPage->setObjectName(QStringLiteral("listDetailsPage"));
+        // The list stays in sight around the growing ghost.
+        m_detailsPage->setStyleSheet(QStringLiteral("QWidget#listDetailsPage { background: transparent; }"));
+        m_detailsGhost = new QWidget(m_detailsPage);
+        m_detailsGhost->setObjectName(QStringLiteral("listDetailsGhost"));
+        m_stackedLayout->addWidget(m_detailsPage);
+        m_detailsPage->hide();
+        m_stackedLayout->setCurrentWidget(m_listPage);
+    }
+    m_detailWidget = pDetailWidget;
+    m_detailsWindow = nullptr;
+    if (pDetailWidget)
+        pDetailWidget->setParent(m_detailsGhost);
+}
+
+void TListWidget::setDetailsWindow(TAbstractSubWindow *pWindow, TAbstractListItemDetailWidget *pDetailWidget)
+{
+    m_detailsWindow = pWindow;
+    m_detailWidget = pDetailWidget;
+}
+
+void TListWidget::setPreview(TAbstractListItemDetailWidget *pPreview, QWidget *pContainer)
+{
+    m_previewWidget = pPreview;
+    m_previewContainer = pContainer;
+}
+
+void TListWidget::setButtonBar(TButtonBar *pButtonBar)
+{
+    if (m_buttonBar)
+        disconnect(m_buttonBar, &TButtonBar::fullyShown, this, &TListWidget::handleButtonBarFullyShown);
+    m_buttonBar = pButtonBar;
+    if (!pButtonBar)
+        return;
+    pButtonBar->setParent(m_listPage);
+    connect(pButtonBar, &TButtonBar::fullyShown, this, &TListWidget::handleButtonBarFullyShown);
+    handleButtonBarFullyShown(pButtonBar->isFullyShown());
+    pButtonBar->show();
+}
+
+TAbstractListItemDetailWidget *TListWidget::detailWidget() const
+{
+    return m_detailWidget;
+}
+
+QWidget *TListWidget::detailsPage() const
+{
+    return m_detailsPage;
+}
+
+QWidget *TListWidget::detailsGhost() const
+{
+    return m_detailsGhost;
+}
+
+bool TListWidget::isDetailsPageShown() const
+{
+    return m_detailsPage && m_stackedLayout->currentWidget() == m_detailsPage;
+}
+
+bool TListWidget::isShowingDetails() const
+{
+    return m_detailsTimeLine->state() == QTimeLine::Running;
+}
+
+void TListWidget::openDetailsPage(TListItemView *row, TListItem *item)
+{
+    const bool hadFocus = row->hasFocus();
+    m_detailsTimeLine->stop();
+    m_detailsTimeLine->setDirection(QTimeLine::Forward);
+    m_sourceRow = row;
+    const QPoint p = row->mapTo(m_listPage, QPoint(0, 0));
+    m_detailsPage->setGeometry(m_listPage->geometry());
+    m_detailsGhost->setGeometry(p.x(), p.y(), m_detailsPage->width(), rowHeight);
+    m_detailWidget->setGeometry(0, 0, m_detailsPage->width(), m_detailsPage->height());
+    m_detailWidget->show();
+    m_detailWidget->rowWidget()->setDetailFlag(true);
+    m_detailWidget->updateDetails(item);
+    m_listPage->setEnabled(false);
+    m_stackedLayout->setCurrentWidget(m_detailsPage);
+    m_detailsPage->show();
+    if (hadFocus)
+        m_detailWidget->rowWidget()->setFocus(Qt::OtherFocusReason);
+    m_detailsTimeLine->setCurrentTime(0);
+    registerAnimation();
+    m_detailsTimeLine->start();
+}
+
+void TListWidget::closeDetailsPage()
+{
+    TListItemView *header = m_detailWidget ? m_detailWidget->rowWidget() : nullptr;
+    if (isShowingDetails()) {
+        // Turn round where the animation stands.
+        m_detailsTimeLine->stop();
+        const bool opening = m_detailsTimeLine->direction() == QTimeLine::Forward;
+        if (header)
+            header->setDetailFlag(!opening);
+        m_detailsTimeLine->setDirection(opening ? QTimeLine::Backward : QTimeLine::Forward);
+        if (opening)
+            m_listPage->show();
+        m_detailsTimeLine->resume();
+        return;
+    }
+    if (header)
+        header->setDetailFlag(false);
+    m_detailsTimeLine->setDirection(QTimeLine::Backward);
+    m_listPage->show();
+    registerAnimation();
+    m_detailsTimeLine->start();
+}
+
+void TListWidget::showDetailsUpdateStep(qreal val)
+{
+    if (!isDetailsPageShown() || !m_sourceRow)
+        return;
+    const QPoint p = m_sourceRow->mapTo(m_listPage, QPoint(0, 0));
+    const int top = int((1 - val) * p.y() - 0.5);
+    const int height = int(val * (m_detailsPage->height() - rowHeight) + rowHeight + 0.5);
+    m_detailsGhost->setGeometry(p.x(), top, m_detailsPage->width(), height);
+    if (val <= 0 && m_detailsTimeLine->direction() == QTimeLine::Backward) {
+        const bool hadFocus = m_detailWidget && m_detailWidget->rowWidget()->hasFocus();
+        m_detailsPage->hide();
+        m_listPage->setEnabled(true);
+        m_stackedLayout->setCurrentWidget(m_listPage);
+        m_listPage->show();
+        if (hadFocus)
+            m_sourceRow->setFocus(Qt::OtherFocusReason);
+    } else if (val >= 1 && m_detailsTimeLine->direction() == QTimeLine::Forward) {
+        m_listPage->hide();
+    }
+}
+
+void TListWidget::placeButtonBarOverPage()
+{
+    m_buttonBar->setGeometry(0, m_listPage->height() - m_buttonBar->minimumHeight(), m_buttonBar->minimumWidth(),
+                             m_buttonBar->minimumHeight());
+    m_buttonBar->raise();
+}
+
+void TListWidget::handleButtonBarFullyShown(bool fullyShown)
+{
+    if (!m_buttonBar)
+        return;
+    auto *pageLayout = static_cast<QVBoxLayout *>(m_listPage->layout());
+    if (fullyShown) {
+        if (pageLayout->indexOf(m_buttonBar) < 0)
+            pageLayout->addWidget(m_buttonBar);
+    } else {
+        pageLayout->removeWidget(m_buttonBar);
+        placeButtonBarOverPage();
+    }
+    QResizeEvent resize(size(), size());
+    QApplication::sendEvent(this, &resize);
 }

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 class QScrollBar;
 class QStackedLayout;
 class QTimeLine;
+class TAbstractListItemDetailWidget;
+class TAbstractSubWindow;
+class TButtonBar;
 class TListColumnDesc;
 class TListItem;
 class TListItemView;
@@ -17,6 +21,10 @@ class TListView;
 // Modes: 1 check list (Tab walks the rows, a press anywhere in a checkable
 // row toggles it), 2 selection list, 3 selection list repainting on every
 // change of the current item, others plain list.
+// Optional attachments show an item's details: a details page that grows out
+// of the clicked row over the list, a details window, or a preview that
+// follows the current item; a button bar lies over the bottom of the list
+// until it is fully shown and then takes its own room below the rows.
 class TListWidget : public QWidget
 {
     Q_OBJECT
@@ -47,8 +55,28 @@ public:
     int offset() const { return m_offset; }
     bool isSliding() const;
 
+    // Item details. The list builds the details page (and the ghost that
+    // grows from the clicked row to the whole page) and takes the detail
+    // widget into it; a click on a row opens it, a click on its header or
+    // Escape closes it.
+    void setDetailsPage(TAbstractListItemDetailWidget *pDetailWidget);
+    // A click on a row fills the detail widget and shows the window from the row.
+    void setDetailsWindow(TAbstractSubWindow *pWindow, TAbstractListItemDetailWidget *pDetailWidget);
+    // The preview shows the current item; its container hides while there is none.
+    void setPreview(TAbstractListItemDetailWidget *pPreview, QWidget *pContainer);
+    void setButtonBar(TButtonBar *pButtonBar);
+    TAbstractListItemDetailWidget *detailWidget() const;
+    QWidget *listPage() const { return m_listPage; }
+    QWidget *detailsPage() const;
+    QWidget *detailsGhost() const;
+    bool isDetailsPageShown() const;
+    bool isShowingDetails() const;
+
     // Called by the row area when it changes size.
     void updateViewGeometry();
+    // Called by the row area when it paints: the empty-list text.
+    void paintEmptyListText(QWidget *area);
+    QString emptyListText() const { return m_emptyListText; }
 
 signals:
     void itemClicked(TListItem *pItem);
@@ -68,7 +96,9 @@ public slots:
 private slots:
     void scrollHandler(int value);
     void slideUpdateStep(qreal val);
+    void showDetailsUpdateStep(qreal val);
     void animationFinished();
+    void handleButtonBarFullyShown(bool fullyShown);
 
 public:
     // Entry points of the row widgets and the items.
@@ -78,7 +108,6 @@ public:
     bool takesListKeys() const;
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
@@ -92,6 +121,9 @@ private:
     bool isOutOfSight(TListItemView *view) const;
     void registerAnimation();
     void unregisterAnimation();
+    void openDetailsPage(TListItemView *row, TListItem *item);
+    void closeDetailsPage();
+    void placeButtonBarOverPage();
 
     bool m_checkable = false;
     QTimeLine *m_slideTimeLine;
@@ -113,4 +145,13 @@ private:
     TListView *m_rowArea;
     QScrollBar *m_scrollBar;
     bool m_registered = false;
+    QTimeLine *m_detailsTimeLine;
+    TListItemView *m_sourceRow = nullptr;
+    QPointer<TButtonBar> m_buttonBar;
+    QPointer<QWidget> m_detailsPage;
+    QPointer<QWidget> m_detailsGhost;
+    QPointer<TAbstractSubWindow> m_detailsWindow;
+    QPointer<TAbstractListItemDetailWidget> m_detailWidget;
+    QPointer<TAbstractListItemDetailWidget> m_previewWidget;
+    QPointer<QWidget> m_previewContainer;
 };

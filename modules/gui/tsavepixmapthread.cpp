@@ -46,10 +46,19 @@ void TSavePixmapThread::handleSaveImage(const QImage &image, bool greyScale)
             folder.clear();
     }
     if (!folder.isEmpty()) {
-        const QString fileName = folder + QLatin1String("/screenshot")
-            + QDateTime::currentDateTime().toString(QStringLiteral("_yyyyMMdd_hhmmss")) + QLatin1String(".png");
+        // Screenshots taken within one second share the time stamp: the later
+        // ones get a number, and no file is ever opened over an existing one.
+        const QString stem = folder + QLatin1String("/screenshot")
+            + QDateTime::currentDateTime().toString(QStringLiteral("_yyyyMMdd_hhmmss"));
+        QString fileName = stem + QLatin1String(".png");
         QFile file(fileName);
-        if (file.open(QIODevice::WriteOnly)) {
+        bool opened = file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        for (int n = 1; !opened && file.exists() && n < 1000; ++n) {
+            fileName = stem + QLatin1Char('_') + QString::number(n) + QLatin1String(".png");
+            file.setFileName(fileName);
+            opened = file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        }
+        if (opened) {
             QImage out = image;
             if (greyScale) {
                 QVector<QRgb> greys;
@@ -61,14 +70,25 @@ void TSavePixmapThread::handleSaveImage(const QImage &image, bool greyScale)
             }
             QImageWriter writer(&file, "png");
             writer.setQuality(1);
-            writer.write(out);
+            const bool written = writer.write(out) && file.flush();
             file.close();
-            qDebug().noquote() << "TSavePixmapThread::handleSaveImage: save completed to " + QDir::toNativeSeparators(fileName);
+            if (written) {
+                qDebug().noquote() << "TSavePixmapThread::handleSaveImage: save completed to " + QDir::toNativeSeparators(fileName);
+                m_slots.release();
+                emit saved(fileName);
+                return;
+            }
+            qDebug().noquote() << "TSavePixmapThread::handleSaveImage: save failed to " + QDir::toNativeSeparators(fileName)
+                                      + QLatin1String(": ") + writer.errorString();
+            file.remove();
             m_slots.release();
-            emit saved(fileName);
+            emit failed(fileName);
             return;
         }
         qDebug() << "TSavePixmapThread::handleSaveImage: open failed";
+        m_slots.release();
+        emit failed(fileName);
+        return;
     }
     m_slots.release();
 }

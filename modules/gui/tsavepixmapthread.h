@@ -18,9 +18,10 @@ public:
     void savePixmap(const QPixmap &pixmap, bool greyScale);
     int availableSlots() const { return m_slots.available(); }
 
-
 signals:
     void saved(const QString &fileName);
+    // The file could not be written; nothing is left under that name.
+    void failed(const QString &fileName);
 
 public slots:
     void handleSaveImage(const QImage &image, bool greyScale);

@@ -121,25 +121,41 @@ void TTouchKey::mouseReleaseEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    if (m_down && rect().contains(event->pos()) && m_keyData) {
-        if (!m_repeatTimer) {
-            setChecked(!isChecked());
-            setDown(false);
-            emit keyActivated(m_keyData); // the last use of this key: a receiver may delete it
-            return;
-        }
+    // The press is over wherever the finger lifts: a repeat never outlives it.
+    if (m_repeatTimer)
         m_repeatTimer->stop();
+    if (m_down && rect().contains(event->pos()) && m_keyData && !m_repeatTimer) {
+        setChecked(!isChecked());
+        setDown(false);
+        emit keyActivated(m_keyData); // the last use of this key: a receiver may delete it
+        return;
     }
     setDown(false);
 }
 
+bool TTouchKey::isRepeating() const
+{
+    return m_repeatTimer && m_repeatTimer->isActive();
+}
+
+void TTouchKey::cancelPress()
+{
+    setDown(false);
+    if (m_repeatTimer)
+        m_repeatTimer->stop();
+}
+
+void TTouchKey::hideEvent(QHideEvent *event)
+{
+    // A key held while its keypad hides lets go.
+    cancelPress();
+    QWidget::hideEvent(event);
+}
+
 void TTouchKey::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
-        setDown(false);
-        if (m_repeatTimer)
-            m_repeatTimer->stop();
-    }
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        cancelPress();
     QWidget::changeEvent(event);
 }
 

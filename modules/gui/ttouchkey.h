@@ -24,6 +24,9 @@ public:
     bool isDown() const { return m_down; }
     QString imageName() const { return m_imageName; }
     bool hasRepeatTimer() const { return m_repeatTimer != nullptr; }
+    bool isRepeating() const;
+    // Lets go of a press under way: not down, no repeat.
+    void cancelPress();
 
 signals:
     void keyActivated(TBaseKeyData *pKeyData);
@@ -36,6 +39,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

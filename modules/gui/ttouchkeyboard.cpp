@@ -601,6 +601,9 @@ void TTouchKeyboard::showKeyboard(bool animatedShow)
 
 void TTouchKeyboard::hideKeyboard(THiddingReason reason)
 {
+    // A key held down stops repeating as soon as the keyboard starts to go.
+    for (TTouchKey *key : keys())
+        key->cancelPress();
     if (isKeypadVisible()) {
         m_slideTimeLine->setDirection(QTimeLine::Backward);
         m_slideTimeLine->stop();

@@ -25,10 +25,13 @@ public slots:
     void refreshFonts(const QString &styleSheet);
 
 private:
+    void applyFontType();
+
     int m_type;
     int m_width;
     int m_maxWidth;
     int m_spacing;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    int m_fontType = 2; // "default normal" at 18 points
     QFont m_font;
 };

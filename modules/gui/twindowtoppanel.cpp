@@ -18,8 +18,12 @@ TWindowTopPanel::TWindowTopPanel(QWidget *parent, const QString &heading, const 
     QList<TOption *> options;
     if (extraOption)
         options << extraOption;
-    if (withHelp)
-        options << new TOption(tr("Help"), QStringLiteral("zkgui_help"), THelpControl::instance(), SLOT(show(QWidget*)));
+    if (withHelp) {
+        // Bound to the help controller, owned by the panel: it goes with the window.
+        auto *help = new TOption(tr("Help"), QStringLiteral("zkgui_help"), THelpControl::instance(), SLOT(show(QWidget*)));
+        help->setParent(this);
+        options << help;
+    }
     if (withClose)
         options << new TOption(QStringLiteral("Close"), QStringLiteral("zkgui_close_cross"), parent, SLOT(close()));
 

@@ -1,11 +1,14 @@
 // The device report window: the device table from the registry, the
 // certificate lines, and the PDF it saves.
 
+#include "app2testsupport.h"
 #include "apptest_app3pdf.h"
 #include "guiapp.h"
 #include "testsupport.h"
 #include "tlinkdevice.h"
 #include "tlinkdevicehandler.h"
+#include "tmainwindow.h"
+#include "tmessagewindow.h"
 #include "ttextreadonly.h"
 #include "zeldevicerepwindow.h"
 #include "zelsavefiledialog.h"
@@ -136,6 +139,38 @@ private slots:
         QCOMPARE(offered.value(1), pdf);
         QVERIFY(!QFile::exists(pdf));
         QCOMPARE(QSettings().value(QStringLiteral("device_rep/destination_path")).toString(), pdf);
+    }
+
+    // A name typed without the suffix gets ".pdf"; a file that cannot be
+    // written is told in a message window.
+    void saveNameAndFailure()
+    {
+        QScopedPointer<TMainWindow> main(app2test::makeMainWindow());
+        QVERIFY(main);
+        ZelDeviceRepWindow::showReport(nullptr);
+        ZelDeviceRepWindow *window = ZelDeviceRepWindow::openWindow();
+        QVERIFY(window);
+        QTemporaryDir dir;
+        QStringList offered;
+        app3test::answerSaveDialog(dir.filePath(QStringLiteral("typed")), &offered);
+        window->handleSaveReport(nullptr);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("typed"))));
+        QVERIFY(app3test::pdfText(dir.filePath(QStringLiteral("typed.pdf"))).contains(QLatin1String("DEVICE REPORT:")));
+        QCOMPARE(QSettings().value(QStringLiteral("device_rep/destination_path")).toString(),
+                 dir.filePath(QStringLiteral("typed.pdf")));
+        QVERIFY(app2test::openWindows<TMessageWindow>().isEmpty());
+
+        app3test::answerSaveDialog(dir.filePath(QStringLiteral("missing/report.PDF")), &offered);
+        window->handleSaveReport(nullptr);
+        QVERIFY(app2test::settle(main.data()));
+        const QList<TMessageWindow *> told = app2test::openWindows<TMessageWindow>();
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told.first()->getHeader(), QStringLiteral("Report not saved"));
+        QVERIFY2(told.first()->getDescription().contains(QStringLiteral("missing/report.PDF")),
+                 qPrintable(told.first()->getDescription()));
+        told.first()->close();
+        QVERIFY(app2test::settle(main.data()));
+        closeReport();
     }
 
     // Opening the report again rebuilds it in the same window, and each

@@ -105,6 +105,10 @@ private slots:
             << "My  Alias (Product X 2)" << QString() << "%1\\MyAlias(ProductX2).diag";
         QTest::newRow("stored folder with forward slashes")
             << "Unit" << "/data/reports" << "\\data\\reports\\Unit.diag";
+        // The alias comes from the device: it never leads out of the folder.
+        QTest::newRow("alias with separators")
+            << "../../etc/x" << "/data/reports" << "\\data\\reports\\.._.._etc_x.diag";
+        QTest::newRow("alias of dots") << ".." << "/data/reports" << "\\data\\reports\\.diag";
     }
     void diagnosticsFileName()
     {
@@ -244,7 +248,12 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("url path") << "/mibs/VANTOR-ZK-MIB.txt" << "\\mibs\\VANTOR-ZK-MIB.txt";
         QTest::newRow("no slash") << "zk.mib" << "\\mibs\\zk.mib";
-        QTest::newRow("empty") << "" << "\\mibs\\";
+        // A name from the device never leads out of the folder, and without
+        // one the file is named after the device.
+        QTest::newRow("empty") << "" << "\\mibs\\AliasOne(ProductX).mib";
+        QTest::newRow("only dots") << "/mibs/.." << "\\mibs\\AliasOne(ProductX).mib";
+        QTest::newRow("backslashes") << "..\\..\\etc\\x" << "\\mibs\\.._.._etc_x";
+        QTest::newRow("drive") << "C:x.mib" << "\\mibs\\C_x.mib";
     }
     void mibFileName()
     {

@@ -14,7 +14,9 @@
 #include "tlineedit.h"
 #include "tlinkdevice.h"
 #include "tlinkdevicehandler.h"
+#include "tlistcolumndesc.h"
 #include "tlistitem.h"
+#include "tlistwidget.h"
 #include "tmainwindow.h"
 #include "tmessagewindow.h"
 #include "toption.h"
@@ -242,6 +244,8 @@ private slots:
         QPointer<PowerBranchCfgWindow> alive(window);
         window->showWindow(m_main);
         QVERIFY(app3test::settle(m_main));
+        // The branch names stand right-aligned next to their check boxes.
+        QCOMPARE(window->list()->columns().first()->alignment(), int(Qt::AlignRight | Qt::AlignVCenter));
         const QList<TListItem *> items = window->items();
         QCOMPARE(items.size(), 7);
         QVERIFY(items.at(0)->isChecked());

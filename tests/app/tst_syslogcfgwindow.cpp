@@ -10,6 +10,7 @@
 #include "tlinksyslogif.h"
 #include "tlistitem.h"
 #include "tlistwidget.h"
+#include "tmessagewindow.h"
 #include "toptionbutton.h"
 #include "twindowview.h"
 
@@ -137,6 +138,79 @@ private slots:
             }
             return false;
         }, 3000));
+        QVERIFY(app2test::settle(m_main));
+    }
+
+    // An address typed in one go runs through the fields: a full octet or a
+    // full stop moves on to the next field, the last octet on to the port.
+    void typedAddressRunsThroughFields_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("twelve digits") << "127000000010" << "127.0.0.10";
+        QTest::newRow("full stops") << "10.1.20.3." << "10.1.20.3";
+    }
+    void typedAddressRunsThroughFields()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QPointer<SyslogCfgWindow> window = new SyslogCfgWindow;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->showWindow(m_main->windowView());
+        QVERIFY(app2test::settle(m_main));
+        TLineEdit *first = window->addressFields().first();
+        first->setFocus();
+        QVERIFY(QTest::qWaitFor([&] { return first->hasFocus(); }, 2000));
+        for (const QChar c : typed) {
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            QTest::keyClick(focus, c.toLatin1());
+        }
+        QVERIFY(window->portField()->hasFocus());
+        QTest::keyClicks(window->portField(), QStringLiteral("1514"));
+        window->okButton()->click();
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+        QCOMPARE(QSettings().value(QStringLiteral("syslog_server/ext_server_address")).toString(), stored);
+        QCOMPARE(QSettings().value(QStringLiteral("syslog_server/ext_server_port_no")).toInt(), 1514);
+        QVERIFY(app2test::settle(m_main));
+    }
+
+    // An empty octet or an unusable port is not stored: OK tells why and the
+    // window stays open.
+    void incompleteInputRefused_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("empty octet") << "192||1|7" << "514";
+        QTest::newRow("empty port") << "192|168|1|7" << "";
+        QTest::newRow("port zero") << "192|168|1|7" << "0";
+    }
+    void incompleteInputRefused()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, port);
+        QPointer<SyslogCfgWindow> window = new SyslogCfgWindow;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->showWindow(m_main->windowView());
+        QVERIFY(app2test::settle(m_main));
+        const QStringList octets = address.split(QLatin1Char('|'));
+        for (int i = 0; i < 4; ++i)
+            window->addressFields().at(i)->setText(octets.at(i));
+        window->portField()->setText(port);
+        window->okButton()->click();
+        QVERIFY(app2test::settle(m_main));
+        QVERIFY(window);
+        QVERIFY(QSettings().allKeys().isEmpty());
+        const QList<TMessageWindow *> told = app2test::openWindows<TMessageWindow>();
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told.first()->getHeader(), QStringLiteral("Invalid syslog server"));
+        told.first()->close();
+        QVERIFY(app2test::settle(m_main));
+        // Back in the window, with what was typed.
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->portField()->text(), port);
+        window->close();
+        QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
         QVERIFY(app2test::settle(m_main));
     }
 };

@@ -2,6 +2,7 @@
 // status on each step, the busy state of the operations, a full run against
 // a simulated device, and the link test report PDF.
 
+#include "app2testsupport.h"
 #include "apptest_app3device.h"
 #include "apptest_app3pdf.h"
 #include "guiapp.h"
@@ -10,6 +11,7 @@
 #include "tlinkdevice.h"
 #include "tlinkdevicehandler.h"
 #include "tmainwindow.h"
+#include "tmessagewindow.h"
 #include "toption.h"
 #include "tsubwindowview.h"
 #include "ttextreadonly.h"
@@ -203,6 +205,25 @@ private slots:
         log->handlePrint(nullptr);
         QCOMPARE(offered.value(1), pdf);
         QVERIFY(app3test::pdfText(pdf).contains(QLatin1String("zkZk441xMaxChargeCurrent")));
+
+        // A name typed without the suffix gets ".pdf"; a file that cannot be
+        // written is told in a message window.
+        app3test::answerSaveDialog(dir.filePath(QStringLiteral("typed")), &offered);
+        log->handlePrint(nullptr);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("typed"))));
+        QVERIFY(app3test::pdfText(dir.filePath(QStringLiteral("typed.pdf"))).contains(QLatin1String("LINK test Report:")));
+        QCOMPARE(QSettings().value(QStringLiteral("link_test/destination_path")).toString(),
+                 dir.filePath(QStringLiteral("typed.pdf")));
+        QVERIFY(app2test::openWindows<TMessageWindow>().isEmpty());
+        app3test::answerSaveDialog(dir.filePath(QStringLiteral("missing/linktest.pdf")), &offered);
+        log->handlePrint(nullptr);
+        QVERIFY(app3test::settle(m_main));
+        const QList<TMessageWindow *> told = app2test::openWindows<TMessageWindow>();
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told.first()->getHeader(), QStringLiteral("Report not saved"));
+        QVERIFY(told.first()->getDescription().contains(QStringLiteral("missing")));
+        told.first()->close();
+        QVERIFY(app3test::settle(m_main));
 
         // Cancelling writes nothing.
         QFile::remove(pdf);

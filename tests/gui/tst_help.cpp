@@ -128,6 +128,35 @@ private slots:
         QCOMPARE(QSettings().value(QStringLiteral("THelpWindow/isMaximized")).toBool(), false);
     }
 
+    // Help asked for while the closed window still waits for its deletion
+    // builds a new window; the old one's end does not make the controller
+    // forget the new one, so there is never a second help window.
+    void oneHelpWindowAtATime()
+    {
+        THelpControl *control = THelpControl::instance();
+        control->setHomeUrl(page(QStringLiteral("once.html"), 1));
+        control->show();
+        QPointer<THelpWindow> first = control->helpWindow();
+        QVERIFY(first);
+        first->close();
+        control->show(); // before the closed window is deleted
+        QPointer<THelpWindow> second = control->helpWindow();
+        QVERIFY(second);
+        QVERIFY(second != first);
+        QVERIFY(QTest::qWaitFor([&] { return !first; }, 3000));
+        QCOMPARE(control->helpWindow(), second.data());
+        control->show();
+        QCOMPARE(control->helpWindow(), second.data());
+        int shown = 0;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (qobject_cast<THelpWindow *>(widget) && widget->isVisible())
+                ++shown;
+        QCOMPARE(shown, 1);
+        second->close();
+        QVERIFY(QTest::qWaitFor([&] { return !second; }, 3000));
+        QVERIFY(!control->helpWindow());
+    }
+
     // A window closed while maximized over the whole screen reopens maximized.
     void reopensMaximized()
     {
@@ -226,7 +255,11 @@ private slots:
         TWindowTopPanel full(&window, QStringLiteral("Report"), QStringLiteral("zkgui_help"), true, true, &extra);
         QCOMPARE(full.buttons().size(), 3);
         QCOMPARE(full.buttons().first()->option(), &extra);
-        QCOMPARE(full.buttons().at(1)->option()->parent(), THelpControl::instance());
+        // The Help option belongs to the panel: no option stays behind with the controller.
+        QCOMPARE(full.buttons().at(1)->option()->parent(), &full);
+        const int controllerChildren = THelpControl::instance()->children().size();
+        delete new TWindowTopPanel(&window, QStringLiteral("Gone"), QStringLiteral("zkgui_help"), true, true);
+        QCOMPARE(THelpControl::instance()->children().size(), controllerChildren);
         full.setSideIcon(QString()); // none yet: nothing
         QVERIFY(!full.sideIcon());
         full.setSideIcon(QStringLiteral("zkgui_lock"));

@@ -58,6 +58,11 @@ private slots:
         QTest::addColumn<bool>("acceptable");
         QTest::newRow("digits + stop: ok") << 16 << "." << "12.5" << true;
         QTest::newRow("digits + stop: letter") << 16 << "." << "1a" << false;
+        // Extra characters stand for themselves, even those the set syntax uses.
+        QTest::newRow("digits + bracket: ok") << 16 << "]" << "12]" << true;
+        QTest::newRow("digits + bracket: letter") << 16 << "]" << "1a" << false;
+        QTest::newRow("digits + backslash") << 16 << "\\" << "1\\2" << true;
+        QTest::newRow("digits + caret and dash") << 16 << "^-" << "1-2^" << true;
         QTest::newRow("any text") << 8 << "" << QString::fromUtf8("äö€ x") << true;
         QTest::newRow("radiotelex cyrillic: hard sign") << 512 << "" << QString(QChar(0x042A)) << false;
         QTest::newRow("radiotelex cyrillic: soft hard sign") << 512 << "" << QString(QChar(0x044A)) << false;
@@ -92,20 +97,23 @@ private slots:
     void charSetFixup_data()
     {
         QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("extra");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("fixed");
-        QTest::newRow("digits keep order") << 16 << "1a2.b3" << "12.3";
-        QTest::newRow("any text unchanged") << 8 << "a\tb" << "a\tb";
-        QTest::newRow("unknown mode unchanged") << 3 << "abc" << "abc";
-        QTest::newRow("7-bit cyrillic drops at") << 64 << "a@b" << "ab";
+        QTest::newRow("digits keep order") << 16 << "." << "1a2.b3" << "12.3";
+        QTest::newRow("digits keep the extra bracket") << 16 << "]" << "1a]b2" << "1]2";
+        QTest::newRow("any text unchanged") << 8 << "" << "a\tb" << "a\tb";
+        QTest::newRow("unknown mode unchanged") << 3 << "" << "abc" << "abc";
+        QTest::newRow("7-bit cyrillic drops at") << 64 << "" << "a@b" << "ab";
     }
     void charSetFixup()
     {
         QFETCH(int, mode);
+        QFETCH(QString, extra);
         QFETCH(QString, input);
         QFETCH(QString, fixed);
         TCharSetValidator validator(mode);
-        validator.setMode(mode, mode == 16 ? QStringLiteral(".") : QString());
+        validator.setMode(mode, extra);
         validator.fixup(input);
         QCOMPARE(input, fixed);
     }
@@ -287,21 +295,25 @@ private slots:
     void paddingOnLeaving_data()
     {
         QTest::addColumn<int>("position");
+        QTest::addColumn<int>("maxLength"); // 0: left at the line edit's default
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("padded");
-        QTest::newRow("zero in front") << 1 << "7" << "07";
-        QTest::newRow("empty") << 1 << "" << "00";
-        QTest::newRow("behind") << 2 << "7" << "70";
-        QTest::newRow("full") << 1 << "12" << "12";
-        QTest::newRow("none") << 0 << "7" << "7";
+        QTest::newRow("zero in front") << 1 << 2 << "7" << "07";
+        QTest::newRow("empty") << 1 << 2 << "" << "00";
+        QTest::newRow("behind") << 2 << 2 << "7" << "70";
+        QTest::newRow("full") << 1 << 2 << "12" << "12";
+        QTest::newRow("none") << 0 << 2 << "7" << "7";
+        QTest::newRow("no length set") << 1 << 0 << "7" << "7";
     }
     void paddingOnLeaving()
     {
         QFETCH(int, position);
+        QFETCH(int, maxLength);
         QFETCH(QString, text);
         QFETCH(QString, padded);
         auto fields = makeFields(2);
-        fields[0]->setMaxLength(2);
+        if (maxLength)
+            fields[0]->setMaxLength(maxLength);
         fields[0]->setZeroPadding(position);
         fields[0]->setText(text);
         fields[1]->setFocus();

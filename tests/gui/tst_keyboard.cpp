@@ -211,6 +211,64 @@ private slots:
         QVERIFY(!key.hasRepeatTimer());
     }
 
+    // A repeat lives only as long as its press: a release outside the key
+    // and a keyboard that hides both end it.
+    void repeatEndsWithThePress()
+    {
+        TStandardKeyData backspace(Qt::Key_Backspace, QString(), QStringLiteral("Back"), QString(), true);
+        TTouchKey key(nullptr, 87, true);
+        key.setKeyData(&backspace);
+        key.show();
+        QSignalSpy activated(&key, &TTouchKey::keyActivated);
+        QTest::mousePress(&key, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+        QMouseEvent off(QEvent::MouseMove, QPoint(200, 10), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&key, &off);
+        QTest::mouseRelease(&key, Qt::LeftButton, Qt::NoModifier, QPoint(200, 10));
+        QVERIFY(!key.isRepeating());
+        // Sliding back after the release fires nothing.
+        QMouseEvent back(QEvent::MouseMove, QPoint(10, 10), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&key, &back);
+        const int before = activated.count();
+        QTest::qWait(600);
+        QCOMPARE(activated.count(), before);
+
+        makeKeyboard(true);
+        m_keyboard->showKeyboard(false);
+        TTouchKey *held = nullptr;
+        for (TTouchKey *k : m_keyboard->keys())
+            if (k->isVisible() && k->hasRepeatTimer())
+                held = k;
+        QVERIFY(held);
+        QTest::mousePress(held, Qt::LeftButton, Qt::NoModifier, held->rect().center());
+        QVERIFY(held->isRepeating());
+        m_keyboard->hideKeyboard();
+        QVERIFY(!held->isRepeating());
+        QVERIFY(!held->isDown());
+        m_keyboard->instantAnimationEnd();
+        QVERIFY(!m_keyboard->isVisible());
+        const int sent = m_sink->keys.size();
+        QTest::qWait(600);
+        QCOMPARE(m_sink->keys.size(), sent);
+    }
+
+    // A quick second tap on a key types the character again.
+    void doubleTapTypesTwice()
+    {
+        makeKeyboard();
+        m_keyboard->showKeyboard(false);
+        TTouchKey *letter = nullptr;
+        for (TTouchKey *k : m_keyboard->keys())
+            if (k->isVisible() && text(k->keyData()) == QStringLiteral("l"))
+                letter = k;
+        QVERIFY(letter);
+        QTest::mouseDClick(m_window->windowHandle(), Qt::LeftButton, {},
+                           letter->mapTo(m_window, letter->rect().center()));
+        QStringList typed;
+        for (const KeySink::Key &k : m_sink->keys)
+            typed << k.text;
+        QCOMPARE(typed, (QStringList{QStringLiteral("l"), QStringLiteral("l")}));
+    }
+
     // ---- keyboard layouts ----
 
     void layouts_data()

@@ -1,17 +1,44 @@
 #include "guiapp.h"
 #include "guitestsupport.h"
+#include "tabstractlistitemdetailwidget.h"
+#include "tabstractsubwindow.h"
+#include "tbuttonbar.h"
 #include "tlistcolumndesc.h"
 #include "tlistitem.h"
 #include "tlistitemview.h"
 #include "tlistview.h"
 #include "tlistwidget.h"
 #include "tmainwindow.h"
+#include "toption.h"
+#include "tstylesheet.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
+#include <QVBoxLayout>
 #include <QSignalSpy>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(TListItem *)
+
+namespace {
+
+// Details that show the item's first text under the header row.
+class NameDetails : public TAbstractListItemDetailWidget
+{
+public:
+    explicit NameDetails(TListWidget *list)
+        : TAbstractListItemDetailWidget(list)
+    {
+        label = new QLabel(this);
+        contentLayout()->addWidget(label);
+        connect(this, &TAbstractListItemDetailWidget::setDetails, this,
+                [this](TListItem *item) { label->setText(item ? item->texts().value(0) : QString()); });
+    }
+    QLabel *label;
+};
+
+} // namespace
 
 class TestRowList : public QObject
 {
@@ -277,9 +304,22 @@ private slots:
         QCOMPARE(m_list->currentItem(), expected);
     }
 
+    // The empty-list text shows centred one third down, also under the
+    // shipped style sheet, whose backgrounds cover the list widget itself.
+    void emptyListText_data()
+    {
+        QTest::addColumn<bool>("styled");
+        QTest::newRow("plain") << false;
+        QTest::newRow("shipped style sheet") << true;
+    }
     void emptyListText()
     {
+        QFETCH(bool, styled);
         makeList(0);
+        if (styled) {
+            QVERIFY(!TStyleSheet::instance()->getStyleSheet().isEmpty());
+            m_list->setStyleSheet(TStyleSheet::instance()->getStyleSheet());
+        }
         m_list->setEmptyListText(QStringLiteral("XXXXXXXX"));
         const QImage image = m_list->grab().toImage();
         const QColor background = image.pixelColor(2, 2);
@@ -292,6 +332,181 @@ private slots:
                 }
         QVERIFY(firstInk >= image.height() / 3);
         QVERIFY(firstInk < image.height() / 3 + 20);
+    }
+
+    // Tab and the arrows in an empty check list leave it to its parent and
+    // read no item.
+    void emptyCheckListPassesTab()
+    {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *list = new TListWidget(&window, 1, 9);
+        list->addColumn(new TListColumnDesc(4, 58, 58, 0));
+        list->addColumn(new TListColumnDesc(2, 320, 400, 5));
+        list->setCheckable(true);
+        layout->addWidget(list);
+        auto *after = new QLineEdit(&window);
+        layout->addWidget(after);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        list->setFocus(Qt::TabFocusReason);
+        QVERIFY(list->hasFocus());
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(list, &down);
+        QVERIFY(!down.isAccepted());
+        QTest::keyClick(list, Qt::Key_Tab);
+        QTRY_VERIFY(after->hasFocus());
+        QCOMPARE(list->currentItem(), nullptr);
+    }
+
+    // A text column can be right-aligned: its text then ends at the column's right edge.
+    void rightAlignedColumn()
+    {
+        m_list = new TListWidget(nullptr, 1, 9);
+        auto *text = new TListColumnDesc(2, 250, 250, 5);
+        text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        QCOMPARE(text->alignment(), 130);
+        m_list->addColumn(text);
+        m_list->addItem(new TListItem(1, QStringLiteral("IIII"), m_list));
+        m_list->resize(600, 58);
+        m_list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_list));
+        TListItemView *row = rowShowing(m_list->items().first());
+        QVERIFY(row);
+        const QImage image = row->grab().toImage();
+        const QRect column = row->columnRects().first();
+        // The push-button background changes only from top to bottom: compare
+        // each pixel with the one on its line near the row's right end.
+        auto inkIn = [&](int from, int to) {
+            for (int x = from; x < to; ++x)
+                for (int y = 10; y < image.height() - 10; ++y)
+                    if (image.pixelColor(x, y) != image.pixelColor(image.width() - 20, y))
+                        return true;
+            return false;
+        };
+        QVERIFY(inkIn(column.center().x(), column.right() - 2));
+        QVERIFY(!inkIn(column.left() + 10, column.center().x()));
+    }
+
+    // A click on a row of a plain list opens its details page: the ghost
+    // grows from the row to the whole page and the list hides; Escape or a
+    // click on the header row closes it again.
+    void detailsPage()
+    {
+        TMainWindow main(nullptr, QStringLiteral("MainWindowView"), false);
+        makeList(5, 0);
+        auto *details = new NameDetails(m_list);
+        m_list->setDetailsPage(details);
+        QSignalSpy clicked(m_list, &TListWidget::itemClicked);
+        TListItem *item = m_list->items().at(2);
+        TListItemView *row = rowShowing(item);
+        QTest::mouseClick(row, Qt::LeftButton, Qt::NoModifier, row->rect().center());
+        QCOMPARE(clicked.count(), 1);
+        QVERIFY(m_list->isDetailsPageShown());
+        QVERIFY(main.isAnimating());
+        QCOMPARE(m_list->detailsGhost()->y(), row->y());
+        QCOMPARE(details->rowWidget()->item(), item);
+        QVERIFY(details->rowWidget()->hasDetailFlag());
+        QCOMPARE(details->label->text(), QStringLiteral("entry 2"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_list->listPage()->isVisible(), 2000);
+        QCOMPARE(m_list->detailsGhost()->geometry(), QRect(QPoint(0, 0), m_list->detailsPage()->size()));
+        QVERIFY(!main.isAnimating());
+        QVERIFY(!m_list->listPage()->isEnabled());
+
+        QKeyEvent escape(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(m_list, &escape);
+        QVERIFY(escape.isAccepted());
+        QVERIFY(m_list->listPage()->isVisible());
+        main.forceAnimationCompletion();
+        QVERIFY(!m_list->isDetailsPageShown());
+        QVERIFY(!m_list->detailsPage()->isVisible());
+        QVERIFY(m_list->listPage()->isEnabled());
+        QVERIFY(!main.isAnimating());
+
+        QTest::mouseClick(row, Qt::LeftButton, Qt::NoModifier, row->rect().center());
+        main.forceAnimationCompletion();
+        QVERIFY(!m_list->listPage()->isVisible());
+        TListItemView *header = details->rowWidget();
+        QTest::mouseClick(header, Qt::LeftButton, Qt::NoModifier, header->rect().center());
+        QVERIFY(!header->hasDetailFlag());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_list->isDetailsPageShown(), 2000);
+        QVERIFY(m_list->listPage()->isVisible());
+        QCOMPARE(clicked.count(), 3);
+    }
+
+    // With a details window a click fills the detail widget and shows the
+    // window; a click on the window's header row closes it.
+    void detailsWindow()
+    {
+        TMainWindow main(nullptr, QStringLiteral("MainWindowView"), false);
+        main.resize(800, 600);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        makeList(3, 0);
+        auto *window = new TAbstractSubWindow(2, 0);
+        auto *details = new NameDetails(m_list);
+        auto *layout = new QVBoxLayout(window);
+        layout->addWidget(details);
+        m_list->setDetailsWindow(window, details);
+        TListItemView *row = rowShowing(m_list->items().at(1));
+        QTest::mouseClick(row, Qt::LeftButton, Qt::NoModifier, row->rect().center());
+        QTRY_VERIFY_WITH_TIMEOUT(window->isVisible(), 2000);
+        QCOMPARE(details->label->text(), QStringLiteral("entry 1"));
+        QVERIFY(!m_list->isDetailsPageShown());
+        main.forceAnimationCompletion();
+        TListItemView *header = details->rowWidget();
+        QTest::mouseClick(header, Qt::LeftButton, Qt::NoModifier, header->rect().center());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 2000);
+        delete window;
+    }
+
+    // A preview follows the current item; an empty selection list hides it.
+    void preview_data()
+    {
+        QTest::addColumn<int>("items");
+        QTest::newRow("items") << 3;
+        QTest::newRow("empty") << 0;
+    }
+    void preview()
+    {
+        QFETCH(int, items);
+        makeList(items, 2);
+        QWidget container;
+        auto *preview = new NameDetails(m_list);
+        preview->setParent(&container);
+        m_list->setPreview(preview, &container);
+        if (items) {
+            m_list->setCurrentItem(m_list->items().at(1), false);
+            QVERIFY(container.isVisible());
+            QCOMPARE(preview->label->text(), QStringLiteral("entry 1"));
+            QCOMPARE(preview->rowWidget()->item(), m_list->items().at(1));
+            return;
+        }
+        container.show();
+        preview->rowWidget()->setItem(new TListItem(7, QStringLiteral("stale"), m_list));
+        m_list->setCurrentItem(nullptr, false);
+        QVERIFY(!container.isVisible());
+        QCOMPARE(preview->rowWidget()->item(), nullptr);
+    }
+
+    // A button bar lies over the bottom of the rows while minimised and takes
+    // its own room below them once fully shown.
+    void buttonBar()
+    {
+        makeList(12, 0);
+        auto *bar = new TButtonBar(nullptr, true);
+        auto *act = new TOption(QStringLiteral("Act"), nullptr, nullptr);
+        act->setParent(bar);
+        bar->addOption(act);
+        bar->setMinimized();
+        m_list->setButtonBar(bar);
+        QTRY_COMPARE(m_list->rowArea()->height(), m_list->height());
+        QCOMPARE(bar->parentWidget(), m_list->listPage());
+        QCOMPARE(bar->geometry().bottom(), m_list->listPage()->height() - 1);
+        bar->setFullyShown();
+        QTRY_COMPARE(m_list->rowArea()->height(), m_list->height() - bar->height());
+        QVERIFY(bar->geometry().top() >= m_list->rowArea()->geometry().bottom());
     }
 };
 

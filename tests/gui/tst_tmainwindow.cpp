@@ -271,6 +271,38 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return saver->availableSlots() == 3; }, 5000));
     }
 
+    // Screenshots within one second each get a file of their own; a write
+    // that fails says so and leaves no file behind.
+    void screenshotsKeptApartAndFailuresTold()
+    {
+        QDir(screenshotFolder()).removeRecursively();
+        QPixmap pixmap(10, 10);
+        pixmap.fill(Qt::gray);
+        m_window->saveScreenshot(pixmap, false);
+        TSavePixmapThread *saver = m_window->screenshotSaver();
+        QSignalSpy saved(saver, &TSavePixmapThread::saved);
+        QSignalSpy failed(saver, &TSavePixmapThread::failed);
+        m_window->saveScreenshot(pixmap, false);
+        m_window->saveScreenshot(pixmap, false);
+        QVERIFY(QTest::qWaitFor([&] { return saver->availableSlots() == 3; }, 10000));
+        const QStringList files = QDir(screenshotFolder()).entryList(QDir::Files);
+        QCOMPARE(files.size(), 3);
+        const int savedBefore = saved.count();
+        for (const QString &file : files)
+            QVERIFY2(QRegularExpression(QStringLiteral("^screenshot_\\d{8}_\\d{6}(_\\d+)?\\.png$")).match(file).hasMatch(),
+                     qPrintable(file));
+
+        guitest::MessageCapture capture;
+        m_window->saveScreenshot(QPixmap(), false); // nothing an image writer can write
+        QVERIFY(failed.wait(10000));
+        QVERIFY(QTest::qWaitFor([&] { return saver->availableSlots() == 3; }, 5000));
+        QCOMPARE(capture.count(QStringLiteral("save completed")), 0);
+        QCOMPARE(capture.count(QStringLiteral("save failed")), 1);
+        QCOMPARE(saved.count(), savedBefore);
+        QVERIFY(!QFile::exists(failed.at(0).at(0).toString()));
+        QCOMPARE(QDir(screenshotFolder()).entryList(QDir::Files).size(), 3);
+    }
+
     void keys_data()
     {
         QTest::addColumn<int>("key");

@@ -395,9 +395,12 @@ private slots:
         const QImage image = m_widget->grab().toImage();
         QVERIFY(!image.isNull());
 
+        // A change of style sheet keeps the font each column was given.
         emit TStyleSheet::instance()->styleSheetChanged(QString());
-        QCOMPARE(first->font().pointSize(), 18);
-        QCOMPARE(first->font().family(), QApplication::font("default normal").family());
+        QCOMPARE(first->font().pointSize(), 10);
+        QCOMPARE(first->font().family(), QApplication::font("default mono").family());
+        QCOMPARE(second->font().pointSize(), 18);
+        QCOMPARE(second->font().family(), QApplication::font("default normal").family());
     }
 };
 

@@ -20,7 +20,9 @@ PowerBranchCfgWindow::PowerBranchCfgWindow(TLinkDeviceIf *device, TPsuBatteryIf 
     layout->setSpacing(1);
 
     m_list = new TListWidget(this, 1, 9);
-    m_list->addColumn(new TListColumnDesc(2, 250, 1000, 5, m_list));
+    auto *names = new TListColumnDesc(2, 250, 1000, 5, m_list);
+    names->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_list->addColumn(names);
     m_list->addColumn(new TListColumnDesc(4, 58, 58, 0, m_list));
     m_list->setEmptyListText(tr("No services"));
     m_list->setCheckable(true);

@@ -5,6 +5,7 @@
 #include "tlistcolumndesc.h"
 #include "tlistitem.h"
 #include "tlistwidget.h"
+#include "tmessagewindow.h"
 #include "ttouchnumberkeypad.h"
 #include "tuintvalidator.h"
 
@@ -76,6 +77,17 @@ SyslogCfgWindow::SyslogCfgWindow()
     grid->addWidget(portEdit, 2, 0);
     column->addLayout(grid);
 
+    // A full octet moves on to the next field, as does a typed full stop, so
+    // that an address can be typed in one go.
+    QList<TLineEdit *> chain = addressEdits;
+    chain << portEdit;
+    for (int i = 0; i < chain.size(); ++i) {
+        if (i > 0)
+            chain.at(i)->setPreviousFocusWidget(chain.at(i - 1));
+        if (i + 1 < chain.size())
+            chain.at(i)->setNextFocusWidget(chain.at(i + 1), Qt::Key_Period, Qt::Key_Comma);
+    }
+
     setFocusWidget(addressEdits.first());
 }
 
@@ -112,20 +124,36 @@ void SyslogCfgWindow::updateData()
     portEdit->setText(QString::number(port));
 }
 
+QString SyslogCfgWindow::inputError() const
+{
+    for (const TLineEdit *field : addressEdits) {
+        bool isNumber = false;
+        const uint value = field->text().toUInt(&isNumber, 10);
+        if (!isNumber || value > 255)
+            return tr("Each part of the address must be a number from 0 to 255.");
+    }
+    bool isNumber = false;
+    const uint typed = portEdit->text().toUInt(&isNumber, 10);
+    if (!isNumber || typed < 1 || typed > 65535)
+        return tr("The port must be a number from 1 to 65535.");
+    return QString();
+}
+
 void SyslogCfgWindow::storeData()
 {
+    // Nothing incomplete is stored: the window stays open with the reason.
+    const QString error = inputError();
+    if (!error.isEmpty()) {
+        TMessageWindow::showWarning(tr("Invalid syslog server"), error, okButton(), nullptr, nullptr);
+        return;
+    }
     // Octets padded with zeros on focus-out are stored in plain decimal: an
     // address parser reads "010" as octal 8.
     QStringList octets;
-    for (const TLineEdit *field : qAsConst(addressEdits)) {
-        bool isNumber = false;
-        const uint value = field->text().toUInt(&isNumber, 10);
-        octets << (isNumber ? QString::number(value) : field->text());
-    }
+    for (const TLineEdit *field : qAsConst(addressEdits))
+        octets << QString::number(field->text().toUInt(nullptr, 10));
     address = QStringLiteral("%1.%2.%3.%4").arg(octets.at(0), octets.at(1), octets.at(2), octets.at(3));
-    bool ok = false;
-    const uint typed = portEdit->text().toUInt(&ok, 10);
-    port = ok ? quint16(typed) : quint16(0);
+    port = quint16(portEdit->text().toUInt(nullptr, 10));
     const TListItem *item = enableListWidget->findItem(0);
     enable = item && item->isChecked();
     {

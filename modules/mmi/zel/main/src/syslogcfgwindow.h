@@ -26,6 +26,8 @@ public slots:
 
 private:
     TLineEdit *makeField(int maxLength, int top);
+    // Why the typed address or port cannot be stored; empty when they can.
+    QString inputError() const;
 
     TTouchNumberKeypad *keypad;
     QList<TLineEdit *> addressEdits;

@@ -54,6 +54,7 @@ ZelDevicePageScreen::ZelDevicePageScreen(QWidget *parent)
     setting->addOption(new TOption(tr("Forward live logging"), QStringLiteral("zel_setting_ext_syslog"), this,
                                    SLOT(handleExtSyslogSelected())));
     auto *help = new TOption(tr("Help"), QStringLiteral("zkgui_help"), THelpControl::instance(), SLOT(show(QWidget*)));
+    help->setParent(this); // bound to the help controller, owned by the screen
     auto *previous = new TOption(tr("Previous device"), QStringLiteral("zel_button_arrow_left"), this, SLOT(handleLeftSelected()));
     auto *next = new TOption(tr("Next device"), QStringLiteral("zel_button_arrow_right"), this, SLOT(handleRightSelected()));
     for (TOption *option : {home, list, report, setting, help, previous, next}) {

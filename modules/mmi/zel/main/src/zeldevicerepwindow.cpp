@@ -190,10 +190,11 @@ void ZelDeviceRepWindow::handleSaveReport(QWidget *pEmittedBy)
     QString offered = settings.value(QStringLiteral("device_rep/destination_path"), defaultPath).toString();
     offered.replace(QLatin1Char('\\'), QLatin1Char('/'));
 
-    const QString fileName =
+    const QString chosen =
         ZelSaveFileDialog::getSaveFileName(pEmittedBy, tr("Destination file name"), offered, tr("Report (*.pdf)"));
-    if (fileName.isEmpty())
+    if (chosen.isEmpty())
         return;
+    const QString fileName = ZelReportDocument::pdfFileName(chosen);
     if (fileName != stored)
         settings.setValue(QStringLiteral("device_rep/destination_path"), fileName);
 
@@ -222,7 +223,9 @@ void ZelDeviceRepWindow::handleSaveReport(QWidget *pEmittedBy)
     cursor.insertText(tr("Signature:\t__________________________________________\n\n\n"));
     cursor.insertFragment(QTextDocumentFragment(m_certificates));
 
-    ZelReportDocument::printPdf(&document, fileName);
+    QString error;
+    if (!ZelReportDocument::printPdf(&document, fileName, &error))
+        ZelReportDocument::showSaveFailure(fileName, error, pEmittedBy ? pEmittedBy : this);
 }
 
 void ZelDeviceRepWindow::showEvent(QShowEvent *event)

@@ -9,7 +9,8 @@ ZelDiagRepWindow::ZelDiagRepWindow(TLinkDeviceIf *device)
     : ZelDownloadWindow(device, device->getDiagReportService(), true)
 {
     const QString directory = ZelDownloadPath::directory(QStringLiteral("diag_rep/destination_path"));
-    const QString name = device->getName().remove(QLatin1Char(' '));
+    // The name comes from the device (its alias): it must not lead out of the folder.
+    const QString name = ZelDownloadPath::fileName(device->getName().remove(QLatin1Char(' ')));
     setProposedPath(QStringLiteral("%1\\%2.diag").arg(directory, name));
 }
 

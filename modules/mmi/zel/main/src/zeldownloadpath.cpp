@@ -25,3 +25,18 @@ QString ZelDownloadPath::local(const QString &shownPath)
     result.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return result;
 }
+
+QString ZelDownloadPath::fileName(const QString &name)
+{
+    QString result;
+    result.reserve(name.size());
+    for (const QChar c : name) {
+        const bool reserved = c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c);
+        result += reserved ? QLatin1Char('_') : c;
+    }
+    result = result.trimmed();
+    bool onlyDots = true;
+    for (const QChar c : qAsConst(result))
+        onlyDots = onlyDots && c == QLatin1Char('.');
+    return onlyDots ? QString() : result;
+}

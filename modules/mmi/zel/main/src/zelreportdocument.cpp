@@ -1,9 +1,12 @@
 #include "zelreportdocument.h"
 
+#include "tmessagewindow.h"
 #include "tstylesheet.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QStandardPaths>
@@ -60,10 +63,41 @@ QString ZelReportDocument::defaultFolder(const QString &separator)
            + QLatin1String("Vantor") + separator + QLatin1String("ZEL");
 }
 
-void ZelReportDocument::printPdf(QTextDocument *document, const QString &fileName)
+QString ZelReportDocument::pdfFileName(const QString &chosen)
 {
+    if (chosen.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return chosen;
+    return chosen + QLatin1String(".pdf");
+}
+
+bool ZelReportDocument::printPdf(QTextDocument *document, const QString &fileName, QString *error)
+{
+    // The PDF engine drops a file it cannot open without a word: try the file first.
+    QFile probe(fileName);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = probe.errorString();
+        return false;
+    }
+    probe.close();
+
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFileName(fileName);
     printer.setOutputFormat(QPrinter::PdfFormat);
     document->print(&printer);
+    if (printer.printerState() == QPrinter::Error || QFileInfo(fileName).size() == 0) {
+        if (error)
+            *error = QCoreApplication::translate("ZelReportDocument", "The PDF could not be written.");
+        return false;
+    }
+    return true;
+}
+
+void ZelReportDocument::showSaveFailure(const QString &fileName, const QString &error, QWidget *from)
+{
+    qWarning().noquote() << "ZelReportDocument::showSaveFailure:" << fileName << error;
+    TMessageWindow::showWarning(QCoreApplication::translate("ZelReportDocument", "Report not saved"),
+                                QCoreApplication::translate("ZelReportDocument", "The report could not be written to %1: %2")
+                                    .arg(QDir::toNativeSeparators(fileName), error),
+                                from);
 }

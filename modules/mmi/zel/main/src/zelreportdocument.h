@@ -8,6 +8,7 @@
 
 class QTextCursor;
 class QTextDocument;
+class QWidget;
 
 class ZelReportDocument
 {
@@ -22,6 +23,11 @@ public:
     static QString addressBlock();
     // Documents folder, "Vantor", "ZEL", joined with the given separator.
     static QString defaultFolder(const QString &separator);
-    // Prints the document in high resolution to a PDF file.
-    static void printPdf(QTextDocument *document, const QString &fileName);
+    // The chosen file name, given the ".pdf" suffix when it lacks it.
+    static QString pdfFileName(const QString &chosen);
+    // Prints the document in high resolution to a PDF file; false, with the
+    // reason in `error`, when the file could not be written.
+    static bool printPdf(QTextDocument *document, const QString &fileName, QString *error = nullptr);
+    // Tells the user that a report could not be saved.
+    static void showSaveFailure(const QString &fileName, const QString &error, QWidget *from);
 };

@@ -121,10 +121,11 @@ void ZelTestLogWindow::handlePrint(QWidget *pEmittedBy)
     QSettings settings;
     const QString stored = settings.value(QStringLiteral("link_test/destination_path")).toString();
     const QString path = settings.value(QStringLiteral("link_test/destination_path"), defaultPath).toString();
-    const QString fileName =
+    const QString chosen =
         ZelSaveFileDialog::getSaveFileName(pEmittedBy, tr("Destination file name"), path, tr("Report (*.pdf)"));
-    if (fileName.isEmpty())
+    if (chosen.isEmpty())
         return;
+    const QString fileName = ZelReportDocument::pdfFileName(chosen);
     if (stored != fileName)
         settings.setValue(QStringLiteral("link_test/destination_path"), fileName);
 
@@ -162,7 +163,9 @@ void ZelTestLogWindow::handlePrint(QWidget *pEmittedBy)
     for (const QStringList &row : qAsConst(m_snmpValues))
         appendRow(values, row);
 
-    ZelReportDocument::printPdf(&document, fileName);
+    QString error;
+    if (!ZelReportDocument::printPdf(&document, fileName, &error))
+        ZelReportDocument::showSaveFailure(fileName, error, pEmittedBy ? pEmittedBy : this);
 }
 
 void ZelTestLogWindow::showEvent(QShowEvent *event)
