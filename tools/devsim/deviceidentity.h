@@ -30,6 +30,7 @@ struct DeviceIdentity
     int delayMs = 0;      // answer this late
     bool silent = false;  // answer nothing at all
     bool broken = false;  // answer with malformed messages
+    int slpMtu = 1400;    // SLP datagram replies longer than this are cut (OVERFLOW)
 
     // Set while the device restarts: it answers on no protocol then.
     bool restarting = false;
