@@ -386,11 +386,16 @@ void TestSlp::findsEveryDeviceOnce()
         expected << DevsimFleet::deviceUrl(host);
     expected << DevsimFleet::deviceUrl(Late) << DevsimFleet::deviceUrl(SmallMtu);
     QStringList found = c.results();
+    QCOMPARE(found.removeDuplicates(), 0);
+    QCOMPARE(c.calls(), found.size() + 1);
+    // The devices that answer only after a second are found when a busy
+    // machine lets the search run into a later round; either is right.
+    found.removeOne(DevsimFleet::deviceUrl(Later));
+    found.removeOne(DevsimFleet::deviceUrl(Latest));
     found.sort();
     expected.sort();
     QCOMPARE(found, expected);
     QCOMPARE(c.finals(), QList<int>{SLP_LAST_CALL});
-    QCOMPARE(c.calls(), expected.size() + 1);
 }
 
 void TestSlp::findsLateDevices_data()
