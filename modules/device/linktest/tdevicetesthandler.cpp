@@ -173,6 +173,41 @@ void TDeviceTestHandler::startMibFile_test(const QString &url, bool bAnnonced)
     emit ready(QStringLiteral("Mib"));
 }
 
+QString TDeviceTestHandler::webPageTitle(const QString &page)
+{
+    const QString open = QStringLiteral("<title>");
+    const int start = page.indexOf(open);
+    const int end = page.indexOf(QLatin1String("</title>"));
+    QString title = start >= 0 && end > start + open.size() ? page.mid(start + open.size(), end - start - open.size())
+                                                            : page.left(15);
+    title = title.trimmed();
+    title.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return title;
+}
+
+QString TDeviceTestHandler::mibFileSummary(const QString &body)
+{
+    // The file's own comment lines: "-- File: name --", "-- Version: n --",
+    // and the module name "VANTOR-ZK<model>-...".
+    int s = body.indexOf(QLatin1String("File")) + 5;
+    int e = body.indexOf(QLatin1String("--"), s);
+    QString info = s > 0 && e - s > 0 ? body.mid(s, e - s) : body.left(15);
+    info = info.trimmed();
+    s = body.indexOf(QLatin1String("Ver"));
+    e = body.indexOf(QLatin1String("--"), qMax(s, 0));
+    if (s > 0 && e - s > 0)
+        info = (info + QLatin1Char('\n') + body.mid(s, e - s)).trimmed();
+    const QString module = QStringLiteral("VANTOR-ZK");
+    const int name = body.indexOf(module);
+    if (name >= 0) { // without the module name there is no model to report
+        s = name + module.size();
+        e = body.indexOf(QLatin1Char('-'), s);
+        if (e - s > 0)
+            info = (info + QStringLiteral(" - Model: ") + body.mid(s, e - s)).trimmed();
+    }
+    return info;
+}
+
 void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
 {
     if (!reply || reply != m_webReply)
@@ -183,14 +218,7 @@ void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
         emit result({{service, text, QStringLiteral("failed")}});
         log(service, QStringLiteral("test"), QStringLiteral("ERROR"), text);
     } else {
-        const QString page = QString::fromUtf8(reply->readAll());
-        const QString open = QStringLiteral("<title>");
-        const int start = page.indexOf(open);
-        const int end = page.indexOf(QLatin1String("</title>"));
-        QString title = start >= 0 && end > start + open.size() ? page.mid(start + open.size(), end - start - open.size())
-                                                                : page.left(15);
-        title = title.trimmed();
-        title.replace(QLatin1String("&amp;"), QLatin1String("&"));
+        const QString title = webPageTitle(QString::fromUtf8(reply->readAll()));
         QList<QStringList> rows{{service, title, QStringLiteral("success")}};
         log(service, QStringLiteral("test"), QStringLiteral("OK"), QStringLiteral("Valid responses HTTP web page requests"));
         if (!m_announced) {
@@ -216,25 +244,7 @@ void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)
         emit result({{service, text, QStringLiteral("failed")}});
         log(service, QStringLiteral("test"), QStringLiteral("ERROR"), text);
     } else {
-        const QString body = QString::fromUtf8(reply->readAll());
-        // The file's own comment lines: "-- File: name --", "-- Version: n --",
-        // and the module name "VANTOR-ZK<model>-...".
-        int s = body.indexOf(QLatin1String("File")) + 5;
-        int e = body.indexOf(QLatin1String("--"), s);
-        QString info = s > 0 && e - s > 0 ? body.mid(s, e - s) : body.left(15);
-        info = info.trimmed();
-        s = body.indexOf(QLatin1String("Ver"));
-        e = body.indexOf(QLatin1String("--"), qMax(s, 0));
-        if (s > 0 && e - s > 0)
-            info = (info + QLatin1Char('\n') + body.mid(s, e - s)).trimmed();
-        const QString module = QStringLiteral("VANTOR-ZK");
-        const int name = body.indexOf(module);
-        if (name >= 0) { // without the module name there is no model to report
-            s = name + module.size();
-            e = body.indexOf(QLatin1Char('-'), s);
-            if (e - s > 0)
-                info = (info + QStringLiteral(" - Model: ") + body.mid(s, e - s)).trimmed();
-        }
+        const QString info = mibFileSummary(QString::fromUtf8(reply->readAll()));
         log(QStringLiteral("MIB download"), QStringLiteral("test"), QStringLiteral("OK"),
             QStringLiteral("Valid responses HTTP mib file requests"));
         QList<QStringList> rows{{service, info, QStringLiteral("success")}};

@@ -30,6 +30,11 @@ public:
     explicit TDeviceTestHandler(QObject *parent = nullptr);
     ~TDeviceTestHandler() override;
 
+    // The result texts taken from a device's answers: the title of its web
+    // page, and the file name, version and model of its MIB file.
+    static QString webPageTitle(const QString &page);
+    static QString mibFileSummary(const QString &body);
+
 signals:
     void result(const QList<QStringList> &result_list);
     void ready(const QString &action);
