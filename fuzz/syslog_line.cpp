@@ -12,6 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
     const QString text = SyslogLine::datagramText(bytes);
+    // One datagram is one line: no line break or other control character.
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f))
+            std::abort();
     const QString named = SyslogLine::withSeverityName(text);
     // Only the priority in front may change.
     if (named != text && !(named.startsWith('<') && text.startsWith('<')))

@@ -1,8 +1,20 @@
 #!/usr/bin/env bash
 # Runs one test executable offscreen with fresh XDG folders of its own.
+# The test runs in a process group of its own, together with every peer it
+# starts (devsim, snmpd, logger, ...); the whole group is killed when the test
+# ends, however it ends (crash, time-out, signal), so no peer outlives it.
 set -u
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zeltest.XXXXXX")
-trap 'rm -rf "$tmp"' EXIT
+pid=
+cleanup()
+{
+  [[ -n "$pid" ]] && kill -KILL -- "-$pid" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
+trap 'exit 129' HUP
 mkdir -p "$tmp/config" "$tmp/data" "$tmp/cache" "$tmp/runtime" "$tmp/home/Documents"
 chmod 0700 "$tmp/runtime"
 export XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" XDG_CACHE_HOME="$tmp/cache" \
@@ -10,4 +22,9 @@ export XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" XDG_CACHE_HOME="$
        QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
 # SLP multicast from tests stays on the loopback interface.
 export ZEL_SLP_INTERFACES=lo
-"$@"
+# setsid makes the test the leader of a new process group whose id is its pid.
+setsid "$@" &
+pid=$!
+wait "$pid"
+status=$?
+exit "$status"

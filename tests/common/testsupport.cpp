@@ -7,6 +7,8 @@
 #include <QThread>
 #include <QUdpSocket>
 
+#include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -58,6 +60,15 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs)
     }
     return true;
 }
+
+QT_WARNING_PUSH
+QT_WARNING_DISABLE_DEPRECATED
+void PeerProcess::setupChildProcess()
+{
+    // Runs in the child before exec: its parent's death kills it.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+}
+QT_WARNING_POP
 
 Peer::~Peer()
 {

@@ -26,8 +26,20 @@ QString fixture(const QString &name);
 // Spins the event loop until `done` holds or `timeoutMs` passes.
 bool waitFor(const std::function<bool()> &done, int timeoutMs);
 
+// A process that is killed by the kernel when the test that started it dies,
+// crash or not: no peer keeps its ports after its test.
+class PeerProcess : public QProcess
+{
+public:
+    using QProcess::QProcess;
+
+protected:
+    void setupChildProcess() override;
+};
+
 // A peer program (devsim, snmpd, curl, ...) that lives as long as this object.
-// Its output is collected; the process is killed on destruction.
+// Its output is collected; the process is killed on destruction, and with the
+// test when the test dies.
 class Peer
 {
 public:
@@ -48,7 +60,7 @@ public:
     QProcess &process() { return m_process; }
 
 private:
-    QProcess m_process;
+    PeerProcess m_process;
     QString m_output;
 };
 

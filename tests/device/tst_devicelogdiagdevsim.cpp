@@ -209,6 +209,9 @@ void TestDeviceLogDiagDevsim::liveLogLinesReachWindow()
     QVERIFY(testsupport::waitFor([&] {
         return !window.newTexts.filter(QStringLiteral("zkd: ")).isEmpty();
     }, 10000));
+    // The device sends lines as soon as its client is on, before the start's
+    // follow-up has confirmed it: stop only once the start has ended.
+    QVERIFY(testsupport::waitFor([&] { return device.getLiveLoggingService()->getState() == 514; }, 10000));
     device.stopLiveLogging();
     QVERIFY(testsupport::waitFor([&] { return device.getLiveLoggingService()->getState() == 512; }, 10000));
 

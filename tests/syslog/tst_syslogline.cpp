@@ -32,6 +32,9 @@ void TestSyslogLine::severityName_data()
     QTest::newRow("signed number") << "<+5>x" << "<+5>x";
     QTest::newRow("blank inside") << "< 5>x" << "< 5>x";
     QTest::newRow("too large for 32 bits") << "<4294967296>x" << "<4294967296>x";
+    QTest::newRow("above 191") << "<192>x" << "<192>x";
+    QTest::newRow("far above 191") << "<999>x" << "<999>x";
+    QTest::newRow("more than three digits") << "<0013>x" << "<0013>x";
     QTest::newRow("no opening bracket") << "13>x" << "13>x";
     QTest::newRow("no closing bracket") << "<13 x" << "<13 x";
     QTest::newRow("empty line") << "" << "";
@@ -52,6 +55,14 @@ void TestSyslogLine::datagramText_data()
     QTest::newRow("cut at the first NUL") << QByteArray("<13>head\0tail", 13) << "<13>head";
     QTest::newRow("utf-8") << QByteArray("<13>gr\xc3\xbc\xc3\x9f") << QString::fromUtf8("<13>gr\xc3\xbc\xc3\x9f");
     QTest::newRow("latin-1 when not utf-8") << QByteArray("<13>caf\xe9") << QString::fromLatin1("<13>caf\xe9");
+    QTest::newRow("line feed: one line, no second forged one")
+        << QByteArray("<13>one\n<14>1 2026-12-10T13:00:00Z 127.0.0.2 ZEL 0 1 - forged")
+        << "<13>one#012<14>1 2026-12-10T13:00:00Z 127.0.0.2 ZEL 0 1 - forged";
+    QTest::newRow("carriage return and terminal escape") << QByteArray("<13>a\r\x1b[2Jb\x7f") << "<13>a#015#033[2Jb#177";
+    QTest::newRow("tab") << QByteArray("<13>a\tb") << "<13>a#011b";
+    QTest::newRow("C1 control in utf-8") << QByteArray("<13>a\xc2\x9b" "31m") << "<13>a#23331m";
+    QTest::newRow("C1 control in latin-1") << QByteArray("<13>\x85\xe9") << QString::fromLatin1("<13>#205\xe9");
+    QTest::newRow("unicode line separator") << QByteArray("<13>a\xe2\x80\xa8" "b") << "<13>a#u2028b";
     QTest::newRow("utf-8 cut in the middle of a character")
         << QByteArray("<13>\xc3") << QString::fromLatin1("<13>\xc3");
 }

@@ -66,6 +66,8 @@ private slots:
     void receiverWaitsWhileBacklogFull();
     void receivePortSetting_data();
     void receivePortSetting();
+    void oneDatagramOneLine();
+    void countsDroppedDatagrams();
 
 private:
     QStringList stored(const QString &folder, int n = 1) const;
@@ -218,7 +220,8 @@ void TestSyslogReceiver::forwardsBytesUnchanged()
     for (const QByteArray &bytes : datagrams)
         device.send(bytes, m_front->receivePort());
 
-    const QString last = QString::fromLatin1("no priority \x01\x7f\xff");
+    // Control characters are stored escaped; the forwarded bytes keep them.
+    const QString last = QString::fromLatin1("no priority #001#177\xff");
     QVERIFY(waitStored("syslog_705_3003", last));
     QList<QByteArray> sent;
     QVERIFY(testsupport::waitFor([&] { sent += forwarded(); return sent.size() >= datagrams.size(); }, 5000));
@@ -397,6 +400,65 @@ void TestSyslogReceiver::receivePortSetting()
     settings.sync();
     m_front = new TLinkSyslogIf;
     QCOMPARE(int(m_front->receivePort()), expected);
+}
+
+void TestSyslogReceiver::oneDatagramOneLine()
+{
+    Sender device("127.0.2.20");
+    QVERIFY(device.isBound());
+    m_front->addDevice("L", "705", "8008", "127.0.2.20");
+    Listener listener;
+    m_front->connectSyslogDevice("L", &listener, SLOT(handleInitLogText(QString)), 100,
+                                 SLOT(handleNewLogText(QString)));
+    QTRY_COMPARE(listener.initTexts.size(), 1);
+    // A line feed would let a device write a line that looks like the
+    // program's own.
+    device.send("<13>one\n<14>1 2026-12-10T13:00:00Z 127.0.2.20 ZEL 0 1 - forged\r\n", m_front->receivePort());
+    device.send("<13>\x1b]0;title\x07" "after", m_front->receivePort());
+    const QString escaped = "<NOTICE>one#012<14>1 2026-12-10T13:00:00Z 127.0.2.20 ZEL 0 1 - forged#015#012";
+    const QString last = "<NOTICE>#033]0;title#007after";
+    QVERIFY(waitStored("syslog_705_8008", last));
+    QCOMPARE(stored("syslog_705_8008"), (QStringList{escaped, last}));
+    QTRY_COMPARE(listener.newLines, (QStringList{escaped, last}));
+
+    // Lines given by address are stored the same way.
+    m_front->syslogReceivedHandler("127.0.2.20", "<12>a\nb");
+    QVERIFY(waitStored("syslog_705_8008", "<WARNING>a#012b"));
+    QCOMPARE(stored("syslog_705_8008").size(), 3);
+}
+
+void TestSyslogReceiver::countsDroppedDatagrams()
+{
+    // A receiver that stops reading after its first datagram, so that a
+    // burst overflows its socket buffer.
+    QSettings().setValue("syslog_server/portnumber", testsupport::freeUdpPort());
+    SyslogBacklog backlog(1);
+    TLinkSyslogMonitor monitor(&backlog);
+    QVERIFY(monitor.isBound());
+    int received = 0;
+    connect(&monitor, &TLinkSyslogMonitor::datagramsReceived, this,
+            [&](const SyslogDatagrams &datagrams) { received += datagrams.size(); });
+    Sender device("127.0.2.21");
+    QVERIFY(device.isBound());
+    device.send("<13>first", monitor.port());
+    QTRY_COMPARE(received, 1);
+    QCOMPARE(monitor.droppedDatagrams(), 0u);
+
+    // Far more than the buffer holds (it is a few MB).
+    const int burst = 60000;
+    const QByteArray line = QByteArray("<13>").append(200, 'x');
+    for (int i = 0; i < burst; ++i)
+        device.send(line, monitor.port());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("datagrams lost to a full receive buffer"));
+    // Every datagram is either received or counted as lost.
+    while (received + int(monitor.droppedDatagrams()) < burst + 1) {
+        const int before = received;
+        backlog.release(backlog.count());
+        if (!testsupport::waitFor([&] { return received > before; }, 2000))
+            break;
+    }
+    QVERIFY(monitor.droppedDatagrams() > 0);
+    QCOMPARE(received + int(monitor.droppedDatagrams()), burst + 1);
 }
 
 QTEST_GUILESS_MAIN(TestSyslogReceiver)

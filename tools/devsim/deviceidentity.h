@@ -31,6 +31,7 @@ struct DeviceIdentity
     bool silent = false;  // answer nothing at all
     bool broken = false;  // answer with malformed messages
     bool httpMute = false; // the web server takes connections and never answers
+    int slpMtu = 1400;    // SLP datagram replies longer than this are cut (OVERFLOW)
 
     // Set while the device restarts: it answers on no protocol then.
     bool restarting = false;

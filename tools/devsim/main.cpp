@@ -76,6 +76,9 @@ int main(int argc, char *argv[])
     parser.addOptions({telnetPort, telnetPassword, telnetHangUp, noTelnet});
     parser.addOptions({httpPort, noHttp, syslogInterval, snmpStart});
     parser.addOption(httpMute);
+    const QCommandLineOption slpMtu("slp-mtu", "Cut SLP datagram replies to this size.", "bytes",
+                                    QString::number(id.slpMtu));
+    parser.addOption(slpMtu);
     parser.process(app);
 
     id.address = QHostAddress(parser.value(address));
@@ -94,6 +97,7 @@ int main(int argc, char *argv[])
     id.delayMs = parser.value(delay).toInt();
     id.silent = parser.isSet(silent);
     id.broken = parser.isSet(broken);
+    id.slpMtu = parser.value(slpMtu).toInt();
     id.telnetPort = parser.value(telnetPort).toUShort();
     id.telnetPassword = parser.value(telnetPassword);
     id.telnetHangUpOn = parser.value(telnetHangUp);

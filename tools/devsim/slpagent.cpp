@@ -1,15 +1,25 @@
 #include "slpagent.h"
+#include "slppredicate.h"
 
 #include <QDebug>
 #include <QNetworkInterface>
 #include <QPointer>
 #include <QTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QUdpSocket>
 
 namespace {
 const QHostAddress Group(QStringLiteral("239.255.255.253"));
-enum : quint8 { SrvRqst = 1, SrvRply = 2, AttrRqst = 6, AttrRply = 7, SrvTypeRqst = 9, SrvTypeRply = 10 };
-enum : quint16 { ParseError = 2, ScopeNotSupported = 4, MsgNotSupported = 14 };
+enum : quint8 {
+    SrvRqst = 1, SrvRply = 2, SrvAck = 5, AttrRqst = 6, AttrRply = 7, DaAdvert = 8, SrvTypeRqst = 9,
+    SrvTypeRply = 10, SaAdvert = 11
+};
+enum : quint16 {
+    ParseError = 2, OptionNotUnderstood = 3, ScopeNotSupported = 4, AuthenticationUnknown = 5,
+    VerNotSupported = 9, MsgNotSupported = 14
+};
+const quint16 FlagMulticast = 0x2000;
 
 // Reads the big-endian fields of one datagram, refusing to pass its end.
 class Cursor
@@ -96,6 +106,11 @@ bool SlpAgent::start(QString *error)
     }
     connect(m_group, &QUdpSocket::readyRead, this, [this] { readPending(m_group, true); });
     connect(m_unicast, &QUdpSocket::readyRead, this, [this] { readPending(m_unicast, false); });
+    // Replies too large for a datagram are asked for again over TCP.
+    m_stream = new QTcpServer(this);
+    if (!m_stream->listen(m_identity.address, m_identity.slpPort))
+        qWarning() << "SlpAgent::start: no TCP service:" << m_stream->errorString();
+    connect(m_stream, &QTcpServer::newConnection, this, &SlpAgent::acceptStreams);
     return true;
 }
 
@@ -139,38 +154,78 @@ void SlpAgent::readPending(QUdpSocket *socket, bool viaGroup)
     }
 }
 
-bool SlpAgent::parseRequest(const QByteArray &datagram, Request *r)
+SlpAgent::Parse SlpAgent::parseRequest(const QByteArray &datagram, Request *r)
 {
     Cursor c(datagram);
-    quint8 version;
-    quint16 flags;
-    quint32 length, ext;
-    QByteArray pr, first, scopes, rest;
-    if (!c.u8(&version) || version != 2 || !c.u8(&r->function) || !c.u24(&length)
-        || length != quint32(datagram.size()) || !c.u16(&flags) || !c.u24(&ext) || !c.u16(&r->xid)
-        || !c.string(&r->language) || !c.string(&pr))
-        return false;
+    quint8 version = 0;
+    if (!c.u8(&version))
+        return Garbage;
+    if (version == 1) {
+        // An SLPv1 header: length in 16 bits, the id at the same place as in v2.
+        quint8 fn = 0;
+        quint16 length = 0;
+        if (datagram.size() < 12 || !c.u8(&fn) || !c.u16(&length) || length != datagram.size())
+            return Garbage;
+        r->function = fn;
+        r->xid = quint16(quint8(datagram[10]) << 8 | quint8(datagram[11]));
+        r->language = "en";
+        return OtherVersion;
+    }
+    quint32 length = 0, ext = 0;
+    quint16 flags = 0;
+    if (version != 2 || !c.u8(&r->function) || !c.u24(&length) || length != quint32(datagram.size())
+        || !c.u16(&flags) || !c.u24(&ext) || !c.u16(&r->xid) || !c.string(&r->language))
+        return Garbage;
+    r->multicast = flags & FlagMulticast;
+    const int headerEnd = datagram.size() - c.left();
+    if (ext != 0 && (ext < quint32(headerEnd) || ext >= length))
+        return BadBody;
+    // Extensions follow the body; one this agent must understand but does
+    // not (ids 0x4000 to 0x7FFF) refuses the request.
+    for (quint32 at = ext; at != 0;) {
+        if (at + 5 > length)
+            return BadBody;
+        const quint16 id = quint16(quint8(datagram[int(at)]) << 8 | quint8(datagram[int(at) + 1]));
+        const quint32 next = quint32(quint8(datagram[int(at) + 2])) << 16 | quint32(quint8(datagram[int(at) + 3])) << 8
+                             | quint8(datagram[int(at) + 4]);
+        if (id >= 0x4000 && id <= 0x7FFF)
+            r->mandatoryExtension = true;
+        if (next != 0 && (next <= at || next >= length))
+            return BadBody;
+        at = next;
+    }
+    if (r->function != SrvRqst && r->function != AttrRqst && r->function != SrvTypeRqst)
+        return Readable; // the body of other messages is not looked at
+    const QByteArray body = datagram.mid(headerEnd, ext ? int(ext) - headerEnd : -1);
+    Cursor b(body);
+    QByteArray pr, first, scopes;
+    if (!b.string(&pr))
+        return BadBody;
     r->previousResponders = listOf(pr);
     if (r->function == SrvTypeRqst) {
         quint16 n;
-        if (!c.u16(&n))
-            return false;
+        if (!b.u16(&n))
+            return BadBody;
         r->allAuthorities = n == 0xFFFF;
-        if (!r->allAuthorities && !c.bytes(n, &first))
-            return false;
-    } else if (!c.string(&first)) {
-        return false;
+        if (!r->allAuthorities && !b.bytes(n, &first))
+            return BadBody;
+    } else if (!b.string(&first)) {
+        return BadBody;
     }
-    if (!c.string(&scopes))
-        return false;
+    if (!b.string(&scopes))
+        return BadBody;
     r->first = QString::fromUtf8(first);
     r->scopes = listOf(scopes);
     if (r->function == SrvRqst || r->function == AttrRqst) {
         QByteArray third, spi; // predicate or tag list; SPI
-        if (!c.string(&third) || !c.string(&spi))
-            return false;
+        if (!b.string(&third) || !b.string(&spi))
+            return BadBody;
+        r->third = QString::fromUtf8(third);
+        r->spi = spi;
     }
-    return c.left() == 0 || ext != 0;
+    if (b.left() != 0 || (r->function != SrvTypeRqst && r->first.isEmpty()))
+        return BadBody;
+    return Readable;
 }
 
 void SlpAgent::put16(QByteArray *out, quint16 v)
@@ -206,29 +261,74 @@ void SlpAgent::finish(QByteArray *m)
     (*m)[4] = char(n);
 }
 
-QByteArray SlpAgent::answer(const Request &r, bool multicast) const
+quint8 SlpAgent::replyFunction(quint8 requestFunction)
 {
-    const quint8 replyFunction = r.function == SrvRqst ? SrvRply : r.function == AttrRqst ? AttrRply : SrvTypeRply;
-    QByteArray m = header(replyFunction, r.xid, r.language);
+    switch (requestFunction) {
+    case SrvRqst:
+        return SrvRply;
+    case AttrRqst:
+        return AttrRply;
+    case SrvTypeRqst:
+        return SrvTypeRply;
+    default:
+        return SrvAck; // carries nothing but its error code
+    }
+}
+
+QByteArray SlpAgent::errorReply(const Request &r, quint16 error)
+{
+    const quint8 fn = replyFunction(r.function);
+    QByteArray m = header(fn, r.xid, r.language.isEmpty() ? QByteArray("en") : r.language);
+    put16(&m, error);
+    if (fn == SrvRply) {
+        put16(&m, 0); // no URL entries
+    } else if (fn == AttrRply) {
+        put16(&m, 0); // empty attribute list
+        m.append(char(0)); // no authentication blocks
+    } else if (fn == SrvTypeRply) {
+        put16(&m, 0); // empty type list
+    }
+    finish(&m);
+    return m;
+}
+
+QByteArray SlpAgent::saAdvert(const Request &r) const
+{
+    QByteArray m = header(SaAdvert, r.xid, r.language);
+    putString(&m, QByteArray("service:service-agent://") + m_identity.address.toString().toUtf8());
+    putString(&m, "DEFAULT");
+    putString(&m, QByteArray());
+    m.append(char(0)); // no authentication blocks
+    finish(&m);
+    return m;
+}
+
+QByteArray SlpAgent::answer(const Request &r) const
+{
+    const bool multicast = r.multicast;
     bool defaultScope = false;
     for (const QString &s : r.scopes)
         defaultScope = defaultScope || s.compare(QLatin1String("DEFAULT"), Qt::CaseInsensitive) == 0;
-    if (!defaultScope) {
-        if (multicast)
-            return {};
-        put16(&m, ScopeNotSupported);
-        put16(&m, 0);
-        finish(&m);
-        return m;
-    }
+    if (!r.spi.isEmpty())
+        return multicast ? QByteArray() : errorReply(r, AuthenticationUnknown);
+    if (!defaultScope)
+        return multicast ? QByteArray() : errorReply(r, ScopeNotSupported);
+    if (r.function == SrvRqst && r.first.compare(QLatin1String("service:service-agent"), Qt::CaseInsensitive) == 0)
+        return saAdvert(r);
+    QByteArray m = header(replyFunction(r.function), r.xid, r.language);
     const QList<Service> all = services();
     put16(&m, 0); // no error
     if (r.function == SrvRqst) {
         QList<Service> hits;
         for (const Service &s : all) {
             const QString type = s.type();
-            if (type.compare(r.first, Qt::CaseInsensitive) == 0
-                || type.startsWith(r.first + QLatin1Char(':'), Qt::CaseInsensitive))
+            if (type.compare(r.first, Qt::CaseInsensitive) != 0
+                && !type.startsWith(r.first + QLatin1Char(':'), Qt::CaseInsensitive))
+                continue;
+            const SlpPredicate::Result p = SlpPredicate::evaluate(r.third, SlpPredicate::attributes(s.attributes));
+            if (p == SlpPredicate::Invalid)
+                return multicast ? QByteArray() : errorReply(r, ParseError);
+            if (p == SlpPredicate::Match)
                 hits << s;
         }
         if (hits.isEmpty() && multicast)
@@ -246,13 +346,27 @@ QByteArray SlpAgent::answer(const Request &r, bool multicast) const
             m.append(char(0)); // no authentication blocks
         }
     } else if (r.function == AttrRqst) {
-        const Service *hit = nullptr;
-        for (const Service &s : all)
-            if (s.url.compare(r.first, Qt::CaseInsensitive) == 0)
-                hit = &s;
+        // By URL the attributes of that service; by service type those of
+        // every service of the type.
+        QStringList wanted;
+        for (const QString &tag : r.third.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            wanted << tag.trimmed();
+        QStringList items;
+        bool hit = false;
+        for (const Service &s : all) {
+            if (s.url.compare(r.first, Qt::CaseInsensitive) != 0 && s.type().compare(r.first, Qt::CaseInsensitive) != 0)
+                continue;
+            hit = true;
+            for (const QString &item : splitAttributes(s.attributes)) {
+                const QString tag = item.startsWith(QLatin1Char('(')) ? item.mid(1).section(QLatin1Char('='), 0, 0)
+                                                                      : item;
+                if (SlpPredicate::tagWanted(tag.trimmed(), wanted) && !items.contains(item))
+                    items << item;
+            }
+        }
         if (!hit && multicast)
             return {};
-        const QByteArray attrs = hit ? hit->attributes.toUtf8() : QByteArray();
+        const QByteArray attrs = items.join(QLatin1Char(',')).toUtf8();
         if (m_identity.broken) {
             put16(&m, quint16(attrs.size() + 200));
             m.append(attrs);
@@ -285,37 +399,149 @@ QByteArray SlpAgent::answer(const Request &r, bool multicast) const
     return m;
 }
 
+QStringList SlpAgent::splitAttributes(const QString &list)
+{
+    // At the commas between items, not those inside "(tag=v1,v2)".
+    QStringList out;
+    int depth = 0, from = 0;
+    for (int i = 0; i <= list.size(); ++i) {
+        if (i == list.size() || (list[i] == QLatin1Char(',') && depth == 0)) {
+            if (i > from)
+                out << list.mid(from, i - from);
+            from = i + 1;
+        } else if (list[i] == QLatin1Char('(')) {
+            ++depth;
+        } else if (list[i] == QLatin1Char(')') && depth > 0) {
+            --depth;
+        }
+    }
+    return out;
+}
+
+QByteArray SlpAgent::cutToFit(const QByteArray &message, int mtu)
+{
+    if (mtu <= 0 || message.size() <= mtu)
+        return message;
+    // Cut where the reply's own fields stay readable: whole URL entries, or a
+    // shorter list; OVERFLOW says the rest is missing.
+    const int headerSize = message.size() < 14 ? 0 : 14 + (quint8(message[12]) << 8 | quint8(message[13]));
+    if (headerSize == 0 || message.size() < headerSize + 4)
+        return message;
+    const quint8 fn = quint8(message[1]);
+    QByteArray m = message.left(headerSize + 2); // header and error code
+    if (fn == SrvRply) {
+        Cursor c(message);
+        QByteArray skip;
+        c.bytes(headerSize + 2, &skip);
+        quint16 count = 0;
+        c.u16(&count);
+        QByteArray entries;
+        int fitting = 0;
+        for (quint16 i = 0; i < count; ++i) {
+            QByteArray head, url, auths;
+            if (!c.bytes(3, &head) || !c.string(&url) || !c.bytes(1, &auths))
+                break;
+            QByteArray entry = head;
+            putString(&entry, url);
+            entry += auths;
+            if (m.size() + 2 + entries.size() + entry.size() > mtu)
+                break;
+            entries += entry;
+            ++fitting;
+        }
+        put16(&m, quint16(fitting));
+        m += entries;
+    } else {
+        const int tail = fn == AttrRply ? 1 : 0; // the authentication block count
+        const int room = qMax(0, mtu - m.size() - 2 - tail);
+        const int listSize = quint8(message[headerSize + 2]) << 8 | quint8(message[headerSize + 3]);
+        const QByteArray list = message.mid(headerSize + 4, qMin(listSize, room));
+        putString(&m, list);
+        if (tail)
+            m.append(char(0));
+    }
+    m[5] = char(quint8(m[5]) | 0x80); // OVERFLOW
+    finish(&m);
+    return m;
+}
+
+QByteArray SlpAgent::reply(const QByteArray &datagram, bool viaGroup, bool stream)
+{
+    Request r;
+    const Parse parsed = parseRequest(datagram, &r);
+    if (parsed == Garbage) {
+        qDebug() << "SlpAgent::reply: ignored an unreadable message";
+        return {};
+    }
+    r.multicast = r.multicast || viaGroup;
+    // Errors are never answered to a multicast request.
+    const bool request = r.function == SrvRqst || r.function == AttrRqst || r.function == SrvTypeRqst;
+    if (parsed == OtherVersion)
+        return r.multicast ? QByteArray() : errorReply(r, VerNotSupported);
+    if (r.function == SrvRply || r.function == SrvAck || r.function == AttrRply || r.function == DaAdvert
+        || r.function == SrvTypeRply || r.function == SaAdvert)
+        return {}; // answers and adverts are not requests to this agent
+    if (parsed == BadBody)
+        return r.multicast ? QByteArray() : errorReply(r, ParseError);
+    if (!request)
+        return r.multicast ? QByteArray() : errorReply(r, MsgNotSupported);
+    if (r.mandatoryExtension)
+        return r.multicast ? QByteArray() : errorReply(r, OptionNotUnderstood);
+    if (r.multicast && r.previousResponders.contains(m_identity.address.toString()))
+        return {};
+    const QByteArray m = answer(r);
+    return stream ? m : cutToFit(m, m_identity.slpMtu);
+}
+
 void SlpAgent::handle(const QByteArray &datagram, const QHostAddress &from, quint16 port, bool viaGroup)
 {
     if (m_identity.silent || m_identity.restarting)
         return;
-    Request r;
-    const bool ok = parseRequest(datagram, &r);
-    QByteArray reply;
-    if (!ok || (r.function != SrvRqst && r.function != AttrRqst && r.function != SrvTypeRqst)) {
-        qDebug() << "SlpAgent::handle: unreadable or unexpected request from" << from.toString();
-        if (viaGroup || datagram.size() < 12)
-            return;
-        // Unicast: say what went wrong, echoing the request's id.
-        const quint16 xid = quint16(quint8(datagram[10]) << 8 | quint8(datagram[11]));
-        const quint8 fn = quint8(datagram[1]);
-        reply = header(fn == SrvRqst ? SrvRply : fn == AttrRqst ? AttrRply : SrvTypeRply, xid, "en");
-        put16(&reply, ok ? MsgNotSupported : ParseError);
-        finish(&reply);
-    } else {
-        if (viaGroup && r.previousResponders.contains(m_identity.address.toString()))
-            return;
-        reply = answer(r, viaGroup);
-    }
-    if (reply.isEmpty())
+    const QByteArray message = reply(datagram, viaGroup, false);
+    if (message.isEmpty())
         return;
     QPointer<QUdpSocket> socket = m_unicast;
-    auto send = [socket, reply, from, port] {
+    auto send = [socket, message, from, port] {
         if (socket)
-            socket->writeDatagram(reply, from, port);
+            socket->writeDatagram(message, from, port);
     };
     if (m_identity.delayMs > 0)
         QTimer::singleShot(m_identity.delayMs, this, send);
     else
         send();
+}
+
+void SlpAgent::acceptStreams()
+{
+    while (QTcpSocket *socket = m_stream->nextPendingConnection()) {
+        socket->setParent(this);
+        // A connection lives for one request and a few seconds at most.
+        QTimer::singleShot(5000, socket, [socket] { socket->abort(); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            QByteArray &pending = m_streamData[socket];
+            pending += socket->readAll();
+            if (pending.size() < 5)
+                return;
+            const int length = quint8(pending[2]) << 16 | quint8(pending[3]) << 8 | quint8(pending[4]);
+            if (length < 5 || length > 65535) {
+                m_streamData.remove(socket);
+                socket->abort();
+                return;
+            }
+            if (pending.size() < length)
+                return;
+            const QByteArray request = pending.left(length);
+            m_streamData.remove(socket);
+            if (m_identity.silent || m_identity.restarting) {
+                socket->abort();
+                return;
+            }
+            const QByteArray message = reply(request, false, true);
+            if (!message.isEmpty())
+                socket->write(message);
+            socket->disconnectFromHost();
+        });
+        connect(socket, &QObject::destroyed, this, [this, socket] { m_streamData.remove(socket); });
+    }
 }

@@ -268,20 +268,8 @@ void TDeviceTestHandler::startMibFile_test(const QString &url, bool bAnnonced)
     emit ready(QStringLiteral("Mib"));
 }
 
-void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
+QString TDeviceTestHandler::webPageTitle(const QString &page)
 {
-    if (!reply || reply != m_webReply)
-        return; // another request of the same manager
-    m_webReply = nullptr;
-    const QString service = QStringLiteral("Web interface");
-    const QString failure = failureText(reply);
-    const QByteArray body = takeBody(reply);
-    if (!failure.isEmpty()) {
-        emit result({{service, failure, QStringLiteral("failed")}});
-        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), failure);
-        return;
-    }
-    const QString page = QString::fromUtf8(body);
     const QString open = QStringLiteral("<title>");
     const int start = page.indexOf(open);
     const int end = page.indexOf(QLatin1String("</title>"));
@@ -289,30 +277,11 @@ void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
                                                             : page.left(15);
     title = title.trimmed();
     title.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    QList<QStringList> rows{{service, title, QStringLiteral("success")}};
-    log(service, QStringLiteral("test"), QStringLiteral("OK"), QStringLiteral("Valid responses HTTP web page requests"));
-    if (!m_announced) {
-        const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
-        log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
-        rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
-    }
-    emit result(rows);
+    return title;
 }
 
-void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)
+QString TDeviceTestHandler::mibFileSummary(const QString &body)
 {
-    if (!reply || reply != m_mibReply)
-        return; // another request of the same manager
-    m_mibReply = nullptr;
-    const QString service = QStringLiteral("Mib download");
-    const QString failure = failureText(reply);
-    const QByteArray bytes = takeBody(reply);
-    if (!failure.isEmpty()) {
-        emit result({{service, failure, QStringLiteral("failed")}});
-        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), failure);
-        return;
-    }
-    const QString body = QString::fromUtf8(bytes);
     // The file's own comment lines: "-- File: name --", "-- Version: n --",
     // and the module name "VANTOR-ZK<model>-...".
     QString info;
@@ -337,6 +306,47 @@ void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)
     }
     if (info.isEmpty()) // nothing the file says of itself: its beginning
         info = body.left(15).trimmed();
+    return info;
+}
+
+void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
+{
+    if (!reply || reply != m_webReply)
+        return; // another request of the same manager
+    m_webReply = nullptr;
+    const QString service = QStringLiteral("Web interface");
+    const QString failure = failureText(reply);
+    const QByteArray body = takeBody(reply);
+    if (!failure.isEmpty()) {
+        emit result({{service, failure, QStringLiteral("failed")}});
+        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), failure);
+        return;
+    }
+    const QString title = webPageTitle(QString::fromUtf8(body));
+    QList<QStringList> rows{{service, title, QStringLiteral("success")}};
+    log(service, QStringLiteral("test"), QStringLiteral("OK"), QStringLiteral("Valid responses HTTP web page requests"));
+    if (!m_announced) {
+        const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
+        log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
+        rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
+    }
+    emit result(rows);
+}
+
+void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)
+{
+    if (!reply || reply != m_mibReply)
+        return; // another request of the same manager
+    m_mibReply = nullptr;
+    const QString service = QStringLiteral("Mib download");
+    const QString failure = failureText(reply);
+    const QByteArray bytes = takeBody(reply);
+    if (!failure.isEmpty()) {
+        emit result({{service, failure, QStringLiteral("failed")}});
+        log(service, QStringLiteral("test"), QStringLiteral("ERROR"), failure);
+        return;
+    }
+    const QString info = mibFileSummary(QString::fromUtf8(bytes));
     log(QStringLiteral("MIB download"), QStringLiteral("test"), QStringLiteral("OK"),
         QStringLiteral("Valid responses HTTP mib file requests"));
     QList<QStringList> rows{{service, info, QStringLiteral("success")}};

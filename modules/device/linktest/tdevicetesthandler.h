@@ -40,6 +40,10 @@ public:
     int testNumber() const { return m_testNumber; }
     // The most of a web page or MIB file that is read and judged.
     static constexpr qint64 MaxBodyBytes = 1024 * 1024;
+    // The result texts taken from a device's answers: the title of its web
+    // page, and the file name, version and model of its MIB file.
+    static QString webPageTitle(const QString &page);
+    static QString mibFileSummary(const QString &body);
 
 signals:
     void result(const QList<QStringList> &result_list);

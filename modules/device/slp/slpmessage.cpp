@@ -170,6 +170,19 @@ std::vector<uint8_t> SlpMessage::encode(const SlpRequest &request, size_t maxSiz
     return std::move(w.data());
 }
 
+uint8_t SlpMessage::replyFunction(uint8_t requestFunction)
+{
+    switch (requestFunction) {
+    case SlpRequest::SrvRqst:
+        return SlpReply::SrvRply;
+    case SlpRequest::AttrRqst:
+        return SlpReply::AttrRply;
+    case SlpRequest::SrvTypeRqst:
+        return SlpReply::SrvTypeRply;
+    }
+    return 0;
+}
+
 bool SlpMessage::parseReply(const uint8_t *data, size_t size, SlpReply *reply, std::string *reason)
 {
     Reader r(data, size);
@@ -208,10 +221,11 @@ bool SlpMessage::parseReply(const uint8_t *data, size_t size, SlpReply *reply, s
     case SlpReply::SrvRply: {
         uint16_t count = 0;
         if (!body.u16(&count)) {
-            // A reply carrying an error may end after the error code.
-            if (reply->errorCode != 0 && body.remaining() == 0)
-                return true;
             *reason = "URL count truncated";
+            return false;
+        }
+        if (reply->errorCode != 0 && count != 0) {
+            *reason = "error reply with URL entries";
             return false;
         }
         for (uint16_t i = 0; i < count; ++i) {
@@ -235,8 +249,6 @@ bool SlpMessage::parseReply(const uint8_t *data, size_t size, SlpReply *reply, s
     case SlpReply::AttrRply: {
         uint8_t auths = 0;
         if (!body.string(&reply->attributes)) {
-            if (reply->errorCode != 0 && body.remaining() == 0)
-                return true;
             *reason = "attribute list truncated or with a bad length";
             return false;
         }
@@ -250,14 +262,16 @@ bool SlpMessage::parseReply(const uint8_t *data, size_t size, SlpReply *reply, s
     }
     case SlpReply::SrvTypeRply:
         if (!body.string(&reply->serviceTypes)) {
-            if (reply->errorCode != 0 && body.remaining() == 0)
-                return true;
             *reason = "service type list truncated or with a bad length";
             return false;
         }
         break;
     default:
         *reason = "not a reply of a user agent's request";
+        return false;
+    }
+    if (reply->errorCode != 0 && !(reply->attributes.empty() && reply->serviceTypes.empty())) {
+        *reason = "error reply with a list";
         return false;
     }
     if (body.remaining() != 0) {

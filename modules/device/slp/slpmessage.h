@@ -59,7 +59,12 @@ public:
     // field or the datagram would exceed maxSize.
     static std::vector<uint8_t> encode(const SlpRequest &request, size_t maxSize);
 
-    // Reads a SrvRply, AttrRply or SrvTypeRply. On failure returns false and
-    // says why in *reason.
+    // The reply function that answers a request function.
+    static uint8_t replyFunction(uint8_t requestFunction);
+
+    // Reads a SrvRply, AttrRply or SrvTypeRply, with every field its function
+    // has, also when it carries an error (then with no URL entries and empty
+    // lists). On failure returns false and says why in *reason. A reply with
+    // FlagOverflow set was cut by its sender: it reads well but is not whole.
     static bool parseReply(const uint8_t *data, size_t size, SlpReply *reply, std::string *reason);
 };

@@ -1,5 +1,6 @@
 #include "slpsearch.h"
 #include "slpconfig.h"
+#include "slpstream.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -123,15 +124,35 @@ bool SlpSearch::receive(int fd, SlpReply *reply, uint32_t *from)
         std::fprintf(stderr, "SlpSearch::receive: dropped message from %s: %s\n", who.c_str(), reason.c_str());
         return false;
     }
-    const uint8_t expected = m_request.function == SlpRequest::SrvRqst    ? SlpReply::SrvRply
-                             : m_request.function == SlpRequest::AttrRqst ? SlpReply::AttrRply
-                                                                          : SlpReply::SrvTypeRply;
-    if (reply->xid != m_request.xid || reply->function != expected) {
+    if (reply->xid != m_request.xid || reply->function != SlpMessage::replyFunction(m_request.function)) {
         std::fprintf(stderr, "SlpSearch::receive: dropped message from %s: not a reply to this request\n",
                      who.c_str());
         return false;
     }
     return true;
+}
+
+SlpSearch::Completion SlpSearch::complete(SlpReply *reply, uint32_t from)
+{
+    if (!(reply->flags & SlpMessage::FlagOverflow) || reply->errorCode != 0)
+        return Whole;
+    SlpConfig &config = SlpConfig::instance();
+    int budget = 0;
+    for (int ms : config.datagramTimeouts())
+        budget += ms;
+    SlpReply whole;
+    switch (SlpStream::fetch(m_request, from, config.port(), budget > 0 ? budget : 1000, m_cancelFd, &whole)) {
+    case SlpStream::Received:
+        *reply = std::move(whole);
+        return Whole;
+    case SlpStream::Cancelled:
+        return CompletionCancelled;
+    case SlpStream::Failed:
+        break;
+    }
+    std::fprintf(stderr, "SlpSearch::complete: dropped the cut reply of %s: no whole reply over TCP\n",
+                 addressText(from).c_str());
+    return Unusable;
 }
 
 SlpSearch::Result SlpSearch::runMulticast(const ReplySink &sink)
@@ -221,11 +242,18 @@ SlpSearch::Result SlpSearch::runMulticast(const ReplySink &sink)
                              unsigned(reply.errorCode));
                 continue;
             }
+            const Completion completion = complete(&reply, from);
+            if (completion == CompletionCancelled)
+                return Cancelled;
+            if (completion == Unusable)
+                continue;
             if (!sink(reply))
                 return Stopped;
         }
-        // Converged: a retransmission brought no new answer.
-        if ((round > 0 && !newResponder) || msSince(start) >= maximumWait)
+        // Converged: someone has answered, and a retransmission brought no
+        // new answer. While nobody has answered, every wait is used.
+        const bool converged = round > 0 && !newResponder && !m_request.previousResponders.empty();
+        if (converged || msSince(start) >= maximumWait)
             break;
     }
     return Finished;
@@ -279,6 +307,11 @@ SlpSearch::Result SlpSearch::runUnicast(const ReplySink &sink)
                 m_agentError = reply.errorCode;
                 return AgentError;
             }
+            const Completion completion = complete(&reply, from);
+            if (completion == CompletionCancelled)
+                return Cancelled;
+            if (completion == Unusable)
+                continue;
             return sink(reply) ? Finished : Stopped;
         }
     }

@@ -43,6 +43,10 @@ private:
     int wait(const std::vector<int> &fds, int ms);
     // Reads one datagram; true when it is a well-formed reply to this request.
     bool receive(int fd, SlpReply *reply, uint32_t *from);
+    enum Completion { Whole, Unusable, CompletionCancelled };
+    // A reply its agent cut to fit a datagram (OVERFLOW) is asked for again
+    // over TCP; a cut reply is never handed on.
+    Completion complete(SlpReply *reply, uint32_t from);
 
     SlpRequest m_request;
     uint32_t m_unicast;

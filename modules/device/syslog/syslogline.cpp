@@ -30,7 +30,9 @@ QString SyslogLine::withSeverityName(const QString &line)
     const QStringRef number = line.midRef(1, close - 1);
     bool ok = false;
     const uint priority = number.toUInt(&ok, 10);
-    if (!ok || !isAsciiDigits(number))
+    // A syslog priority has at most three digits and is at most 191
+    // (facility 23, severity 7); anything else is text, not a priority.
+    if (!ok || !isAsciiDigits(number) || number.size() > 3 || priority > 191)
         return line;
     return QLatin1Char('<') + QLatin1String(kSeverityNames[priority & 7]) + line.midRef(close);
 }
@@ -43,8 +45,32 @@ QString SyslogLine::datagramText(const QByteArray &datagram)
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     const QString text = utf8->toUnicode(datagram.constData(), length, &state);
     if (state.invalidChars == 0 && state.remainingChars == 0)
+        return escapeControls(text);
+    return escapeControls(QString::fromLatin1(datagram.constData(), length));
+}
+
+QString SyslogLine::escapeControls(const QString &text)
+{
+    auto isControl = [](ushort u) { return u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029; };
+    bool any = false;
+    for (const QChar c : text)
+        any = any || isControl(c.unicode());
+    if (!any)
         return text;
-    return QString::fromLatin1(datagram.constData(), length);
+    QString out;
+    out.reserve(text.size() + 16);
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if (!isControl(u)) {
+            out += c;
+        } else if (u > 0xff) {
+            // The Unicode line and paragraph separators.
+            out += QStringLiteral("#u%1").arg(u, 4, 16, QLatin1Char('0'));
+        } else {
+            out += QLatin1Char('#') + QStringLiteral("%1").arg(u, 3, 8, QLatin1Char('0'));
+        }
+    }
+    return out;
 }
 
 QString SyslogLine::sdParamValue(const QString &value)

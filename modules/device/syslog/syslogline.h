@@ -11,12 +11,19 @@ class SyslogLine
 public:
     // The line with its leading priority number, in angle brackets, replaced
     // by the severity name of its low three bits ("<13>x" gives "<NOTICE>x").
-    // A line without a readable priority is returned unchanged.
+    // A line without a readable priority (at most three digits, 0 to 191) is
+    // returned unchanged.
     static QString withSeverityName(const QString &line);
 
     // The text of a received datagram: up to its first NUL byte, read as
-    // UTF-8 when it is valid UTF-8, otherwise as Latin-1.
+    // UTF-8 when it is valid UTF-8, otherwise as Latin-1, with control
+    // characters escaped, so one datagram always gives one line.
     static QString datagramText(const QByteArray &datagram);
+
+    // The text with every control character (C0, DEL and C1, line breaks
+    // included) written as "#" and three octal digits, as syslog daemons do:
+    // a line feed becomes "#012".
+    static QString escapeControls(const QString &text);
 
     // A structured-data parameter value with '"', '\' and ']' escaped.
     static QString sdParamValue(const QString &value);

@@ -106,6 +106,11 @@ bool TLinkSyslogIf::isReceiving() const
     return m_receiving;
 }
 
+quint32 TLinkSyslogIf::droppedDatagrams() const
+{
+    return m_monitor ? m_monitor->droppedDatagrams() : 0;
+}
+
 TLinkSyslogDevice *TLinkSyslogIf::findById(const QString &uniqueId) const
 {
     for (TLinkSyslogDevice *source : m_sources) {
@@ -246,7 +251,9 @@ void TLinkSyslogIf::syslogReceivedHandler(QString url, QString msg)
 
 void TLinkSyslogIf::handleLine(TLinkSyslogDevice *source, const QString &msg)
 {
-    const QString line = SyslogLine::withSeverityName(msg);
+    // One message is one stored line: line breaks and other control
+    // characters are written escaped.
+    const QString line = SyslogLine::withSeverityName(SyslogLine::escapeControls(msg));
     m_backlog.add(SyslogBacklog::weight(line.size()));
     queueLines(source->fileName(), QStringList{line});
     emit source->syslogReceived(line);

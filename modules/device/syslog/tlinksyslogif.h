@@ -55,6 +55,9 @@ public:
     // The port the receiver listens on, and whether it could bind it.
     quint16 receivePort() const;
     bool isReceiving() const;
+    // Datagrams the receiver lost to a full socket buffer (also logged as
+    // they are lost).
+    quint32 droppedDatagrams() const;
 
 public slots:
     // An application event as an RFC 5424 line of each source at url.

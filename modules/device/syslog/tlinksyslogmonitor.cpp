@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <linux/sock_diag.h>
 #include <unistd.h>
 
 namespace {
@@ -83,10 +84,28 @@ void TLinkSyslogMonitor::resume()
     processPendingDatagrams();
 }
 
+void TLinkSyslogMonitor::noteDropped()
+{
+    // The kernel's running total of datagrams it dropped on this socket.
+    quint32 info[SK_MEMINFO_VARS] = {};
+    socklen_t size = sizeof info;
+    if (::getsockopt(m_fd, SOL_SOCKET, SO_MEMINFO, info, &size) != 0 || size <= SK_MEMINFO_DROPS * sizeof(quint32))
+        return;
+    const quint32 total = info[SK_MEMINFO_DROPS];
+    const quint32 before = m_dropped.fetchAndStoreOrdered(total);
+    if (total != before)
+        qWarning().noquote() << QStringLiteral("TLinkSyslogMonitor: %1 datagrams lost to a full receive buffer "
+                                               "on port %2 (%3 since start)")
+                                    .arg(total - before)
+                                    .arg(m_port)
+                                    .arg(total);
+}
+
 void TLinkSyslogMonitor::processPendingDatagrams()
 {
     if (m_fd < 0)
         return;
+    noteDropped();
     SyslogDatagrams batch;
     batch.reserve(kBatch);
     int taken = 0;

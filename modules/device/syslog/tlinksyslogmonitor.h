@@ -2,6 +2,7 @@
 
 #include "syslogdatagram.h"
 
+#include <QAtomicInteger>
 #include <QObject>
 #include <QVector>
 
@@ -15,7 +16,8 @@ class SyslogBacklog;
 // "syslog_server/portnumber" (514 when unset or unusable), and hands them on
 // in batches. Runs on a worker thread of its own. While the backlog is full
 // it stops reading, so a flood waits in (and overflows) the socket buffer
-// rather than memory.
+// rather than memory. Datagrams the kernel dropped because that buffer was
+// full are counted, and each rise of the count is logged.
 class TLinkSyslogMonitor : public QObject
 {
     Q_OBJECT
@@ -25,6 +27,8 @@ public:
 
     bool isBound() const { return m_bound; }
     quint16 port() const { return m_port; }
+    // Datagrams lost to a full socket buffer since the receiver started.
+    quint32 droppedDatagrams() const { return quint32(m_dropped.loadAcquire()); }
 
 signals:
     void datagramsReceived(SyslogDatagrams datagrams);
@@ -34,6 +38,7 @@ public slots:
 
 private:
     void resume();
+    void noteDropped();
     QString senderText(const sockaddr_in &address);
 
     static constexpr int kSlots = 32;
@@ -48,6 +53,7 @@ private:
     QVector<mmsghdr> m_headers;
     QVector<iovec> m_iovecs;
     QVector<sockaddr_in> m_senders;
+    QAtomicInteger<quint32> m_dropped {0};
     quint32 m_lastSender = 0;
     QString m_lastSenderText;
 };
