@@ -28,7 +28,7 @@ logs="$build_dir/sanitizer-logs"
 rm -rf "$logs"
 mkdir -p "$logs"
 # Every process writes its reports to a file of its own (kind.program.pid) in $logs.
-export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:log_path=$logs/asan:log_exe_name=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:check_initialization_order=1:strict_init_order=1:log_path=$logs/asan:log_exe_name=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export LSAN_OPTIONS="suppressions=$root/scripts/sanitize.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$logs/ubsan:log_exe_name=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 status=0
