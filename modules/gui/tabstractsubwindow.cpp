@@ -208,8 +208,10 @@ void TAbstractSubWindow::setDefaultButton(TOptionButton *button)
 
 void TAbstractSubWindow::handleObjectDestroy(QObject *object)
 {
-    if (object == m_defaultButton.data() || !m_defaultButton)
-        m_defaultButton = nullptr;
+    // Only the current default button is connected here. It is half
+    // destroyed by now, so it is not looked at as a button any more.
+    Q_UNUSED(object)
+    m_defaultButton = nullptr;
 }
 
 void TAbstractSubWindow::setFocusWidget(QWidget *widget)

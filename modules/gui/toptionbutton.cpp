@@ -45,6 +45,12 @@ void TOptionButton::init()
     setMinimumWidth(120);
 }
 
+TOptionButton::~TOptionButton()
+{
+    if (m_option)
+        disconnect(m_option, nullptr, this, nullptr);
+}
+
 void TOptionButton::setOption(TOption *option)
 {
     if (m_option) {

@@ -18,6 +18,9 @@ public:
 
     explicit TOptionButton(QWidget *parent = nullptr, ButtonType type = BarButton);
     TOptionButton(TOption *option, QWidget *parent, ButtonType type = BarButton);
+    // Lets go of the option first: a child option destroyed with the button
+    // must not call back into a half-destroyed button.
+    ~TOptionButton() override;
 
     void setOption(TOption *option);
     void setDefault(bool on);

@@ -71,6 +71,7 @@ TSubWindowView::~TSubWindowView()
 void TSubWindowView::setWindow(TAbstractSubWindow *window)
 {
     m_window = window;
+    m_windowObject = window;
     connect(window, &QObject::destroyed, this, &TSubWindowView::handleWindowDestroy, Qt::UniqueConnection);
     m_scrollArea->setWidget(window);
     window->setVisible(true);
@@ -272,7 +273,8 @@ void TSubWindowView::releaseKeyboard()
 void TSubWindowView::handleWindowDestroy(QObject *object)
 {
     qDebug() << "TSubWindowView::handleWindowDestroy:" << object;
-    if (object != m_window.data() && m_window)
+    // Compared as a plain object: the window is no longer a sub-window here.
+    if (m_windowObject && object != m_windowObject)
         return;
     if (TMainWindow::instance())
         TMainWindow::instance()->removeSubWindowView(this);
@@ -281,6 +283,7 @@ void TSubWindowView::handleWindowDestroy(QObject *object)
     stopAnimation();
     m_heightsFixed = false;
     m_window = nullptr;
+    m_windowObject = nullptr;
     releaseKeyboard();
 }
 
@@ -298,6 +301,7 @@ void TSubWindowView::closeEvent(QCloseEvent *event)
         window->setParent(nullptr);
         disconnect(window, &QObject::destroyed, this, &TSubWindowView::handleWindowDestroy);
         m_window = nullptr;
+        m_windowObject = nullptr;
         releaseKeyboard();
     }
     TWindowView::closeEvent(event);

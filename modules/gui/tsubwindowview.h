@@ -69,6 +69,7 @@ private:
     QScrollArea *m_scrollArea;
     QPropertyAnimation *m_animation;
     QPointer<TAbstractSubWindow> m_window;
+    const QObject *m_windowObject = nullptr; // the same window, for the check while it is destroyed
     QPointer<QWidget> m_extra;
     QRect m_startRect;
     QRect m_endRect;

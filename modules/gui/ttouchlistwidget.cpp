@@ -15,6 +15,12 @@ TTouchListWidget::TTouchListWidget(QWidget *parent)
     setFocusProxy(m_view);
 }
 
+TTouchListWidget::~TTouchListWidget()
+{
+    if (m_view->hasFocus())
+        m_view->clearFocus();
+}
+
 void TTouchListWidget::setList(TAbstractTouchList *list)
 {
     m_view->setList(list);

@@ -11,6 +11,9 @@ class TTouchListWidget : public QAbstractScrollArea
     Q_OBJECT
 public:
     explicit TTouchListWidget(QWidget *parent = nullptr);
+    // Takes the focus from the view while the scroll area is still whole: the
+    // view's focus-out updates the scroll bars.
+    ~TTouchListWidget() override;
 
     void setList(TAbstractTouchList *list);
     TTouchListView *view() const { return m_view; }

@@ -3,6 +3,7 @@
 // builds for every model a tree with the property folders and every
 // object the program reads or writes, each of a type the request layer
 // renders and with a flag block naming an existing folder.
+#include "mibtree.h"
 #include "testsupport.h"
 
 #include <QtTest>
@@ -137,8 +138,7 @@ void TestMibFiles::engineLoadFindsObjects()
     QFETCH(QStringList, folders);
     QFETCH(QStringList, absent);
 
-    unload_all_mibs();
-    netsnmp_init_mib_internals();
+    MibTree::clear();
     for (const QString &file : {QStringLiteral("SNMPv2-SMI.txt"), QStringLiteral("SNMPv2-CONF.txt"),
                                 QStringLiteral("SNMPv2-TC.txt"), QStringLiteral("vantor_decimal_SMIv2.mib"),
                                 modelFile})

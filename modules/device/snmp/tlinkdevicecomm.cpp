@@ -1,6 +1,7 @@
 #include "tlinkdevicecomm.h"
 
 #include "infodevice.h"
+#include "mibtree.h"
 #include "snmphelper.h"
 #include "snmplock.h"
 
@@ -149,30 +150,27 @@ QString TLinkDeviceComm::mibFolder(bool announce)
 
 void TLinkDeviceComm::loadMib(snmp_device_t *device, const QString &folder, const QString &file, bool test)
 {
-    ensureNetSnmpStarted();
-    unload_all_mibs();
-    netsnmp_init_mib_internals();
     const QStringList files{folder + QStringLiteral("/SNMPv2-SMI.txt"), folder + QStringLiteral("/SNMPv2-CONF.txt"),
                             folder + QStringLiteral("/SNMPv2-TC.txt"),
                             folder + QStringLiteral("/vantor_decimal_SMIv2.mib"), file};
-    for (const QString &path : files) {
-        const QByteArray latin1 = path.toLatin1();
-        add_mibfile(latin1.constData(), nullptr);
-    }
-    tree *root = read_all_mibs();
+    // The tree is shared: it may hold other models' modules as well, whose
+    // nodes are left out.
+    const QVector<int> modules = MibTree::load(folder, files);
+    tree *root = MibTree::root();
 
     device->groups.clear();
     device->properties.clear();
     tree *folders = find_tree_node("vantorPropertyFolders", -1);
     if (folders) {
         for (tree *child = folders->child_list; child; child = child->next_peer)
-            device->groups.append(buildGroup(child));
+            if (MibTree::belongsTo(child, modules))
+                device->groups.append(buildGroup(child));
     }
     bubbleSortGroups(device->groups);
     if (root && root->child_list) {
         const quint32 start[] = {1, static_cast<quint32>(root->child_list->subid)};
-        // read_all_mibs returns the tree's first top node; the walk starts at its first child.
-        buildPropertyFolders(device, root->child_list, start, 2, test);
+        // The walk starts at the first child of the tree's first top node.
+        buildPropertyFolders(device, root->child_list, start, 2, test, modules);
     }
     sortProperties(device->properties);
 }

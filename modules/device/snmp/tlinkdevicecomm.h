@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QPair>
 #include <QString>
+#include <QVector>
 
 class QTimer;
 class InfoDevice;
@@ -44,7 +45,9 @@ public:
     static QList<QPair<QChar, QString>> parseDescriptionFlags(const QString &description);
     static int decimalsFromHint(const QString &displayHint);
     static QString wordsFromName(const QString &name);
-    static void buildPropertyFolders(snmp_device_t *device, tree *node, const quint32 *oid, quint32 length, bool test);
+    // Only nodes of the given modules become records (every node when the list is empty).
+    static void buildPropertyFolders(snmp_device_t *device, tree *node, const quint32 *oid, quint32 length, bool test,
+                                     const QVector<int> &modules = QVector<int>());
     static snmp_req_t *buildRequest(const snmp_property_t &record, const QString &value);
     static snmp_group_t buildGroup(const tree *node);
     // A value text as stored for a record with the given decimals.
@@ -78,8 +81,9 @@ private:
     void singleRead(SingleRead how, const QString &uniqueId, const QString &mibObjectName);
     snmp_device_t *findDevice(const QString &uniqueId) const;
     snmp_device_t *findDeviceWith(const QString &uniqueId, const QString &mibObjectName, snmp_property_t **record) const;
-    // Loads the base modules and the model's file, then rebuilds the device's
-    // groups and records. Runs with snmpLock() held.
+    // Makes the base modules and the model's file present in the shared MIB
+    // tree, then rebuilds the device's groups and records from the nodes of
+    // those modules. Runs with snmpLock() held.
     void loadMib(snmp_device_t *device, const QString &folder, const QString &file, bool test);
     QList<snmp_req_t *> pollList(const snmp_device_t *device) const;
     void postEvent(int id, const QString &extraText);

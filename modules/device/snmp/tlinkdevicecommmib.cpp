@@ -3,6 +3,8 @@
 
 #include "tlinkdevicecomm.h"
 
+#include "mibtree.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -344,7 +346,8 @@ static void addLeaf(snmp_device_t *device, const tree *node, const quint32 *oid,
     device->properties.append(record);
 }
 
-void TLinkDeviceComm::buildPropertyFolders(snmp_device_t *device, tree *node, const quint32 *oid, quint32 length, bool test)
+void TLinkDeviceComm::buildPropertyFolders(snmp_device_t *device, tree *node, const quint32 *oid, quint32 length, bool test,
+                                           const QVector<int> &modules)
 {
     if (!device || !node || length == 0 || length > SNMP_MAX_OID_LEN)
         return;
@@ -378,6 +381,7 @@ void TLinkDeviceComm::buildPropertyFolders(snmp_device_t *device, tree *node, co
             stack.push_back({current->child_list, frame.depth + 1});
             continue;
         }
-        addLeaf(device, current, path, frame.depth, test);
+        if (MibTree::belongsTo(current, modules))
+            addLeaf(device, current, path, frame.depth, test);
     }
 }
