@@ -351,6 +351,14 @@ int main(int argc, char **argv)
                 {"ok", pal.ok, "\u2713"}, {"warning", pal.warn, "!"}, {"sys_degrad", pal.warn, "~"},
                 {"sys_error", pal.fail, "!"}, {"error", pal.fail, "\u00d7"},
             };
+            // Event severities: alone in a pop-up (50) and as the mark over a service image (35).
+            const QList<std::tuple<QString, QColor, QString>> severities = {
+                {"info", pal.info, "i"}, {"warning", pal.warn, "!"}, {"error", pal.fail, "!"},
+            };
+            for (const auto &sv : severities) {
+                save("i_ev_severity_" + std::get<0>(sv) + "_50", badge(50, std::get<1>(sv), letter(std::get<2>(sv))));
+                save("i_ev_severity_" + std::get<0>(sv) + "_35", badge(35, std::get<1>(sv), letter(std::get<2>(sv))));
+            }
             for (const auto &st : deviceStates) {
                 save("zel_state_icon_small_" + std::get<0>(st), badge(30, std::get<1>(st), letter(std::get<2>(st))));
                 save("zel_state_icon_large_" + std::get<0>(st), badge(60, std::get<1>(st), letter(std::get<2>(st))));
@@ -379,6 +387,7 @@ int main(int argc, char **argv)
                 const QString label = model == "x_unknown" ? QStringLiteral("?") : model;
                 const QString name = "i_device_" + model;
                 save(name + "_320x180", devicePicture(320, 180, label, 0));
+                save(name + "_100x80", devicePicture(100, 80, label, 0));
                 save(name + "_button_100x100", devicePicture(100, 100, label, 0));
                 for (int s = 0; s < 5; ++s)
                     save(name + "_button_100x100" + states[s], devicePicture(100, 100, label, s));

@@ -11,6 +11,7 @@
 #include "twindowtoppanel.h"
 #include "zelreportdocument.h"
 #include "zeltestlogwindow.h"
+#include "zelhelppage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -208,7 +209,7 @@ void ZelTestLinkWindow::handleLogEntry(const QStringList &logEntry)
 
 void ZelTestLinkWindow::showEvent(QShowEvent *event)
 {
-    THelpControl::instance()->addHelp(QUrl(QStringLiteral("res/diagnostics_report.html")), this);
+    THelpControl::instance()->addHelp(ZelHelpPage::url(QStringLiteral("diagnostics_report.html")), this);
     TAbstractSubWindow::showEvent(event);
 }
 
