@@ -48,7 +48,8 @@ ZelTestLinkWindow::ZelTestLinkWindow(TLinkDeviceIf *device)
     connect(m_test, &TDeviceTestIf::sendLogEntry, this, &ZelTestLinkWindow::handleLogEntry);
 
     setMinimumWidth(690);
-    setMinimumHeight(600);
+    // Fits the 600 px main window with the sub-window border around it.
+    setMinimumHeight(526);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
