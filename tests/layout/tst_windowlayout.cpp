@@ -20,6 +20,7 @@
 #include "thelpcontrol.h"
 #include "thelpwindow.h"
 #include "tlinkdeviceif.h"
+#include "twebviewscroll.h"
 #include "tmessagewindow.h"
 #include "tpasswordreqwindow.h"
 #include "tpropertiestouchlist.h"
@@ -50,6 +51,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+#include <QWebFrame>
 
 #include <map>
 #include <memory>
@@ -112,6 +114,8 @@ private:
     void check(QWidget *window, const QString &name);
     void showInMain(TAbstractSubWindow *window);
     void closeAll();
+    // Help asked from the widget shows the page of that file, not a blank one.
+    void checkHelp(QWidget *from, const QString &fileName);
 
     std::vector<std::unique_ptr<testsupport::Peer>> m_peers;
     ZelMainWindow *m_main = nullptr;
@@ -221,6 +225,26 @@ void TestWindowLayout::closeAll()
     settle();
 }
 
+void TestWindowLayout::checkHelp(QWidget *from, const QString &fileName)
+{
+    THelpControl::instance()->show(from);
+    THelpWindow *help = nullptr;
+    auto shown = [&] {
+        help = nullptr;
+        for (QWidget *w : QApplication::allWidgets())
+            if (auto *h = qobject_cast<THelpWindow *>(w); h && h->isVisible() && !h->isClosing())
+                help = h;
+        return help && help->webView()->mainFrame()->url().fileName() == fileName
+            && !help->webView()->mainFrame()->toPlainText().trimmed().isEmpty();
+    };
+    QVERIFY2(testsupport::waitFor(shown, 5000),
+             qPrintable(QStringLiteral("help for %1 shows \"%2\" instead of %3")
+                            .arg(layoutcheck::describe(from),
+                                 help ? help->webView()->mainFrame()->url().toString() : QStringLiteral("nothing"), fileName)));
+    QVERIFY(help->webView()->mainFrame()->url().isLocalFile());
+    help->close();
+}
+
 void TestWindowLayout::deviceList()
 {
     m_screen->handleHomeSelected();
@@ -317,6 +341,8 @@ void TestWindowLayout::deviceWindows()
         check(logs.first(), window);
     } else {
         check(shown, window);
+        if (window == QLatin1String("link_test"))
+            checkHelp(shown, QStringLiteral("diagnostics_report.html"));
     }
     closeAll();
 }
@@ -393,8 +419,10 @@ void TestWindowLayout::eventPopUps()
     QVERIFY(device);
     // An event of a device service with a long text that wraps over lines.
     InfoEvent event(259, device, QStringLiteral(" The device did not answer the request to start the software "
-                                                "download within the time allowed; check its network connection "
-                                                "and try again."), 1);
+                                                "download within the time allowed. Check that its network cable is "
+                                                "plugged in, that no other program serves files on this computer, "
+                                                "that the firewall lets the transfer through, and that the device "
+                                                "is not restarting; then try the update again."), 1);
     m_main->handlePopUpEvent(event);
     QVERIFY(settle());
     QList<TAbstractSubWindow *> &popUps = TAbstractSubWindow::openEventInfoWindows();
@@ -428,6 +456,7 @@ void TestWindowLayout::topLevelWindows()
             report = r;
     QVERIFY(report);
     check(report, QStringLiteral("device_report"));
+    checkHelp(report, QStringLiteral("device_report.html"));
     report->close();
 
     ZelLiveLogWindow *log = ZelLiveLogWindow::openForDevice(deviceOf(QStringLiteral("4330")), m_screen);
@@ -444,6 +473,22 @@ void TestWindowLayout::topLevelWindows()
         return help != nullptr;
     }, 5000));
     check(help, QStringLiteral("help"));
+    help->close();
+    // F1 on the main window and the help window's Home button show the home page.
+    checkHelp(m_main, QStringLiteral("home.html"));
+    THelpControl::instance()->show(m_main, QUrl::fromLocalFile(QStringLiteral(ZEL_SOURCE_RES_DIR "/reboot.html")));
+    QVERIFY(testsupport::waitFor([&] {
+        help = nullptr;
+        for (QWidget *w : QApplication::allWidgets())
+            if (auto *h = qobject_cast<THelpWindow *>(w); h && h->isVisible() && !h->isClosing())
+                help = h;
+        return help && help->webView()->mainFrame()->url().fileName() == QLatin1String("reboot.html");
+    }, 5000));
+    help->handleHomeSelected();
+    QVERIFY(testsupport::waitFor([&] {
+        return help->webView()->mainFrame()->url().fileName() == QLatin1String("home.html")
+            && !help->webView()->mainFrame()->toPlainText().trimmed().isEmpty();
+    }, 5000));
     help->close();
     closeAll();
 }
