@@ -27,6 +27,7 @@
 #include "tpropertiestouchlistitem.h"
 #include "tstyle.h"
 #include "tstylesheet.h"
+#include "twindowtoppanel.h"
 #include "tbasekeydata.h"
 #include "ttouchkey.h"
 #include "ttouchkeyboard.h"
@@ -51,6 +52,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QWebFrame>
 
 #include <map>
@@ -104,6 +106,7 @@ private slots:
     void settingsWindows();
     void eventPopUps();
     void messageWindows();
+    void longHeadingKeepsWindowWidth();
     void topLevelWindows();
 
 private:
@@ -443,6 +446,31 @@ void TestWindowLayout::messageWindows()
                                                              nullptr, nullptr);
     QVERIFY(question);
     check(question, QStringLiteral("message_question"));
+    closeAll();
+}
+
+void TestWindowLayout::longHeadingKeepsWindowWidth()
+{
+    auto makeWindow = [](const QString &heading) {
+        auto *window = new TAbstractSubWindow(2, 0);
+        auto *layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(new TWindowTopPanel(window, heading, QStringLiteral("zel_state_icon_40_help"), true, true));
+        auto *content = new QWidget(window);
+        content->setFixedSize(420, 200);
+        layout->addWidget(content);
+        return window;
+    };
+    auto *shortHeading = makeWindow(QStringLiteral("Settings"));
+    showInMain(shortHeading);
+    QVERIFY(settle());
+    const int width = shortHeading->width();
+    closeAll();
+    auto *longHeading = makeWindow(QStringLiteral("Settings of the forwarding of live logging to another syslog "
+                                                  "server on the ship's network"));
+    showInMain(longHeading);
+    check(longHeading, QStringLiteral("long_heading"));
+    QCOMPARE(longHeading->width(), width);
     closeAll();
 }
 
