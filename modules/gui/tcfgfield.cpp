@@ -291,11 +291,14 @@ void TCfgField::paintEvent(QPaintEvent *)
     if (m_iconName.isEmpty())
         return;
     TStyleSheet *sheet = TStyleSheet::instance();
-    p.drawPixmap(0, 0, sheet->getButtonPixmap(m_iconName, m_down ? TStyleSheet::Pressed : TStyleSheet::Normal));
+    const QPixmap icon = sheet->getButtonPixmap(m_iconName, m_down ? TStyleSheet::Pressed : TStyleSheet::Normal);
+    p.drawPixmap(0, 0, icon);
     if (m_passwordRequired) {
-        if (m_down)
-            p.drawPixmap(31, 60, sheet->getButtonPixmap(QStringLiteral("zkgui_lock"), TStyleSheet::Pressed));
-        else
-            p.drawPixmap(35, 58, sheet->getButtonPixmap(QStringLiteral("zkgui_lock"), TStyleSheet::Normal));
+        // Under the image and inside its column: the rows beside it paint
+        // their own background and would cover anything wider.
+        const QPixmap lock =
+            sheet->getButtonPixmap(QStringLiteral("zkgui_lock"), m_down ? TStyleSheet::Pressed : TStyleSheet::Normal);
+        const int x = qMax(0, (icon.width() - lock.width()) / 2) + (m_down ? -2 : 0);
+        p.drawPixmap(qMax(0, x), icon.height() + (m_down ? 12 : 10), lock);
     }
 }

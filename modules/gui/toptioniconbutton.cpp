@@ -154,8 +154,15 @@ QSize TOptionIconButton::sizeHint() const
     QSize s(58, 58);
     if (m_option && !m_option->iconName().isEmpty())
         s = s.expandedTo(TStyleSheet::instance()->getButtonPixmap(m_option->iconName(), TStyleSheet::Normal).size());
-    if ((m_textFlags & DrawText) && !text().isEmpty())
-        s = s.expandedTo(fontMetrics().size(Qt::TextShowMnemonic, text()));
+    if ((m_textFlags & DrawText) && !text().isEmpty()) {
+        // The text is drawn inside the frame's contents: add the border and padding.
+        QStyleOptionToolButton opt;
+        QRect buttonRect, content;
+        initOption(&opt, &buttonRect, &content);
+        const int frame = qMax(0, width() - content.width());
+        const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, text());
+        s = s.expandedTo(QSize(textSize.width() + frame, textSize.height()));
+    }
     return s;
 }
 

@@ -21,6 +21,8 @@ TStatusDescription::TStatusDescription(int status, const QString &heading, QWidg
     m_heading->setMinimumHeight(35);
     m_heading->setIndent(40);
     m_heading->setWordWrap(true);
+    // The symbol is painted under the heading's indent: the heading must not cover it.
+    m_heading->setStyleSheet(QStringLiteral("background: transparent;"));
     m_layout->addWidget(m_heading);
     setDescription(description);
     setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);

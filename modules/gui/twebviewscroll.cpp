@@ -1,6 +1,7 @@
 #include "twebviewscroll.h"
 
 #include "tfadeboarder.h"
+#include "tstylesheet.h"
 #include "twebview.h"
 
 #include <QScrollBar>
@@ -9,21 +10,41 @@
 #include <QWebPage>
 #include <QWebSettings>
 
-QString TWebViewScroll::userStyleSheet()
+QString TWebViewScroll::userStyleSheet(int mode)
 {
+    // The framework's colours of the mode: dark text on the light day
+    // background, the red-tinted night look. The font falls back to one
+    // every system has, so a page never shows in the browser's serif default.
+    struct Colours
+    {
+        const char *text, *background, *link, *hover, *active;
+    };
+    const Colours day = {"#223355", "#f4f6f9", "#2a7fd4", "#dde6f2", "#b8c4d4"};
+    const Colours night = {"#c85040", "#180808", "#e07060", "#301410", "#48181a"};
+    const Colours &c = mode == 1 ? night : day;
     return QStringLiteral(
-        "body { font-family: \"Droid Sans\"; font-size: 16px; color: #aaaaaa; background-color: #000000; }\n"
-        "h1 { margin: 10px 0px 10px 0px; font-size: 28px; }\n"
-        "h2 { margin: 10px 0px 10px 0px; font-size: 22px; }\n"
-        "a { font-size: 22px; margin: 0px 0px 0px 0px; }\n"
-        "a.block { display: block; }\n"
-        "a:link, a:visited { color: #9db4bb; background-color: #000000; }\n"
-        "a:hover { color: #9db4bb; background-color: #455c6e; }\n"
-        "a:active { color: #455c6e; background-color: #9db4bb; }\n"
-        "a h2 { font-size: 22px; }\n"
-        "a:link h2, a:visited h2 { color: #9db4bb; background-color: #000000; }\n"
-        "a:hover h2 { color: #9db4bb; background-color: #455c6e; }\n"
-        "a:active h2 { color: #455c6e; background-color: #9db4bb; }\n");
+               "body { font-family: \"Droid Sans\", \"DejaVu Sans\", sans-serif; font-size: 16px; color: %1; "
+               "background-color: %2; }\n"
+               "h1 { margin: 10px 0px 10px 0px; font-size: 28px; }\n"
+               "h2 { margin: 10px 0px 10px 0px; font-size: 22px; }\n"
+               "a { font-size: 22px; margin: 0px 0px 0px 0px; }\n"
+               "a.block { display: block; }\n"
+               "a:link, a:visited { color: %3; background-color: %2; }\n"
+               "a:hover { color: %3; background-color: %4; }\n"
+               "a:active { color: %1; background-color: %5; }\n"
+               "a h2 { font-size: 22px; }\n"
+               "a:link h2, a:visited h2 { color: %3; background-color: %2; }\n"
+               "a:hover h2 { color: %3; background-color: %4; }\n"
+               "a:active h2 { color: %1; background-color: %5; }\n")
+        .arg(QLatin1String(c.text), QLatin1String(c.background), QLatin1String(c.link), QLatin1String(c.hover),
+             QLatin1String(c.active));
+}
+
+void TWebViewScroll::applyUserStyleSheet()
+{
+    const QString sheet = userStyleSheet(TStyleSheet::instance()->getMode());
+    m_webView->settings()->setUserStyleSheetUrl(
+        QUrl(QStringLiteral("data:text/css;charset=utf-8;base64,") + QString::fromLatin1(sheet.toUtf8().toBase64())));
 }
 
 TWebViewScroll::TWebViewScroll(const QUrl &url, QWidget *parent)
@@ -36,8 +57,9 @@ TWebViewScroll::TWebViewScroll(const QUrl &url, QWidget *parent)
     m_webView = new TWebView(this);
     stack->addWidget(m_webView);
     m_mainFrame = m_webView->page()->mainFrame();
-    m_webView->settings()->setUserStyleSheetUrl(QUrl(
-        QStringLiteral("data:text/css;charset=utf-8;base64,") + QString::fromLatin1(userStyleSheet().toUtf8().toBase64())));
+    applyUserStyleSheet();
+    connect(TStyleSheet::instance(), qOverload<const QString &>(&TStyleSheet::styleSheetChanged), this,
+            &TWebViewScroll::applyUserStyleSheet);
     m_mainFrame->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
     m_mainFrame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
     m_fadeBoarder = new TFadeBoarder(this);

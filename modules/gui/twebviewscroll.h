@@ -20,14 +20,17 @@ public:
     TWebView *webView() const { return m_webView; }
     QWebFrame *mainFrame() const { return m_mainFrame; }
     TFadeBoarder *fadeBoarder() const { return m_fadeBoarder; }
-    // The style sheet every page is shown with.
-    static QString userStyleSheet();
+    // The style sheet every page is shown with, in the colours of the
+    // style-sheet mode (0 day, 1 night).
+    static QString userStyleSheet(int mode);
 
 public slots:
     void handleContentsSizeChanged(const QSize &size);
     void handleScrollRequested(int dx, int dy, const QRect &rectToScroll);
     void slicderValueChanged(int value);
     void slicderRangeChanged(int min, int max);
+    // Gives the pages the colours of the current mode.
+    void applyUserStyleSheet();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -98,3 +98,12 @@ void TWindowTopPanel::setSideIcon(const QString &iconName)
     }
     m_sideIcon->setFixedSize(m_activity->size());
 }
+
+QSize TWindowTopPanel::sizeHint() const
+{
+    QSize hint = QWidget::sizeHint();
+    const int beyondMinimum = m_heading->sizeHint().width() - m_heading->minimumWidth();
+    if (beyondMinimum > 0)
+        hint.rwidth() -= beyondMinimum;
+    return hint;
+}

@@ -30,6 +30,10 @@ public:
     TIconWidget *sideIcon() const { return m_sideIcon; }
     QList<TOptionIconButton *> buttons() const { return m_buttons; }
 
+    // A long heading is shortened with an ellipsis: it never asks the window for
+    // more width than the heading's minimum.
+    QSize sizeHint() const override;
+
 private:
     TActivityWidget *m_activity;
     TElideLabel *m_heading;

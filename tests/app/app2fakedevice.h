@@ -73,7 +73,7 @@ public:
     QString getSoftwareBuild() const override { return QString(); }
     QString getIpAddress() const override { return QStringLiteral("127.0.2.30"); }
 
-    Services_t getServices() const override { return 0xff; }
+    Services_t getServices() const override { return serviceWord; }
     QString getServiceProtocol(int) const override { return QString(); }
     QString getServiceApp(int serviceId) const override { return serviceId == 1840 ? mibApp : QString(); }
     QString getServiceAddress(int) const override { return getIpAddress(); }
@@ -137,6 +137,7 @@ public:
     QString displayName;
     QString mibApp;
     bool online = true;
+    Services_t serviceWord = 0xff;
     TLinkSoftware current;
     QList<TLinkSoftware> images;
     QStringList calls;

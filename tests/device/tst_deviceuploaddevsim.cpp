@@ -210,10 +210,10 @@ void TestDeviceUploadDevsim::portNotEchoed()
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == -1; }, 20000));
     QSettings().setValue("tftp_server/portnumber", m_port);
     QCOMPARE(texts(events, 257), QStringList{"Error in device settings."});
-    // The fetch was never ordered.
+    // The fetch was never ordered: the device is still idle.
     EnumValue *status = nullptr;
     QCOMPARE(device.readEnumProperty("zkSoftwareDownloadStatus", status), 0);
-    QCOMPARE(status->getNumber(), 1);
+    QCOMPARE(status->getNumber(), 5);
 }
 
 void TestDeviceUploadDevsim::downloadAborted()

@@ -159,7 +159,7 @@ void TestDevsimSnmp::servesSystemGroupAndIdentity_data()
     QTest::newRow("alias") << "zkSystemConfigAliasName.0" << "^Mast top$";
     QTest::newRow("posix time") << "zkSystemConfigPosixTime.0" << "^1[7-9]\\d{8}$";
     QTest::newRow("reset") << "zkSystemConfigReset.0" << "^1$";
-    QTest::newRow("download status") << "zkSoftwareDownloadStatus.0" << "^1$";
+    QTest::newRow("download status idle") << "zkSoftwareDownloadStatus.0" << "^5$";
     QTest::newRow("logging enable") << "zkLoggingClientEnable.0" << "^1$";
     QTest::newRow("antenna serial") << "zk9xxxAduMainPcbSerial.0" << "^\\S+$";
 }

@@ -165,7 +165,6 @@ private slots:
     {
         TMainWindow main(nullptr, QStringLiteral("MainWindowView"), false);
         makeList(12);
-        QSignalSpy registered(&main, &TMainWindow::instantAnimationCompletion);
         m_list->scrollBar()->setValue(3);
         QVERIFY(m_list->isSliding());
         QVERIFY(main.isAnimating());

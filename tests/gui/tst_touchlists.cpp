@@ -386,14 +386,19 @@ private slots:
         auto *row = new TColumnsTouchListItem(list, 1, QStringLiteral("A"), QString(), QStringLiteral("C"));
         auto *empty = new TColumnsTouchListItem(list, 2, QStringLiteral(""), QStringLiteral("B"));
         auto *wide = new TColumnsTouchListItem(list, 3, QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWW"));
+        auto *narrow = new TColumnsTouchListItem(list, 4, QStringLiteral("W"));
         QCOMPARE(row->texts(), (QStringList{"A", "C"}));
         QCOMPARE(empty->texts(), (QStringList{"", "B"}));
         QCOMPARE(row->height(), 58);
-        list->addItems({row, empty, wide});
-        showList(list, QSize(120, 200));
+        list->addItems({row, empty, wide, narrow});
+        showList(list, QSize(120, 240));
         // The wide text is cut with an ellipsis inside its 60 px column: nothing is painted past it.
         const QImage image = m_widget->grab().toImage();
         QVERIFY(!image.isNull());
+        // Its second column looks as that of a row with a short text only.
+        const QImage wideSecond = image.copy(QRect(61, 2 * 58 + 2, 56, 54));
+        const QImage shortSecond = image.copy(QRect(61, 3 * 58 + 2, 56, 54));
+        QVERIFY2(wideSecond == shortSecond, "the wide text runs into the second column");
 
         // A change of style sheet keeps the font each column was given.
         emit TStyleSheet::instance()->styleSheetChanged(QString());

@@ -174,7 +174,7 @@ void TestLinkTestRun::fullRun()
     QCOMPARE(run.entriesOf("SNMP"), (QList<QStringList>{{"SNMP", "test", "OK", "Valid responses to SNMP requests"}}));
 
     const QList<QStringList> service = run.rows("Service");
-    QCOMPARE(service.mid(0, 4), (QList<QStringList>{{"SW Upgrade", "init", "success"},
+    QCOMPARE(service.mid(0, 4), (QList<QStringList>{{"SW Upgrade", "ready", "success"},
                                                     {"Live Logging", "disabled", "success"},
                                                     {"Reset", "not reset", "success"},
                                                     {"Diagnostic Report", "init", "success"}}));

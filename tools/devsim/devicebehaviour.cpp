@@ -71,7 +71,8 @@ DeviceBehaviour::DeviceBehaviour(DeviceIdentity &identity, ValueStore *store, co
     m_store->set(QStringLiteral("zkSoftwareDownloadPortNumber"), 69);
     m_store->set(QStringLiteral("zkSoftwareDownloadFileName"), QString());
     m_store->set(QStringLiteral("zkSoftwareDownloadControl"), Stop);
-    m_store->set(QStringLiteral("zkSoftwareDownloadStatus"), DownloadInit);
+    // Idle, as after boot: the running image is complete and a download may start.
+    m_store->set(QStringLiteral("zkSoftwareDownloadStatus"), DownloadReady);
     m_store->set(QStringLiteral("zkSoftwareDownloadErrorDescription"), QString());
     m_store->set(QStringLiteral("zkSoftwareDownloadProgress"), 100); // the running image came complete
 
@@ -157,7 +158,7 @@ void DeviceBehaviour::onWritten(const QString &name, const QVariant &value)
         else if (m_store->value(QStringLiteral("zkSoftwareDownloadStatus")).toInt() == DownloadStarted)
             endDownload(DownloadAborted, QStringLiteral("Download aborted by the user"));
         else
-            endDownload(DownloadInit);
+            setDownloadIdle();
     } else if (name == QLatin1String("zkDiagReportControl")) {
         if (value.toInt() == Start) {
             startReport();
@@ -244,6 +245,13 @@ void DeviceBehaviour::endDownload(int status, const QString &error)
         m_syslog->log(SyslogSender::ErrorLevel, QStringLiteral("software download ended: %1").arg(error));
 }
 
+void DeviceBehaviour::setDownloadIdle()
+{
+    m_store->set(QStringLiteral("zkSoftwareDownloadStatus"), DownloadReady);
+    m_store->set(QStringLiteral("zkSoftwareDownloadErrorDescription"), QString());
+    m_store->set(QStringLiteral("zkSoftwareDownloadControl"), Stop);
+}
+
 void DeviceBehaviour::startReport()
 {
     const QString fileName = m_store->value(QStringLiteral("zkDiagReportFileName")).toString();
@@ -324,6 +332,7 @@ void DeviceBehaviour::finishRestart()
     m_upTime.restart();
     setClock(0);
     m_store->set(QStringLiteral("zkSystemConfigReset"), NotReset);
+    setDownloadIdle();
     m_restarting = false;
     m_identity.restarting = false;
     qDebug() << "DeviceBehaviour::finishRestart: up again";

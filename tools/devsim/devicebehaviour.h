@@ -36,6 +36,8 @@ private:
     void onDownloadProgress(qint64 bytes, qint64 total);
     void onImageFetched(const QByteArray &image);
     void endDownload(int status, const QString &error = QString());
+    // No download running and none failed: the state after boot.
+    void setDownloadIdle();
     void startReport();
     void endReport(int status);
     QByteArray report() const;

@@ -185,18 +185,25 @@ int main(int argc, char **argv)
             {"zkgui_option_menu_arrow_right", arrow(3)},
             {"zkgui_selecter_arrow_up", arrow(0)},
             {"zkgui_selecter_arrow_down", arrow(1)},
-            {"zkgui_expand", arrow(1)},
             {"zkgui_keyboard", bars(3)},
             {"zkgui_file_home", letter("H")},
             {"zkgui_button_device_report", letter("R")},
             {"zkgui_settings_power_battery", letter("B")},
-            {"zkgui_lock", letter("L")},
         };
         for (const auto &b : buttons) {
             save(b.first, button(48, pal, b.second, 0));
             for (int s = 0; s < 5; ++s)
                 save(b.first + states[s], button(48, pal, b.second, s));
         }
+        // The expand mark beside a group heading: no higher than the heading line,
+        // so that it leaves the group's first value free.
+        save("zkgui_expand", button(24, pal, arrow(1), 0));
+        for (int s = 0; s < 5; ++s)
+            save(QString("zkgui_expand") + states[s], button(24, pal, arrow(1), s));
+        // The lock under a configuration field's image: small enough to stay in that column.
+        save("zkgui_lock", button(24, pal, letter("L"), 0));
+        for (int s = 0; s < 5; ++s)
+            save(QString("zkgui_lock") + states[s], button(24, pal, letter("L"), s));
         save("zkgui_button_device_report_40", button(40, pal, letter("R"), 0));
         for (int s = 0; s < 5; ++s)
             save(QString("zkgui_button_device_report_40") + states[s], button(40, pal, letter("R"), s));
@@ -209,12 +216,29 @@ int main(int argc, char **argv)
         const QList<QPair<QString, Glyph>> keys = {
             {"zkgui_key", none}, {"zkgui_key_arrow_up", arrow(0)}, {"zkgui_key_arrow_down", arrow(1)},
             {"zkgui_key_arrow_left", arrow(2)}, {"zkgui_key_arrow_right", arrow(3)},
-            {"zkgui_key_backspace", arrow(2)}, {"zkgui_key_enter", letter("OK")}, {"zkgui_key_shift", arrow(0)},
         };
         for (const auto &k : keys) {
             save(k.first, button(56, pal, k.second, 0, false));
             for (int s = 0; s < 5; ++s)
                 save(k.first + states[s], button(56, pal, k.second, s, false));
+        }
+        // Marks of the keys that also show their name: a narrow strip left of the
+        // name (the key draws the name 16 px further right), so none covers it.
+        const QList<QPair<QString, Glyph>> keyMarks = {
+            {"zkgui_key_backspace", arrow(2)}, {"zkgui_key_enter", check()}, {"zkgui_key_shift", arrow(0)},
+        };
+        for (const auto &k : keyMarks) {
+            auto mark = [&](int state) {
+                return plain(16, 58, [&](QPainter &p) {
+                    QColor ink = pal.ink;
+                    if (state == 4)
+                        ink.setAlpha(90);
+                    k.second(p, QRectF(0, 21, 16, 16), ink);
+                });
+            };
+            save(k.first, mark(0));
+            for (int s = 0; s < 5; ++s)
+                save(k.first + states[s], mark(s));
         }
         // Marks and checks of configuration rows.
         save("zkgui_mark_checked", badge(24, pal.accent, check()));
@@ -351,6 +375,14 @@ int main(int argc, char **argv)
                 {"ok", pal.ok, "\u2713"}, {"warning", pal.warn, "!"}, {"sys_degrad", pal.warn, "~"},
                 {"sys_error", pal.fail, "!"}, {"error", pal.fail, "\u00d7"},
             };
+            // Event severities: alone in a pop-up (50) and as the mark over a service image (35).
+            const QList<std::tuple<QString, QColor, QString>> severities = {
+                {"info", pal.info, "i"}, {"warning", pal.warn, "!"}, {"error", pal.fail, "!"},
+            };
+            for (const auto &sv : severities) {
+                save("i_ev_severity_" + std::get<0>(sv) + "_50", badge(50, std::get<1>(sv), letter(std::get<2>(sv))));
+                save("i_ev_severity_" + std::get<0>(sv) + "_35", badge(35, std::get<1>(sv), letter(std::get<2>(sv))));
+            }
             for (const auto &st : deviceStates) {
                 save("zel_state_icon_small_" + std::get<0>(st), badge(30, std::get<1>(st), letter(std::get<2>(st))));
                 save("zel_state_icon_large_" + std::get<0>(st), badge(60, std::get<1>(st), letter(std::get<2>(st))));
@@ -379,6 +411,7 @@ int main(int argc, char **argv)
                 const QString label = model == "x_unknown" ? QStringLiteral("?") : model;
                 const QString name = "i_device_" + model;
                 save(name + "_320x180", devicePicture(320, 180, label, 0));
+                save(name + "_100x80", devicePicture(100, 80, label, 0));
                 save(name + "_button_100x100", devicePicture(100, 100, label, 0));
                 for (int s = 0; s < 5; ++s)
                     save(name + "_button_100x100" + states[s], devicePicture(100, 100, label, s));

@@ -13,7 +13,7 @@ PowerBranchCfgField::PowerBranchCfgField(TLinkDeviceIf *device, QWidget *parent)
 {
     addRows({tr("Automatic (jumper)"), tr("Primary VHF"), tr("Duplicate VHF"), tr("Primary Inm-C"),
              tr("Duplicate Inm-C"), tr("Primary MFHF"), tr("Duplicate MFHF")},
-            TCfgFieldItem::MarkRow, 28);
+            TCfgFieldItem::MarkRow, 26);
     updateData();
 }
 

@@ -27,7 +27,8 @@ PowerBranchCfgWindow::PowerBranchCfgWindow(TLinkDeviceIf *device, TPsuBatteryIf 
     m_list->setEmptyListText(tr("No services"));
     m_list->setCheckable(true);
     m_list->setMinimumWidth(360);
-    m_list->setMinimumHeight(450);
+    // The seven branches, one 58 px row each, inside the 600 px main window.
+    m_list->setMinimumHeight(7 * 58);
     layout->addWidget(m_list);
 }
 

@@ -98,7 +98,6 @@ ZelDeviceDetailsPage::ZelDeviceDetailsPage(TLinkDeviceIf *device, QWidget *paren
     auto *left = new QVBoxLayout(m_leftColumn);
     left->setContentsMargins(0, 5, 0, 0);
     left->setSpacing(20);
-    left->setAlignment(Qt::AlignTop);
     m_modelImage = new TIconWidget(QString(), m_leftColumn);
     m_modelImage->setFixedHeight(180);
     m_modelImage->setMinimumWidth(320);
@@ -108,15 +107,16 @@ ZelDeviceDetailsPage::ZelDeviceDetailsPage(TLinkDeviceIf *device, QWidget *paren
     status->setSpacing(2);
     auto *statusRow = new QHBoxLayout;
     statusRow->setSpacing(10);
-    statusRow->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto *subject = new QLabel(tr("Status"), m_leftColumn);
     subject->setObjectName(QStringLiteral("subjectHeading"));
     subject->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    statusRow->addWidget(subject);
+    statusRow->addWidget(subject, 0, Qt::AlignTop);
     m_statusHeading = new QLabel(tr("OK"), m_leftColumn);
     m_statusHeading->setObjectName(QStringLiteral("statusHeading"));
     m_statusHeading->setWordWrap(true);
-    statusRow->addWidget(m_statusHeading);
+    m_statusHeading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Laid out without alignment, so that a wrapped state text gets the height of all its lines.
+    statusRow->addWidget(m_statusHeading, 1);
     status->addLayout(statusRow);
     m_statusDetails = new QLabel(QString(), m_leftColumn);
     m_statusDetails->setObjectName(QStringLiteral("statusDetails"));

@@ -11,6 +11,7 @@
 #include "zelreportdocument.h"
 #include "zelsavefiledialog.h"
 #include "zelwindowgeometry.h"
+#include "zelhelppage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -230,7 +231,7 @@ void ZelDeviceRepWindow::handleSaveReport(QWidget *pEmittedBy)
 
 void ZelDeviceRepWindow::showEvent(QShowEvent *event)
 {
-    THelpControl::instance()->addHelp(QUrl(QStringLiteral("res/device_report.html")), this);
+    THelpControl::instance()->addHelp(ZelHelpPage::url(QStringLiteral("device_report.html")), this);
     TAbstractSubWindow::showEvent(event);
 }
 

@@ -8,6 +8,7 @@
 #include "tstylesheet.h"
 #include "zeldevicepagescreen.h"
 #include "zelversion.h"
+#include "zelhelppage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -44,7 +45,7 @@ ZelMainWindow::ZelMainWindow(QWidget *parent)
     readGeometrySettings();
     setWindowTitle(tr("ZEL"));
     setWindowIcon(QIcon(TStyleSheet::instance()->getPixmap(QStringLiteral("zel_remote_management_128"), true)));
-    THelpControl::instance()->setHomeUrl(QUrl(QStringLiteral("res/home.html")));
+    THelpControl::instance()->setHomeUrl(ZelHelpPage::url(QStringLiteral("home.html")));
     connect(InfoManager::instance(), &InfoManager::popupEvent, this, &ZelMainWindow::handlePopUpEvent);
     showDeviceViewScreen();
 }

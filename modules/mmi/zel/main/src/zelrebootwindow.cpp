@@ -32,6 +32,7 @@ ZelRebootWindow::ZelRebootWindow(TLinkDeviceIf *device)
                             this);
     text->setObjectName(QStringLiteral("propertyHeading"));
     text->setWordWrap(true);
+    text->setContentsMargins(15, 0, 15, 0);
     layout->addWidget(text);
     layout->addStretch(2);
 
@@ -41,6 +42,8 @@ ZelRebootWindow::ZelRebootWindow(TLinkDeviceIf *device)
     setDefaultButton(bar->addOption(rebootOption, 0, Qt::AlignCenter));
     bar->addOption(cancelOption, 0, Qt::AlignCenter);
     layout->addWidget(bar);
+    // The text wraps: the window grows so that nothing of it is cut.
+    setFixedHeight(qMax(240, layout->totalHeightForWidth(400)));
 }
 
 void ZelRebootWindow::handleRebootSelected()

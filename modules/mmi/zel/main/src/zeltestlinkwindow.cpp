@@ -11,6 +11,7 @@
 #include "twindowtoppanel.h"
 #include "zelreportdocument.h"
 #include "zeltestlogwindow.h"
+#include "zelhelppage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -47,7 +48,8 @@ ZelTestLinkWindow::ZelTestLinkWindow(TLinkDeviceIf *device)
     connect(m_test, &TDeviceTestIf::sendLogEntry, this, &ZelTestLinkWindow::handleLogEntry);
 
     setMinimumWidth(690);
-    setMinimumHeight(600);
+    // Fits the 600 px main window with the sub-window border around it.
+    setMinimumHeight(526);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -208,7 +210,7 @@ void ZelTestLinkWindow::handleLogEntry(const QStringList &logEntry)
 
 void ZelTestLinkWindow::showEvent(QShowEvent *event)
 {
-    THelpControl::instance()->addHelp(QUrl(QStringLiteral("res/diagnostics_report.html")), this);
+    THelpControl::instance()->addHelp(ZelHelpPage::url(QStringLiteral("diagnostics_report.html")), this);
     TAbstractSubWindow::showEvent(event);
 }
 

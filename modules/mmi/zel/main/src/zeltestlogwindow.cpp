@@ -10,6 +10,7 @@
 #include "zelsavefiledialog.h"
 #include "zeltestlinkwindow.h"
 #include "zelwindowgeometry.h"
+#include "zelhelppage.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -170,7 +171,7 @@ void ZelTestLogWindow::handlePrint(QWidget *pEmittedBy)
 
 void ZelTestLogWindow::showEvent(QShowEvent *event)
 {
-    THelpControl::instance()->addHelp(QUrl(QStringLiteral("res/live_logging.html")), this);
+    THelpControl::instance()->addHelp(ZelHelpPage::url(QStringLiteral("live_logging.html")), this);
     TAbstractSubWindow::showEvent(event);
 }
 
