@@ -40,7 +40,7 @@ QString TStyleSheet::defaultResourceRoot()
     const QString beside = QFileInfo(exe.canonicalFilePath()).absolutePath() + QLatin1String("/res");
     if (QFileInfo(beside + QLatin1String("/day")).isDir())
         return beside;
-    return QStringLiteral(ZEL_SOURCE_RES_DIR);
+    return QDir::current().absoluteFilePath(QStringLiteral("res"));
 }
 
 void TStyleSheet::setMode(int mode)

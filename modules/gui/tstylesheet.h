@@ -20,7 +20,7 @@ public:
 
     // The global instance (day mode at start).
     static TStyleSheet *instance();
-    // Folder holding the run-time data: "res" beside the program, else the source tree's res.
+    // Folder holding the run-time data: "res" beside the program, else the working folder's res.
     static QString defaultResourceRoot();
 
     int getMode() const { return m_mode; }

@@ -244,7 +244,7 @@ void TestDeviceSlowDevsim::silentAgentKeepsLastValues()
     signalPeer(sim, SIGUSR1);
     QVERIFY(testsupport::waitFor([&] { return !record(device, "zkSystemConfigSoftwareVersion").valueValid; }, 20000));
     QCOMPARE(record(device, "zkSystemConfigSoftwareVersion").value, QStringLiteral("01.07"));
-    QCOMPARE(record(device, "zkSoftwareDownloadStatus").value, QStringLiteral("1"));
+    QCOMPARE(record(device, "zkSoftwareDownloadStatus").value, QStringLiteral("5"));
     // The device object holds the last good values as not current, and
     // nothing changed for its viewers.
     QTRY_VERIFY_WITH_TIMEOUT(!isValid(device, "zkSystemConfigSoftwareVersion"), 5000);

@@ -117,7 +117,7 @@ void TDeviceTestIf::startTftpDownload()
     if (auto *server = qobject_cast<TLinkTftpServerIf *>(m_tftpServer.data())) {
         if (!m_uploadDir)
             m_uploadDir = new QTemporaryDir;
-        m_expectedFrom = m_device->getDeviceHostAddress().toString();
+        m_expectedFrom = m_ipAddress;
         server->expectUpload(m_expectedFrom, QStringLiteral("DiagReport.diag"),
                              m_uploadDir->isValid() ? m_uploadDir->path() : QString());
     }
