@@ -26,6 +26,8 @@
 #include "toptioniconbutton.h"
 #include "toptionmenuwindow.h"
 #include "tpasswordreqwindow.h"
+#include "tproductmessage.h"
+#include "tproductmessagewindow.h"
 #include "tpropertiestouchlist.h"
 #include "tpropertiestouchlistitem.h"
 #include "tstyle.h"
@@ -473,6 +475,20 @@ void TestWindowLayout::eventPopUps()
     QList<TAbstractSubWindow *> &popUps = TAbstractSubWindow::openEventInfoWindows();
     QVERIFY(!popUps.isEmpty());
     check(popUps.last(), QStringLiteral("event_popup"));
+    closeAll();
+
+    // An event of no service shows its severity image alone.
+    TProductMessage message;
+    message.severity = 4;
+    message.heading = QStringLiteral("Device lost");
+    message.description = QStringLiteral("The device no longer answers.");
+    message.productName = QStringLiteral("Mast terminal");
+    message.severityIconBig = InfoEvent::getSeverityIconName(4, true);
+    message.severityIconSmall = InfoEvent::getSeverityIconName(4, false);
+    message.time = QDateTime::currentDateTime();
+    TProductMessageWindow *severityOnly = TProductMessageWindow::showMessage(message);
+    QVERIFY(severityOnly);
+    check(severityOnly, QStringLiteral("event_popup_severity"));
     closeAll();
 }
 
