@@ -36,17 +36,14 @@ void THelpControl::removeHelp(QWidget *widget)
 {
     if (!widget)
         return;
-    QWidget *window = widget->window();
-    for (int i = 0; i < m_registry.size(); ++i) {
-        WindowEntry &entry = m_registry[i];
-        if (entry.window != window)
-            continue;
-        for (int j = entry.help.size() - 1; j >= 0; --j)
-            if (entry.help.at(j).widget == widget)
-                entry.help.removeAt(j);
-        if (entry.help.isEmpty())
+    // The widget may have moved to another window since it was added: look in all.
+    for (int i = m_registry.size() - 1; i >= 0; --i) {
+        QList<HelpEntry> &help = m_registry[i].help;
+        for (int j = help.size() - 1; j >= 0; --j)
+            if (help.at(j).widget == widget)
+                help.removeAt(j);
+        if (help.isEmpty())
             m_registry.removeAt(i);
-        return;
     }
 }
 
@@ -65,6 +62,10 @@ void THelpControl::dropDestroyed()
 QUrl THelpControl::pageFor(QWidget *pFrom, const QUrl &url) const
 {
     QUrl page = url;
+    // Sub-windows share the main window: the page of the nearest registered
+    // widget the help was asked from is the page of the window the user is in.
+    for (QWidget *widget = pFrom; widget && page.isEmpty(); widget = widget->parentWidget())
+        page = registeredPage(widget);
     if (page.isEmpty() && pFrom) {
         QWidget *window = pFrom->window();
         for (const WindowEntry &entry : m_registry) {
@@ -78,6 +79,16 @@ QUrl THelpControl::pageFor(QWidget *pFrom, const QUrl &url) const
     }
     if (page.isEmpty())
         page = m_homeUrl;
+    return page;
+}
+
+QUrl THelpControl::registeredPage(QWidget *widget) const
+{
+    QUrl page;
+    for (const WindowEntry &entry : m_registry)
+        for (const HelpEntry &help : entry.help)
+            if (help.widget == widget)
+                page = help.url;
     return page;
 }
 

@@ -35,6 +35,8 @@ private:
     THelpControl() = default;
     // Forgets the pages of widgets that were destroyed without removing them.
     void dropDestroyed();
+    // The page last added for exactly this widget, or an empty URL.
+    QUrl registeredPage(QWidget *widget) const;
 
     struct HelpEntry {
         QPointer<QWidget> widget;

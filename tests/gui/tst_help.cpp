@@ -58,8 +58,9 @@ private slots:
         QVERIFY(m_dir.isValid());
     }
 
-    // Registrations count per top-level window, the latest first; a given
-    // URL wins; nothing registered gives the home page.
+    // A widget's own page or that of its nearest registered parent wins, then
+    // the latest registration of its top-level window; a given URL wins;
+    // nothing registered gives the home page.
     void helpRegistry()
     {
         THelpControl *control = THelpControl::instance();
@@ -72,7 +73,10 @@ private slots:
         control->addHelp(QUrl(QStringLiteral("file:///help/first.html")), first);
         control->addHelp(QUrl(QStringLiteral("file:///help/second.html")), second);
         control->addHelp(QUrl(QStringLiteral("file:///help/other.html")), &windowB);
-        QCOMPARE(control->pageFor(first, QUrl()).fileName(), QStringLiteral("second.html"));
+        // Two sub-windows in one window: each shows its own page, also when
+        // asked from a control inside it.
+        QCOMPARE(control->pageFor(first, QUrl()).fileName(), QStringLiteral("first.html"));
+        QCOMPARE(control->pageFor(new QWidget(first), QUrl()).fileName(), QStringLiteral("first.html"));
         QCOMPARE(control->pageFor(&windowA, QUrl()).fileName(), QStringLiteral("second.html"));
         QCOMPARE(control->pageFor(first, QUrl(QStringLiteral("file:///help/given.html"))).fileName(),
                  QStringLiteral("given.html"));

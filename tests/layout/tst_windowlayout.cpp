@@ -22,7 +22,12 @@
 #include "tlinkdeviceif.h"
 #include "twebviewscroll.h"
 #include "tmessagewindow.h"
+#include "toption.h"
+#include "toptioniconbutton.h"
+#include "toptionmenuwindow.h"
 #include "tpasswordreqwindow.h"
+#include "tproductmessage.h"
+#include "tproductmessagewindow.h"
 #include "tpropertiestouchlist.h"
 #include "tpropertiestouchlistitem.h"
 #include "tstyle.h"
@@ -118,7 +123,8 @@ private:
     void showInMain(TAbstractSubWindow *window);
     void closeAll();
     // Help asked from the widget shows the page of that file, not a blank one.
-    void checkHelp(QWidget *from, const QString &fileName);
+    // With byKey, F1 is pressed in the widget instead.
+    void checkHelp(QWidget *from, const QString &fileName, bool byKey = false);
 
     std::vector<std::unique_ptr<testsupport::Peer>> m_peers;
     ZelMainWindow *m_main = nullptr;
@@ -228,9 +234,12 @@ void TestWindowLayout::closeAll()
     settle();
 }
 
-void TestWindowLayout::checkHelp(QWidget *from, const QString &fileName)
+void TestWindowLayout::checkHelp(QWidget *from, const QString &fileName, bool byKey)
 {
-    THelpControl::instance()->show(from);
+    if (byKey)
+        QTest::keyClick(from, Qt::Key_F1);
+    else
+        THelpControl::instance()->show(from);
     THelpWindow *help = nullptr;
     auto shown = [&] {
         help = nullptr;
@@ -305,7 +314,8 @@ void TestWindowLayout::deviceWindows_data()
 {
     QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("window");
-    for (const char *window : {"diagnostics_report", "mib_file", "reboot", "software_update", "link_test", "test_log"})
+    for (const char *window : {"diagnostics_report", "mib_file", "reboot", "software_update", "software_search", "link_test",
+                               "test_log", "management_menu"})
         QTest::newRow(window) << QStringLiteral("4350") << QString::fromLatin1(window);
 }
 
@@ -317,6 +327,26 @@ void TestWindowLayout::deviceWindows()
     QVERIFY(device);
     m_screen->showDevice(device);
     QVERIFY(settle());
+    if (window == QLatin1String("management_menu")) {
+        // The Management button opens the menu of the device's services.
+        auto *page = qobject_cast<ZelDeviceDetailsPage *>(m_screen->currentPage());
+        QVERIFY(page);
+        TOptionIconButton *management = nullptr;
+        for (TOptionIconButton *button : page->findChildren<TOptionIconButton *>())
+            if (button->option() == page->managementOption())
+                management = button;
+        QVERIFY(management);
+        TOptionMenuWindow::showMenu(management);
+        QVERIFY(settle());
+        TOptionMenuWindow *menu = nullptr;
+        for (QWidget *w : QApplication::allWidgets())
+            if (auto *m = qobject_cast<TOptionMenuWindow *>(w); m && m->isVisible() && !m->isClosing())
+                menu = m;
+        QVERIFY(menu);
+        check(menu, window);
+        closeAll();
+        return;
+    }
     TAbstractSubWindow *shown = nullptr;
     if (window == QLatin1String("diagnostics_report"))
         shown = new ZelDiagRepWindow(device);
@@ -326,6 +356,8 @@ void TestWindowLayout::deviceWindows()
         shown = new ZelRebootWindow(device);
     else if (window == QLatin1String("software_update"))
         shown = new ZelSoftwareUpdateWindow(device);
+    else if (window == QLatin1String("software_search"))
+        shown = new ZelSoftwareSearchWindow;
     else
         shown = new ZelTestLinkWindow(device);
     showInMain(shown);
@@ -342,6 +374,18 @@ void TestWindowLayout::deviceWindows()
             return !logs.isEmpty();
         }, 5000));
         check(logs.first(), window);
+        // Help from the log shows the log's page, not that of the link test below it.
+        checkHelp(logs.first(), QStringLiteral("live_logging.html"));
+        if (QTest::currentTestFailed())
+            return;
+        // So does F1 pressed in the log.
+        QWidget *display = logs.first()->findChild<QWidget *>(QStringLiteral("logDisplay"));
+        QVERIFY(display);
+        QApplication::setActiveWindow(m_main);
+        display->setFocusPolicy(Qt::StrongFocus);
+        display->setFocus(Qt::OtherFocusReason);
+        QVERIFY(testsupport::waitFor([display] { return display->hasFocus(); }, 2000));
+        checkHelp(display, QStringLiteral("live_logging.html"), true);
     } else {
         check(shown, window);
         if (window == QLatin1String("link_test"))
@@ -431,6 +475,20 @@ void TestWindowLayout::eventPopUps()
     QList<TAbstractSubWindow *> &popUps = TAbstractSubWindow::openEventInfoWindows();
     QVERIFY(!popUps.isEmpty());
     check(popUps.last(), QStringLiteral("event_popup"));
+    closeAll();
+
+    // An event of no service shows its severity image alone.
+    TProductMessage message;
+    message.severity = 4;
+    message.heading = QStringLiteral("Device lost");
+    message.description = QStringLiteral("The device no longer answers.");
+    message.productName = QStringLiteral("Mast terminal");
+    message.severityIconBig = InfoEvent::getSeverityIconName(4, true);
+    message.severityIconSmall = InfoEvent::getSeverityIconName(4, false);
+    message.time = QDateTime::currentDateTime();
+    TProductMessageWindow *severityOnly = TProductMessageWindow::showMessage(message);
+    QVERIFY(severityOnly);
+    check(severityOnly, QStringLiteral("event_popup_severity"));
     closeAll();
 }
 

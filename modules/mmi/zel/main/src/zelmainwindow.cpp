@@ -75,7 +75,9 @@ void ZelMainWindow::handlePopUpEvent(const InfoEvent &event)
 void ZelMainWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_F1) {
-        THelpControl::instance()->show(this, QUrl());
+        // The page of the sub-window holding the focus, if any.
+        QWidget *focus = QApplication::focusWidget();
+        THelpControl::instance()->show(focus && isAncestorOf(focus) ? focus : this, QUrl());
         return;
     }
     TMainWindow::keyPressEvent(event);
