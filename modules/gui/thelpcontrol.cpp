@@ -98,7 +98,6 @@ void THelpControl::show(QWidget *pFrom, QUrl url)
     if (!m_helpWindow || m_helpWindow->isClosingWindow()) {
         m_helpWindow = new THelpWindow(m_homeUrl);
         m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
-        connect(m_helpWindow, &QObject::destroyed, this, &THelpControl::handleWindowDestroyed);
     }
     m_helpWindow->setUrl(page);
     if (m_helpWindow->isVisible()) {
@@ -126,14 +125,4 @@ void THelpControl::show(QWidget *pFrom)
 void THelpControl::show()
 {
     show(nullptr, QUrl());
-}
-
-void THelpControl::handleWindowDestroyed()
-{
-    // A closed window may be deleted after its successor was built: only the
-    // current help window's end makes the controller forget it.
-    QObject *gone = sender();
-    if (gone && m_helpWindow && gone != m_helpWindow.data())
-        return;
-    m_helpWindow = nullptr;
 }

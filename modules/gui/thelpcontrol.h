@@ -29,7 +29,6 @@ public slots:
     void show(QWidget *pFrom, QUrl url);
     void show(QWidget *pFrom);
     void show();
-    void handleWindowDestroyed();
 
 private:
     THelpControl() = default;
@@ -47,6 +46,7 @@ private:
         QList<HelpEntry> help;
     };
 
+    // The current help window; it clears itself when that window is deleted.
     QPointer<THelpWindow> m_helpWindow;
     QUrl m_homeUrl;
     QList<WindowEntry> m_registry;

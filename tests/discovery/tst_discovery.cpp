@@ -3,6 +3,7 @@
 #include "../slp/devsimfleet.h"
 #include "../slp/slpportlock.h"
 #include "deviceattributeparser.h"
+#include "infothreads.h"
 #include "localsubnet.h"
 #include "slp.h"
 #include "testsupport.h"
@@ -31,6 +32,14 @@ QStringList urlsOf(const QList<device_service_t> &services)
         out << s.srvurl;
     return out;
 }
+
+// Owns a worker made by a test: ends its thread and frees both.
+template <typename W>
+struct OwnedWorker
+{
+    W *const worker = new W;
+    ~OwnedWorker() { InfoThreads::dispose(worker); }
+};
 
 } // namespace
 
@@ -252,7 +261,8 @@ void TestDiscovery::attributeRules()
 
 void TestDiscovery::attributeWorkerReports()
 {
-    auto *worker = new TLinkDeviceAttributeThread; // lives on its thread for the process's life
+    OwnedWorker<TLinkDeviceAttributeThread> owned;
+    auto *worker = owned.worker;
     Received<device_param_t> news, updates;
     Received<QString> online, refused;
     connect(worker, &TLinkDeviceAttributeThread::deviceRefused, &refused.context,
@@ -292,7 +302,8 @@ void TestDiscovery::attributeWorkerReports()
 
 void TestDiscovery::discoverWorkerTracksOnlineUrls()
 {
-    auto *worker = new TLinkDeviceDiscoverThread; // lives on its thread for the process's life
+    OwnedWorker<TLinkDeviceDiscoverThread> owned;
+    auto *worker = owned.worker;
     Received<QString> asked, lost;
     Received<QStringList> online;
     connect(worker, &TLinkDeviceDiscoverThread::searchForAttributes, &asked.context,
@@ -348,7 +359,8 @@ void TestDiscovery::serviceSearchEndsAfterFailedSubSearch()
     QFETCH(bool, attributeError);
     if (!testsupport::isRoot())
         QSKIP("binding port 427 on 127.0.0.x needs root");
-    auto *worker = new TLinkDeviceServiceThread; // lives on its thread for the process's life
+    OwnedWorker<TLinkDeviceServiceThread> owned;
+    auto *worker = owned.worker;
     Received<device_service_t> news;
     Received<int> finished;
     connect(worker, &TLinkDeviceServiceThread::newService, &news.context,
@@ -399,7 +411,8 @@ void TestDiscovery::serviceSearchEndsAfterFailedSubSearch()
 
 void TestDiscovery::serviceWorkerReports()
 {
-    auto *worker = new TLinkDeviceServiceThread; // lives on its thread for the process's life
+    OwnedWorker<TLinkDeviceServiceThread> owned;
+    auto *worker = owned.worker;
     QStringList events; // "new|update url attributes"
     Received<int> finished;
     connect(worker, &TLinkDeviceServiceThread::newService, &finished.context,

@@ -27,13 +27,14 @@ signals:
     void changed();
 };
 
-// A page that counts the emitter's signals while its update object runs.
+// A page of the screen (its child, as a screen makes its own pages) that
+// counts the emitter's signals while its update object runs.
 class CountingPage : public TPage
 {
     Q_OBJECT
 public:
-    CountingPage(const QString &title, Emitter *emitter)
-        : TPage(title)
+    CountingPage(const QString &title, Emitter *emitter, QWidget *parent = nullptr)
+        : TPage(title, parent)
     {
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(new QLabel(title, this));
@@ -98,8 +99,8 @@ private slots:
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main));
         m_screen = new TPageScreen(QStringLiteral("Devices"));
-        m_a = new CountingPage(QStringLiteral("List"), &m_emitter);
-        m_b = new CountingPage(QStringLiteral("Details"), &m_emitter);
+        m_a = new CountingPage(QStringLiteral("List"), &m_emitter, m_screen);
+        m_b = new CountingPage(QStringLiteral("Details"), &m_emitter, m_screen);
         m_screen->setFirstPage(m_a);
         m_main->showNewScreen(m_screen);
         QVERIFY(settle());
@@ -170,7 +171,7 @@ private slots:
     // A new change while one runs completes the running one first.
     void changeDuringSlide()
     {
-        auto *c = new CountingPage(QStringLiteral("Third"), &m_emitter);
+        auto *c = new CountingPage(QStringLiteral("Third"), &m_emitter, m_screen);
         m_screen->changePageMovedToSide(m_b, false);
         m_screen->changePageNoAnimation(c);
         QCOMPARE(m_screen->getAnimationState(), 0);

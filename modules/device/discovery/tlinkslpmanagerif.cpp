@@ -2,6 +2,7 @@
 #include "tlinkdeviceattributethread.h"
 #include "tlinkdevicediscoverthread.h"
 #include "tlinkdeviceservicethread.h"
+#include "infothreads.h"
 
 TLinkSLPManagerIf::TLinkSLPManagerIf(QObject *parent) : QObject(parent)
 {
@@ -38,7 +39,13 @@ TLinkSLPManagerIf::TLinkSLPManagerIf(QObject *parent) : QObject(parent)
     QMetaObject::invokeMethod(m_discover, "initiateSearch", Qt::QueuedConnection);
 }
 
-TLinkSLPManagerIf::~TLinkSLPManagerIf() = default;
+TLinkSLPManagerIf::~TLinkSLPManagerIf()
+{
+    // The workers live on threads of their own: end each and free it.
+    InfoThreads::dispose(m_discover);
+    InfoThreads::dispose(m_attributes);
+    InfoThreads::dispose(m_services);
+}
 
 void TLinkSLPManagerIf::initiateDeviceSearch()
 {

@@ -44,3 +44,21 @@ void InfoThreads::stopAll()
             qWarning() << "InfoThreads::stopAll: thread" << thread->objectName() << "did not end in time";
     }
 }
+
+void InfoThreads::dispose(QObject *worker)
+{
+    if (!worker)
+        return;
+    QThread *thread = worker->thread();
+    if (thread == QThread::currentThread()) {
+        delete worker;
+        return;
+    }
+    thread->quit();
+    if (!thread->wait(waitMs)) {
+        qWarning() << "InfoThreads::dispose: thread" << thread->objectName() << "did not end in time";
+        return;
+    }
+    delete worker;
+    delete thread;
+}

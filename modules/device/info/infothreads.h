@@ -1,5 +1,6 @@
 #pragma once
 
+class QObject;
 class QThread;
 
 // Worker threads of the process-wide objects (SNMP, syslog, discovery, TFTP,
@@ -16,5 +17,11 @@ void stopAtExit(QThread *thread);
 // Does the same at once for every registered thread; run by the application
 // object's destructor.
 void stopAll();
+
+// Ends the thread `worker` was moved to and deletes the worker, then the
+// thread. A worker on the calling thread is deleted at once. A thread that
+// does not end in time is left running, with its worker, rather than deleted
+// under it.
+void dispose(QObject *worker);
 
 } // namespace InfoThreads

@@ -4,8 +4,10 @@
 
 SlpConfig &SlpConfig::instance()
 {
-    static SlpConfig config;
-    return config;
+    // Never destroyed: a discovery thread still ending its search while the
+    // process exits reads the settings after static objects are gone.
+    static SlpConfig *const config = new SlpConfig;
+    return *config;
 }
 
 SlpConfig::SlpConfig()
