@@ -2,10 +2,13 @@
 # Builds the fuzz targets with clang (address sanitizer on the whole project)
 # and runs each one for a bounded time. Not part of the test run.
 #   fuzz/run.sh [seconds-per-target] [target-name...]
-# ZEL_FUZZ_JOBS: build jobs (default 3). Targets run one at a time, each in a
-# network namespace of its own when run as root, so the servers some targets
-# open can only be reached on loopback; scratch files go to a temporary
-# folder that is removed afterwards.
+# ZEL_FUZZ_JOBS: build jobs (default 3). ZEL_FUZZ_PARALLEL: how many targets
+# run at once (default 1); each target's output goes to its log in the build
+# folder when more than one runs. ZEL_FUZZ_TIMEOUT: seconds one input may take
+# before it counts as a hang (default 30; a loaded machine needs room). Each
+# target runs in a network namespace of its own when run as root, so the
+# servers some targets open can only be reached on loopback; scratch files go
+# to a temporary folder that is removed afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --fuzz
@@ -29,18 +32,45 @@ isolated()
     "$@"
   fi
 }
-status=0
-for t in "${targets[@]}"; do
-  corpus="fuzz/corpus-$t"
+parallel="${ZEL_FUZZ_PARALLEL:-1}"
+logs="$build_dir/fuzz-logs"
+mkdir -p "$logs"
+# run_target <name>: fuzzes one target; a finding is copied to fuzz/findings.
+run_target()
+{
+  local t=$1 corpus="fuzz/corpus-$1" seeds=()
   mkdir -p "$corpus"
-  seeds=()
   [[ -d "fuzz/seeds/$t" ]] && seeds=("fuzz/seeds/$t")
-  echo "== fuzz_$t for ${seconds}s"
   TMPDIR="$scratch" QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan-suppressions.txt" \
     isolated "$build_dir/fuzz/fuzz_$t" -max_total_time="$seconds" \
-    -timeout=10 -artifact_prefix="$scratch/$t-" "$corpus" "${seeds[@]}" || {
-    status=1
+    -timeout="${ZEL_FUZZ_TIMEOUT:-30}" -artifact_prefix="$scratch/$t-" "$corpus" "${seeds[@]}" || {
     mkdir -p fuzz/findings && cp "$scratch/$t-"* fuzz/findings/ 2>/dev/null || true
+    return 1
   }
+}
+status=0
+if ((parallel <= 1)); then
+  for t in "${targets[@]}"; do
+    echo "== fuzz_$t for ${seconds}s"
+    run_target "$t" || status=1
+  done
+  exit $status
+fi
+declare -A running=()
+for t in "${targets[@]}"; do
+  while ((${#running[@]} >= parallel)); do
+    wait -n || true
+    for p in "${!running[@]}"; do
+      kill -0 "$p" 2>/dev/null && continue
+      wait "$p" && echo "== fuzz_${running[$p]}: clean" || { echo "== fuzz_${running[$p]}: FINDING (see $logs/${running[$p]}.log)"; status=1; }
+      unset "running[$p]"
+    done
+  done
+  echo "== fuzz_$t for ${seconds}s (log: $logs/$t.log)"
+  run_target "$t" >"$logs/$t.log" 2>&1 &
+  running[$!]=$t
+done
+for p in "${!running[@]}"; do
+  wait "$p" && echo "== fuzz_${running[$p]}: clean" || { echo "== fuzz_${running[$p]}: FINDING (see $logs/${running[$p]}.log)"; status=1; }
 done
 exit $status
