@@ -9,6 +9,7 @@
 #include "tlistwidget.h"
 #include "toptionbutton.h"
 #include "twindowview.h"
+#include "zeldevicepagescreen.h"
 #include "zeloptionswindow.h"
 
 #include <QDir>
@@ -16,12 +17,6 @@
 #include <QSettings>
 #include <QSignalSpy>
 
-#if __has_include("zeldevicepagescreen.h")
-#include "zeldevicepagescreen.h"
-#define ZEL_HAVE_PAGE_SCREEN 1
-#endif
-
-#ifdef ZEL_HAVE_PAGE_SCREEN
 namespace {
 
 bool writeDebugFile(const QStringList &serials)
@@ -49,16 +44,12 @@ int deviceCount()
 }
 
 } // namespace
-#endif
 
-// Slots are declared whatever the build holds (moc does not evaluate
-// __has_include); without the device screen they skip.
 class TestOptionsWindow : public QObject
 {
     Q_OBJECT
 private:
     TMainWindow *m_main = nullptr;
-#ifdef ZEL_HAVE_PAGE_SCREEN
     ZelDevicePageScreen *m_screen = nullptr;
 
     // Opens the window, sets the two rows, presses OK; true when the window
@@ -82,25 +73,19 @@ private:
         const bool closed = QTest::qWaitFor([&] { return !window; }, 1500);
         return closed && stored.count() == 1 && app2test::settle(m_main);
     }
-#endif
 
 private slots:
     void initTestCase()
     {
-#ifndef ZEL_HAVE_PAGE_SCREEN
-        QSKIP("the device page screen is not part of this build");
-#else
         QSettings().setValue(QStringLiteral("tftp_server/portnumber"), testsupport::freeUdpPort());
         m_main = app2test::makeMainWindow();
         QVERIFY(m_main);
         m_screen = new ZelDevicePageScreen(m_main);
-#endif
     }
     void cleanupTestCase() { delete m_main; }
 
     void linkTestOption()
     {
-#ifdef ZEL_HAVE_PAGE_SCREEN
         bool debugShown = true;
         bool linkShown = true;
         QVERIFY(runWindow(false, true, &debugShown, &linkShown));
@@ -110,14 +95,12 @@ private slots:
         QVERIFY(runWindow(false, false, nullptr, &linkShown));
         QVERIFY(linkShown);
         QCOMPARE(QSettings().value(QStringLiteral("link_test/state")).toBool(), false);
-#endif
     }
 
     // Without the file nothing loads and the row shows unchecked next time;
     // with it the devices load once; a later OK loads nothing more.
     void debugDevicesOnce()
     {
-#ifdef ZEL_HAVE_PAGE_SCREEN
         const int before = deviceCount();
         bool shown = true;
         QVERIFY(runWindow(true, false));
@@ -134,7 +117,6 @@ private slots:
         QVERIFY(runWindow(false, false, &shown));
         QVERIFY(shown);
         QCOMPARE(deviceCount(), before + 2);
-#endif
     }
 };
 

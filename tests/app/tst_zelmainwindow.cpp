@@ -1,12 +1,15 @@
-// The application object's volume signals, the message lines and the fitting
-// of a stored window rectangle onto the screen.
+// The application object's volume signals and the upload manager that
+// follows them, the message lines and the fitting of a stored window
+// rectangle onto the screen.
 #include "apptest_app1setup.h"
 #include "removablevolumewatcher.h"
+#include "tlinkuploadmanagerif.h"
 #include "zelapp.h"
-#include "zelmainwindow.h"
 #include "zelmessagehandler.h"
+#include "zelwindowgeometry.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -15,6 +18,7 @@ class TestZelMainWindow : public QObject
     Q_OBJECT
 private slots:
     void volumesBecomeDriveSignalsOnlyWithWatchedWindow();
+    void uploadManagerFollowsDriveSignals();
     void messageLines_data();
     void messageLines();
     void storedGeometryFitsOntoScreen_data();
@@ -38,6 +42,27 @@ void TestZelMainWindow::volumesBecomeDriveSignalsOnlyWithWatchedWindow()
     QCOMPARE(found.at(0).at(0).toString(), QStringLiteral("/media/stick"));
     QCOMPARE(removed.count(), 1);
     QCOMPARE(removed.at(0).at(0).toString(), QStringLiteral("/media/stick"));
+    app->setWatchedWindow(nullptr);
+}
+
+// The upload manager hears of volumes through the application object alone.
+void TestZelMainWindow::uploadManagerFollowsDriveSignals()
+{
+    ZelApp *app = ZelApp::instance();
+    QVERIFY(app);
+    QTemporaryDir stick;
+    QVERIFY(stick.isValid());
+    TLinkUploadManagerIf manager;
+    QSignalSpy initiated(&manager, &TLinkUploadManagerIf::fileSearchInitiated);
+    QSignalSpy finished(&manager, &TLinkUploadManagerIf::fileSearchFinished);
+
+    QWidget window;
+    app->setWatchedWindow(&window);
+    emit app->volumeWatcher()->volumeAdded(stick.path());
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(initiated.count(), 1);
+    QCOMPARE(initiated.at(0).at(0).toString(), stick.path());
+    QCOMPARE(finished.at(0).at(0).toString(), stick.path());
     app->setWatchedWindow(nullptr);
 }
 
@@ -78,7 +103,7 @@ void TestZelMainWindow::storedGeometryFitsOntoScreen()
     QFETCH(QRect, stored);
     QFETCH(QRect, available);
     QFETCH(QRect, fitted);
-    QCOMPARE(ZelMainWindow::fitToArea(stored, available), fitted);
+    QCOMPARE(ZelWindowGeometry::fitted(stored, available), fitted);
 }
 
 APP1_TEST_MAIN(TestZelMainWindow)

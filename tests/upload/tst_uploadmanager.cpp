@@ -158,7 +158,12 @@ void TestUploadManager::cleanup()
 
 void TestUploadManager::makeManager(bool withTftp, int firstSearchMs)
 {
-    m_manager.reset(new TLinkUploadManagerIf(m_volumes.get(), firstSearchMs));
+    // The test's watcher stands in for the application object's.
+    m_manager.reset(new TLinkUploadManagerIf(m_volumes->mountPaths(), firstSearchMs));
+    connect(m_volumes.get(), &RemovableVolumeWatcher::volumeAdded, m_manager.get(),
+            &TLinkUploadManagerIf::externalDiscDeviceDetected);
+    connect(m_volumes.get(), &RemovableVolumeWatcher::volumeRemoved, m_manager.get(),
+            &TLinkUploadManagerIf::externalDiscDeviceRemoved);
     if (withTftp)
         m_manager->setTftpServerRef(m_tftp.get());
 }

@@ -9,11 +9,20 @@
 
 namespace {
 const int kDefaultIntervalMs = 1000;
+const char *const kSystemMountTable = "/proc/self/mounts";
+const char *const kSystemSysfsRoot = "/sys";
 }
 
 RemovableVolumeWatcher::RemovableVolumeWatcher(QObject *parent)
-    : RemovableVolumeWatcher(QStringLiteral("/proc/self/mounts"), QStringLiteral("/sys"), parent)
+    : RemovableVolumeWatcher(QLatin1String(kSystemMountTable), QLatin1String(kSystemSysfsRoot), parent)
 {
+}
+
+QStringList RemovableVolumeWatcher::systemMounts()
+{
+    QStringList paths;
+    readRemovableMounts(QLatin1String(kSystemMountTable), QLatin1String(kSystemSysfsRoot), &paths);
+    return paths;
 }
 
 RemovableVolumeWatcher::RemovableVolumeWatcher(const QString &mountTable, const QString &sysfsRoot,

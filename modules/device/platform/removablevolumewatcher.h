@@ -24,6 +24,9 @@ public:
 
     // The removable volumes of a mount table; false when it cannot be read.
     static bool readRemovableMounts(const QString &mountTable, const QString &sysfsRoot, QStringList *paths);
+    // The removable volumes mounted on this system now; none when the
+    // system's mount table cannot be read.
+    static QStringList systemMounts();
 
 public slots:
     // Looks at the mount table now and reports what changed since the last look.

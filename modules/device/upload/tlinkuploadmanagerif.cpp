@@ -5,6 +5,7 @@
 #include "tlinktftpserverif.h"
 #include "tlinkuploadmanager.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QThread>
 
@@ -13,25 +14,29 @@ const int kFirstSearchMs = 30000;
 }
 
 TLinkUploadManagerIf::TLinkUploadManagerIf(QObject *parent)
-    : TLinkUploadManagerIf(nullptr, kFirstSearchMs, parent)
+    : TLinkUploadManagerIf(RemovableVolumeWatcher::systemMounts(), kFirstSearchMs, parent)
 {
+    // The application object watches the removable volumes for the whole
+    // program. It belongs to the program, not to this library, so its
+    // signals are found by name.
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || app->metaObject()->indexOfSignal("usbDriveFound(QString)") < 0
+        || app->metaObject()->indexOfSignal("usbDriveRemoved(QString)") < 0)
+        return;
+    connect(app, SIGNAL(usbDriveFound(QString)), this, SLOT(externalDiscDeviceDetected(QString)));
+    connect(app, SIGNAL(usbDriveRemoved(QString)), this, SLOT(externalDiscDeviceRemoved(QString)));
 }
 
-TLinkUploadManagerIf::TLinkUploadManagerIf(RemovableVolumeWatcher *volumes, int firstSearchMs, QObject *parent)
+TLinkUploadManagerIf::TLinkUploadManagerIf(const QStringList &mountedVolumes, int firstSearchMs, QObject *parent)
     : QObject(parent)
 {
     qRegisterMetaType<QList<TLinkUploadManagerIf::firmware_list_entry_t>>(
         "QList<TLinkUploadManagerIf::firmware_list_entry_t>");
     qRegisterMetaType<TLinkTftpServerIf *>("TLinkTftpServerIf *");
 
-    if (!volumes)
-        volumes = new RemovableVolumeWatcher(this);
-    connect(volumes, &RemovableVolumeWatcher::volumeAdded, this, &TLinkUploadManagerIf::externalDiscDeviceDetected);
-    connect(volumes, &RemovableVolumeWatcher::volumeRemoved, this, &TLinkUploadManagerIf::externalDiscDeviceRemoved);
-
     m_manager = new TLinkUploadManager(firstSearchMs);
     m_manager->setFrontObject(this);
-    m_manager->setVolumes(volumes->mountPaths());
+    m_manager->setVolumes(mountedVolumes);
     m_thread = new QThread(this);
     InfoThreads::stopAtExit(m_thread);
     m_thread->setObjectName(QStringLiteral("SwUpload"));

@@ -4,9 +4,9 @@
 #include <QMetaType>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QThread;
-class RemovableVolumeWatcher;
 class TLinkTftpServerIf;
 class TLinkUploadManager;
 
@@ -32,12 +32,15 @@ public:
         QString product;
     };
 
-    // Watches the system's removable volumes; the first search comes 30 s
+    // Starts with the removable volumes mounted now and follows the
+    // application object's signals usbDriveFound(QString) and
+    // usbDriveRemoved(QString) when it has them; the first search comes 30 s
     // after start.
     explicit TLinkUploadManagerIf(QObject *parent = nullptr);
-    // Follows the given watcher (not owned); the first search comes
-    // `firstSearchMs` after start.
-    TLinkUploadManagerIf(RemovableVolumeWatcher *volumes, int firstSearchMs, QObject *parent = nullptr);
+    // Starts with the given removable volumes; later ones arrive and leave
+    // only through externalDiscDeviceDetected and externalDiscDeviceRemoved.
+    // The first search comes `firstSearchMs` after start.
+    TLinkUploadManagerIf(const QStringList &mountedVolumes, int firstSearchMs, QObject *parent = nullptr);
     // Ends the manager's thread and waits for it.
     ~TLinkUploadManagerIf() override;
 

@@ -1,7 +1,8 @@
 #pragma once
-// ZelApp: the application object. One instance for the whole run; it turns
-// the mounting and unmounting of removable volumes (USB drives) into two
-// signals that carry the volume's mount path.
+// ZelApp: the application object. One instance for the whole run; it holds
+// the program's one watcher of removable volumes (USB drives) and turns their
+// mounting and unmounting into two signals that carry the volume's mount
+// path. The software upload manager follows these signals.
 #include "guiapp.h"
 
 #include <QPointer>

@@ -2,6 +2,7 @@
 
 #include "abstractproperty.h"
 #include "infoservice.h"
+#include "powerbatterydetailswindow.h"
 #include "propertygroup.h"
 #include "tactivitywidget.h"
 #include "tbuttonbar.h"
@@ -14,37 +15,12 @@
 #include "tpropertiestouchlistitem.h"
 #include "ttouchlistwidget.h"
 #include "tupdateobject.h"
-
-// The device windows are built apart from this page; each entry opens its
-// window once that window is part of the build.
-#if __has_include("zeldiagrepwindow.h")
-#include "zeldiagrepwindow.h"
-#define ZEL_HAVE_DIAG_REP_WINDOW 1
-#endif
-#if __has_include("zeldevicemibfilewindow.h")
 #include "zeldevicemibfilewindow.h"
-#define ZEL_HAVE_MIBFILE_WINDOW 1
-#endif
-#if __has_include("zelrebootwindow.h")
-#include "zelrebootwindow.h"
-#define ZEL_HAVE_REBOOT_WINDOW 1
-#endif
-#if __has_include("zelsoftwareupdatewindow.h")
-#include "zelsoftwareupdatewindow.h"
-#define ZEL_HAVE_SOFTWARE_UPDATE_WINDOW 1
-#endif
-#if __has_include("zeltestlinkwindow.h")
-#include "zeltestlinkwindow.h"
-#define ZEL_HAVE_TEST_LINK_WINDOW 1
-#endif
-#if __has_include("powerbatterydetailswindow.h")
-#include "powerbatterydetailswindow.h"
-#define ZEL_HAVE_POWER_WINDOW 1
-#endif
-#if __has_include("zellivelogwindow.h")
+#include "zeldiagrepwindow.h"
 #include "zellivelogwindow.h"
-#define ZEL_HAVE_LIVE_LOG_WINDOW 1
-#endif
+#include "zelrebootwindow.h"
+#include "zelsoftwareupdatewindow.h"
+#include "zeltestlinkwindow.h"
 
 #include <QDebug>
 #include <QDesktopServices>
@@ -365,73 +341,45 @@ void ZelDeviceDetailsPage::handleManagmentSelected(QWidget *)
 
 void ZelDeviceDetailsPage::handleDiagRepSelected(QWidget *pEmittedBy)
 {
-#ifdef ZEL_HAVE_DIAG_REP_WINDOW
     if (m_device)
         openWindow<ZelDiagRepWindow>(m_device, pEmittedBy);
-#else
-    Q_UNUSED(pEmittedBy)
-#endif
 }
 
 void ZelDeviceDetailsPage::handleMibfileSelected(QWidget *pEmittedBy)
 {
-#ifdef ZEL_HAVE_MIBFILE_WINDOW
     if (m_device)
         openWindow<ZelDeviceMibfileWindow>(m_device, pEmittedBy);
-#else
-    Q_UNUSED(pEmittedBy)
-#endif
 }
 
 void ZelDeviceDetailsPage::handleLiveLogSelected(QWidget *pEmittedBy)
 {
-#ifdef ZEL_HAVE_LIVE_LOG_WINDOW
     if (m_device)
         ZelLiveLogWindow::openForDevice(m_device, pEmittedBy);
-#else
-    Q_UNUSED(pEmittedBy)
-#endif
 }
 
 void ZelDeviceDetailsPage::handleRebootSelected(QWidget *pEmittedBy)
 {
-#ifdef ZEL_HAVE_REBOOT_WINDOW
     if (m_device)
         openWindow<ZelRebootWindow>(m_device, pEmittedBy);
-#else
-    Q_UNUSED(pEmittedBy)
-#endif
 }
 
 void ZelDeviceDetailsPage::handleSoftwareUpdateSelected(QWidget *pEmittedBy)
 {
-#ifdef ZEL_HAVE_SOFTWARE_UPDATE_WINDOW
     if (m_device)
         openWindow<ZelSoftwareUpdateWindow>(m_device, pEmittedBy);
-#else
-    Q_UNUSED(pEmittedBy)
-#endif
 }
 
 void ZelDeviceDetailsPage::handleDeviceTestSelected(QWidget *pEmittedBy)
 {
-#ifdef ZEL_HAVE_TEST_LINK_WINDOW
     if (m_device)
         openWindow<ZelTestLinkWindow>(m_device, pEmittedBy);
-#else
-    Q_UNUSED(pEmittedBy)
-#endif
 }
 
 void ZelDeviceDetailsPage::handleDeviceConfigSelected(QWidget *pEmittedBy)
 {
     if (!m_device || m_device->getModel() != QLatin1String("4411"))
         return;
-#ifdef ZEL_HAVE_POWER_WINDOW
     openWindow<PowerBatteryDetailsWindow>(m_device, pEmittedBy);
-#else
-    Q_UNUSED(pEmittedBy)
-#endif
 }
 
 void ZelDeviceDetailsPage::handleDeviceWebSelected(QWidget *)

@@ -1,5 +1,6 @@
 #include "zeldevicepagescreen.h"
 
+#include "syslogcfgwindow.h"
 #include "tbuttonbar.h"
 #include "thelpcontrol.h"
 #include "tlinkdevicehandler.h"
@@ -10,21 +11,8 @@
 #include "tstylesheet.h"
 #include "zeldevicedetailspage.h"
 #include "zeldevicelistpage.h"
-
-// The windows of the device report, the options and the syslog forwarding
-// are built apart from this screen; each is offered once it is part of the build.
-#if __has_include("zeldevicerepwindow.h")
 #include "zeldevicerepwindow.h"
-#define ZEL_HAVE_DEVICE_REPORT 1
-#endif
-#if __has_include("zeloptionswindow.h")
 #include "zeloptionswindow.h"
-#define ZEL_HAVE_OPTIONS_WINDOW 1
-#endif
-#if __has_include("syslogcfgwindow.h")
-#include "syslogcfgwindow.h"
-#define ZEL_HAVE_SYSLOG_WINDOW 1
-#endif
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -136,9 +124,7 @@ void ZelDevicePageScreen::handleListPageSelected()
 
 void ZelDevicePageScreen::handleDeviceReportSelected()
 {
-#ifdef ZEL_HAVE_DEVICE_REPORT
     ZelDeviceRepWindow::showReport(this);
-#endif
 }
 
 void ZelDevicePageScreen::handleSettingSelected()
@@ -147,12 +133,10 @@ void ZelDevicePageScreen::handleSettingSelected()
 
 void ZelDevicePageScreen::handleExtSyslogSelected()
 {
-#ifdef ZEL_HAVE_SYSLOG_WINDOW
     auto *window = new SyslogCfgWindow();
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, SIGNAL(destroyed()), this, SLOT(handleListPageSelected()));
     window->showWindow(this);
-#endif
 }
 
 void ZelDevicePageScreen::handleZelOptions()
@@ -180,7 +164,6 @@ void ZelDevicePageScreen::handleZelOptions()
 void ZelDevicePageScreen::showZelOptionWindow()
 {
     m_optionsPasswordNeeded = false;
-#ifdef ZEL_HAVE_OPTIONS_WINDOW
     auto *window = new ZelOptionsWindow(this);
     m_zelOptionsWindow = window;
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -188,7 +171,6 @@ void ZelDevicePageScreen::showZelOptionWindow()
              << ": About to run pZelOptionsWindow->showWindow(this), where this=" << this;
     window->showWindow(this);
     connect(window, &QObject::destroyed, this, &ZelDevicePageScreen::handleZelOptionsWindowDestroyed);
-#endif
 }
 
 void ZelDevicePageScreen::handlePasswordReqWindowDestroyed()

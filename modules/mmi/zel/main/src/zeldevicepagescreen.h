@@ -17,6 +17,7 @@ class TOptionIconButton;
 class TPasswordReqWindow;
 class ZelDeviceDetailsPage;
 class ZelDeviceListPage;
+class ZelOptionsWindow;
 
 class ZelDevicePageScreen : public TPageScreen
 {
@@ -69,7 +70,7 @@ private:
     ZelDeviceListPage *m_listPage = nullptr;
     ZelDeviceDetailsPage *m_detailsPage1 = nullptr;
     ZelDeviceDetailsPage *m_detailsPage2 = nullptr;
-    QPointer<QWidget> m_zelOptionsWindow;
+    QPointer<ZelOptionsWindow> m_zelOptionsWindow;
     TOptionIconButton *m_previousButton = nullptr;
     TOptionIconButton *m_nextButton = nullptr;
     TOptionIconButton *m_listButton = nullptr;

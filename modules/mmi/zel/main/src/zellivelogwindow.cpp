@@ -9,16 +9,14 @@
 #include "ttextreadonly.h"
 #include "twindowtoppanel.h"
 #include "zelhelppage.h"
+#include "zelwindowgeometry.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -28,16 +26,8 @@ static const char *const newTextSlot = SLOT(handleNewLogText(const QString &));
 static const int storedLines = 999;
 
 namespace {
-
-QRect availableAround(const QPoint &centre)
-{
-    QScreen *screen = QGuiApplication::screenAt(centre);
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect();
+const char *const GeometryGroup = "TLiveLogWindow";
 }
-
-} // namespace
 
 QHash<TLinkDeviceIf *, ZelLiveLogWindow *> &ZelLiveLogWindow::registry()
 {
@@ -59,8 +49,7 @@ ZelLiveLogWindow *ZelLiveLogWindow::openForDevice(TLinkDeviceIf *device, QWidget
         registry().insert(device, window);
     }
     if (!window->isVisible()) {
-        QSettings settings;
-        if (settings.value(QStringLiteral("TLiveLogWindow/isMaximized"), false).toBool())
+        if (ZelWindowGeometry::wasMaximized(QLatin1String(GeometryGroup)))
             window->showTopLevelMaximized();
         else
             window->showTopLevel();
@@ -117,7 +106,7 @@ ZelLiveLogWindow::ZelLiveLogWindow(TLinkDeviceIf *device)
     layout->addWidget(display);
 
     update();
-    restoreGeometry();
+    setGeometry(ZelWindowGeometry::restore(QLatin1String(GeometryGroup)));
 }
 
 ZelLiveLogWindow::~ZelLiveLogWindow()
@@ -265,47 +254,6 @@ void ZelLiveLogWindow::closeEvent(QCloseEvent *event)
     THelpControl::instance()->removeHelp(this);
     if (connected)
         disconnectFeed();
-    saveGeometry();
+    ZelWindowGeometry::store(this, QLatin1String(GeometryGroup));
     TAbstractSubWindow::closeEvent(event);
-}
-
-void ZelLiveLogWindow::restoreGeometry()
-{
-    QSettings settings;
-    QRect rect = settings.value(QStringLiteral("TLiveLogWindow/geometry"), QRect(QPoint(100, 100), QPoint(899, 699)))
-                     .toRect();
-    const QRect area = availableAround(rect.center());
-    if (area.isValid()) {
-        if (rect.height() > area.height())
-            rect.setHeight(area.height());
-        if (rect.width() > area.width())
-            rect.setWidth(area.width());
-        if (rect.left() < area.left())
-            rect.moveLeft(area.left());
-        if (rect.right() > area.right())
-            rect.moveRight(area.right());
-        if (rect.top() < area.top())
-            rect.moveTop(area.top());
-        if (rect.bottom() > area.bottom())
-            rect.moveBottom(area.bottom());
-    }
-    setGeometry(rect);
-}
-
-void ZelLiveLogWindow::saveGeometry()
-{
-    QRect rect = geometry();
-    bool maximized = false;
-    if (isMaximized()) {
-        const QRect frame = frameGeometry();
-        showNormal();
-        const QRect area = availableAround(rect.center());
-        if (frame.contains(area)) {
-            rect = geometry();
-            maximized = true;
-        }
-    }
-    QSettings settings;
-    settings.setValue(QStringLiteral("TLiveLogWindow/geometry"), rect);
-    settings.setValue(QStringLiteral("TLiveLogWindow/isMaximized"), maximized);
 }

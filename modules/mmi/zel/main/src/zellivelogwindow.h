@@ -50,8 +50,6 @@ private:
     void connectFeed();
     void disconnectFeed();
     void scrollToEnd();
-    void restoreGeometry();
-    void saveGeometry();
 
     static QHash<TLinkDeviceIf *, ZelLiveLogWindow *> &registry();
 

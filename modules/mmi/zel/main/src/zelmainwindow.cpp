@@ -7,33 +7,20 @@
 #include "tproductmessagewindow.h"
 #include "tstylesheet.h"
 #include "zeldevicepagescreen.h"
-#include "zelversion.h"
 #include "zelhelppage.h"
+#include "zelversion.h"
+#include "zelwindowgeometry.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QScreen>
-#include <QSettings>
 #include <QUrl>
 
 namespace {
-
-const char *const GeometryKey = "ZelMainWindow/geometry";
-const char *const MaximizedKey = "ZelMainWindow/isMaximized";
-
-QRect availableAt(const QPoint &point)
-{
-    QScreen *screen = QGuiApplication::screenAt(point);
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+const char *const GeometryGroup = "ZelMainWindow";
 }
-
-} // namespace
 
 ZelMainWindow::ZelMainWindow(QWidget *parent)
     : TMainWindow(parent, QStringLiteral("zelMainWindow"))
@@ -92,42 +79,10 @@ void ZelMainWindow::closeEvent(QCloseEvent *event)
 
 void ZelMainWindow::writeGeometrySettings()
 {
-    QRect rect = geometry();
-    bool maximized = false;
-    if (isMaximized()) {
-        const QRect frame = frameGeometry();
-        showNormal();
-        const QPoint centre((frame.left() + frame.right()) / 2, (frame.top() + frame.bottom()) / 2);
-        if (frame.contains(availableAt(centre))) {
-            rect = geometry();
-            maximized = true;
-        }
-    }
-    QSettings settings;
-    settings.setValue(QLatin1String(GeometryKey), rect);
-    settings.setValue(QLatin1String(MaximizedKey), maximized);
-}
-
-QRect ZelMainWindow::fitToArea(QRect rect, const QRect &available)
-{
-    if (rect.height() > available.height())
-        rect.setHeight(available.height());
-    if (rect.width() > available.width())
-        rect.setWidth(available.width());
-    if (rect.left() < available.left())
-        rect.moveLeft(available.left());
-    if (rect.right() > available.right())
-        rect.moveRight(available.right());
-    if (rect.top() < available.top())
-        rect.moveTop(available.top());
-    if (rect.bottom() > available.bottom())
-        rect.moveBottom(available.bottom());
-    return rect;
+    ZelWindowGeometry::store(this, QLatin1String(GeometryGroup));
 }
 
 void ZelMainWindow::readGeometrySettings()
 {
-    QSettings settings;
-    const QRect stored = settings.value(QLatin1String(GeometryKey), QRect(100, 100, 800, 600)).toRect();
-    setGeometry(fitToArea(stored, availableAt(stored.center())));
+    setGeometry(ZelWindowGeometry::restore(QLatin1String(GeometryGroup)));
 }

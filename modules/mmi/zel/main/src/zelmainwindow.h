@@ -4,8 +4,6 @@
 // device page screen.
 #include "tmainwindow.h"
 
-#include <QRect>
-
 class InfoEvent;
 
 class ZelMainWindow : public TMainWindow
@@ -13,9 +11,6 @@ class ZelMainWindow : public TMainWindow
     Q_OBJECT
 public:
     explicit ZelMainWindow(QWidget *parent = nullptr);
-
-    // The rectangle shrunk and moved onto the available area.
-    static QRect fitToArea(QRect rect, const QRect &available);
 
 public slots:
     void showDeviceViewScreen();

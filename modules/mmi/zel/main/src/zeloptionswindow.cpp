@@ -4,18 +4,7 @@
 #include "tlistcolumndesc.h"
 #include "tlistitem.h"
 #include "tlistwidget.h"
-// The device page screen keeps the options; it is built apart from this
-// window and may not be part of the build yet.
-#if __has_include("zeldevicepagescreen.h")
 #include "zeldevicepagescreen.h"
-#define ZEL_HAVE_PAGE_SCREEN 1
-#else
-struct ZelOptionStates
-{
-    bool debugDevicesLoaded = false;
-    bool linkTestEnabled = false;
-};
-#endif
 
 #include <QDebug>
 #include <QFile>
@@ -68,11 +57,7 @@ QString ZelOptionsWindow::debugDevicesFileName()
 
 void ZelOptionsWindow::updateData()
 {
-#ifdef ZEL_HAVE_PAGE_SCREEN
     const ZelOptionStates options = screen->getOptionStates();
-#else
-    const ZelOptionStates options;
-#endif
     debugDevicesLoaded = options.debugDevicesLoaded;
     debugDevicesListWidget->findItem(0)->setChecked(debugDevicesLoaded);
     linkTestListWidget->findItem(0)->setChecked(options.linkTestEnabled);
@@ -94,9 +79,7 @@ void ZelOptionsWindow::storeData()
     ZelOptionStates options;
     options.debugDevicesLoaded = debugDevicesLoaded;
     options.linkTestEnabled = linkTestListWidget->findItem(0)->isChecked();
-#ifdef ZEL_HAVE_PAGE_SCREEN
     screen->setOptionStates(options);
-#endif
     handleBusyEnded(TBusyWidget::Closed);
 }
 
