@@ -9,11 +9,13 @@
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QThread>
 #include <QtTest>
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include <atomic>
 #include <cerrno>
 #include <memory>
 
@@ -61,6 +63,9 @@ private slots:
     void pollAgainstSnmpd();
     void pollSelectFailure();
     void removeWhilePolling();
+    void pollWaitsThroughTheLibrarysRetries();
+    void pollEndsWhenItsThreadMustEnd();
+    void requestEndsWhenItsThreadMustEnd();
 
 private:
     SNMPHelper *helper() { return SNMPHelper::instance(); }
@@ -453,4 +458,69 @@ void TestSnmpHelper::removeWhilePolling()
 }
 
 QTEST_GUILESS_MAIN(TestSnmpHelper)
+
+void TestSnmpHelper::pollWaitsThroughTheLibrarysRetries()
+{
+    // An agent that misses the first try (a lost datagram, a busy agent)
+    // answers the library's resend: the poll goes on with that answer.
+    FakeAgent agent(0);
+    agent.setOnRequest([&agent](int n) { agent.setAnswerLimit(n == 1 ? 0 : -1); });
+    QList<snmp_req_t *> list = pollList(3);
+    helper()->addDevice("dev1", agent.hostAddress(), list);
+    helper()->sendAsync();
+    QCOMPARE(agent.requestCount(), 4);
+    for (const snmp_req_t *r : qAsConst(list))
+        QVERIFY(r->done && !r->timedOut);
+}
+
+void TestSnmpHelper::pollEndsWhenItsThreadMustEnd()
+{
+    // A cycle waiting on a silent agent takes seconds with the library's
+    // retries. When the program ends, its thread is asked to end: the cycle
+    // gives up at once instead of holding the exit back.
+    FakeAgent silent(0);
+    QList<snmp_req_t *> list = pollList(3);
+    helper()->addDevice("dev1", silent.hostAddress(), list);
+    std::atomic<bool> ended{false};
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        helper()->sendAsync();
+        ended = true;
+    }));
+    thread->start();
+    QVERIFY(testsupport::waitFor([&] { return silent.requestCount() >= 1; }, 2000));
+    thread->requestInterruption();
+    QVERIFY(thread->wait(2000));
+    QVERIFY(ended);
+    QVERIFY(silent.requestCount() < 6); // it did not go through the retries
+
+    // The next cycle polls as before.
+    silent.setAnswerLimit(-1);
+    const int before = silent.requestCount();
+    helper()->sendAsync();
+    QCOMPARE(silent.requestCount() - before, 3);
+    QVERIFY(list[0]->done && !list[0]->timedOut);
+}
+
+void TestSnmpHelper::requestEndsWhenItsThreadMustEnd()
+{
+    // A GET to a silent agent waits through the library's retries; a thread
+    // asked to end gives it up at once, and the stale value is not kept.
+    FakeAgent silent(0);
+    auto get = request("1.3.6.1.2.1.1.1.0");
+    get->value = QStringLiteral("stale");
+    int result = 0;
+    std::unique_ptr<QThread> thread(QThread::create([&] { result = helper()->get(silent.hostAddress(), get.get()); }));
+    thread->start();
+    QVERIFY(testsupport::waitFor([&] { return silent.requestCount() >= 1; }, 2000));
+    thread->requestInterruption();
+    QVERIFY(thread->wait(2000));
+    QCOMPARE(result, int(STAT_TIMEOUT));
+    QVERIFY(get->done);
+    QVERIFY(get->value.isEmpty());
+
+    // The same thread's next request, answered, is not mistaken for the given-up one.
+    silent.setAnswerLimit(-1);
+    QCOMPARE(helper()->get(silent.hostAddress(), get.get()), 0);
+}
+
 #include "tst_snmphelper.moc"

@@ -17,6 +17,7 @@ TLinkDeviceAttributeThread::TLinkDeviceAttributeThread()
             Qt::QueuedConnection);
     connect(m_slp, &TLinkSLP::errorSLP, this, &TLinkDeviceAttributeThread::errorSLP, Qt::QueuedConnection);
     m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("SLP attributes"));
     InfoThreads::stopAtExit(m_thread);
     m_thread->start(QThread::InheritPriority);
     moveToThread(m_thread);

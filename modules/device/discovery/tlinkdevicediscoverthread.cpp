@@ -19,6 +19,7 @@ TLinkDeviceDiscoverThread::TLinkDeviceDiscoverThread()
     connect(m_slp, &TLinkSLP::finishDeviceDisc, this, &TLinkDeviceDiscoverThread::finishDeviceDisc,
             Qt::QueuedConnection);
     m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("SLP discovery"));
     InfoThreads::stopAtExit(m_thread);
     moveToThread(m_thread);
     m_thread->start(QThread::InheritPriority);

@@ -32,6 +32,7 @@ TLinkDeviceServiceThread::TLinkDeviceServiceThread()
             Qt::QueuedConnection);
     connect(m_slp, &TLinkSLP::errorSLP, this, &TLinkDeviceServiceThread::errorSLP, Qt::QueuedConnection);
     m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("SLP services"));
     InfoThreads::stopAtExit(m_thread);
     m_thread->start(QThread::InheritPriority);
     moveToThread(m_thread);

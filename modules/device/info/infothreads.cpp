@@ -36,8 +36,10 @@ void InfoThreads::stopAll()
         routineAdded = false;
     }
     for (const QPointer<QThread> &thread : qAsConst(running)) {
-        if (thread)
+        if (thread) {
+            thread->requestInterruption();
             thread->quit();
+        }
     }
     for (const QPointer<QThread> &thread : qAsConst(running)) {
         if (thread && thread != QThread::currentThread() && !thread->wait(waitMs))
@@ -54,6 +56,7 @@ void InfoThreads::dispose(QObject *worker)
         delete worker;
         return;
     }
+    thread->requestInterruption();
     thread->quit();
     if (!thread->wait(waitMs)) {
         qWarning() << "InfoThreads::dispose: thread" << thread->objectName() << "did not end in time";

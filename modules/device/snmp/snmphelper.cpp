@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QMutexLocker>
+#include <QThread>
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
@@ -130,10 +131,83 @@ int addSetVariable(netsnmp_pdu *pdu, const snmp_req_t *request, int *totalBytes)
     }
 }
 
+// The request one synchronous exchange waits for. It lives as long as the
+// thread, because a request given up (see below) is answered by the library,
+// if at all, only when its session is closed.
+struct PendingExchange
+{
+    int requestId = 0;
+    bool waiting = false;
+    int status = STAT_ERROR;
+    netsnmp_pdu *response = nullptr;
+};
+
+int exchangeCallback(int operation, netsnmp_session *, int requestId, netsnmp_pdu *pdu, void *magic)
+{
+    auto *pending = static_cast<PendingExchange *>(magic);
+    if (!pending->waiting || requestId != pending->requestId)
+        return 1; // a request given up earlier
+    if (operation == NETSNMP_CALLBACK_OP_RESEND || operation == NETSNMP_CALLBACK_OP_CONNECT)
+        return 1; // only news: the answer is still awaited
+    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
+        pending->response = snmp_clone_pdu(pdu);
+        pending->status = pending->response ? STAT_SUCCESS : STAT_ERROR;
+    } else {
+        pending->status = operation == NETSNMP_CALLBACK_OP_TIMED_OUT ? STAT_TIMEOUT : STAT_ERROR;
+    }
+    pending->waiting = false;
+    return 1;
+}
+
+// snmp_synch_response on the one session, except that a thread asked to end
+// (the program exits) stops waiting: the request then counts as not answered.
+int synchResponse(netsnmp_session *session, netsnmp_pdu *pdu, netsnmp_pdu **response)
+{
+    thread_local PendingExchange pending;
+    *response = nullptr;
+    void *single = snmp_sess_pointer(session);
+    pending = PendingExchange();
+    pending.waiting = true;
+    pending.requestId = single ? snmp_sess_async_send(single, pdu, exchangeCallback, &pending) : 0;
+    if (pending.requestId == 0) {
+        pending.waiting = false;
+        snmp_free_pdu(pdu);
+        return STAT_ERROR;
+    }
+    while (pending.waiting) {
+        if (QThread::currentThread()->isInterruptionRequested()) {
+            pending.waiting = false;
+            session->s_snmp_errno = SNMPERR_TIMEOUT;
+            return STAT_TIMEOUT;
+        }
+        int numfds = 0;
+        fd_set fds;
+        FD_ZERO(&fds);
+        timeval timeout = {0, 200 * 1000}; // a slice: see the interruption soon
+        int block = 0;
+        snmp_sess_select_info(single, &numfds, &fds, &timeout, &block);
+        if (block || timeout.tv_sec > 0 || timeout.tv_usec > 200 * 1000)
+            timeout = {0, 200 * 1000};
+        const int count = ::select(numfds, &fds, nullptr, nullptr, &timeout);
+        if (count < 0 && errno != EINTR) {
+            pending.waiting = false;
+            return STAT_ERROR;
+        }
+        if (count > 0)
+            snmp_sess_read(single, &fds);
+        else if (count == 0)
+            snmp_sess_timeout(single);
+    }
+    if (pending.status == STAT_TIMEOUT)
+        session->s_snmp_errno = SNMPERR_TIMEOUT;
+    *response = pending.response;
+    return pending.status;
+}
+
 // Sends pdu synchronously and reports failures; returns the result code.
 int exchange(netsnmp_session *session, netsnmp_pdu *pdu, netsnmp_pdu **response, bool *timedOut)
 {
-    const int status = snmp_synch_response(session, pdu, response);
+    const int status = synchResponse(session, pdu, response);
     if (timedOut)
         *timedOut = (status == STAT_TIMEOUT);
     if (status != STAT_SUCCESS) {
@@ -668,7 +742,18 @@ void SNMPHelper::sendAsync()
             snmp_select_info(&numfds, &fds, &timeout, &block);
             wait = m_select;
         }
-        const int count = wait(numfds, &fds, block ? nullptr : &timeout);
+        // A thread asked to end (the program exits) does not wait for agents
+        // that are slow to answer: the sessions are closed, unanswered.
+        if (QThread::currentThread()->isInterruptionRequested())
+            break;
+        // The wait is cut into slices so that such a request is seen soon;
+        // a slice that ends early only makes the library look for expired
+        // requests.
+        const timeval slice = {0, 200 * 1000};
+        if (block || timeout.tv_sec > slice.tv_sec
+            || (timeout.tv_sec == slice.tv_sec && timeout.tv_usec > slice.tv_usec))
+            timeout = slice;
+        const int count = wait(numfds, &fds, &timeout);
         if (count < 0) {
             if (errno == EINTR)
                 continue;

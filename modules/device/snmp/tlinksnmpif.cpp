@@ -20,6 +20,7 @@ TLinkSNMPIf::TLinkSNMPIf()
 
     m_engine = new TLinkDeviceComm;
     m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("SNMP engine"));
     InfoThreads::stopAtExit(m_thread);
     m_engine->moveToThread(m_thread);
     SNMPHelper::instance()->moveToThread(m_thread);
@@ -39,6 +40,7 @@ TLinkSNMPIf::~TLinkSNMPIf()
     // The timer belongs to the SNMP thread: stop it there, then end the thread.
     TLinkDeviceComm *engine = m_engine;
     QMetaObject::invokeMethod(engine, [engine] { engine->stopTimer(); }, Qt::BlockingQueuedConnection);
+    m_thread->requestInterruption();
     m_thread->quit();
     m_thread->wait();
     delete m_engine;
