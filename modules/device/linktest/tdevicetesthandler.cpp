@@ -54,6 +54,13 @@ void TDeviceTestHandler::log(const QString &service, const QString &component, c
     emit logEntry({service, component, severity, description});
 }
 
+void TDeviceTestHandler::reportNotAnnounced(const QString &service, QList<QStringList> &rows)
+{
+    const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
+    log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
+    rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
+}
+
 void TDeviceTestHandler::expectAnswer(const QString &uniqueId, const QString &name)
 {
     ++m_pending[uniqueId + QLatin1Char('\n') + name];
@@ -331,11 +338,8 @@ void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
     const QString title = webPageTitle(QString::fromUtf8(body));
     QList<QStringList> rows{{service, title, QStringLiteral("success")}};
     log(service, QStringLiteral("test"), QStringLiteral("OK"), QStringLiteral("Valid responses HTTP web page requests"));
-    if (!m_announced) {
-        const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
-        log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
-        rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
-    }
+    if (!m_announced)
+        reportNotAnnounced(service, rows);
     emit result(rows);
 }
 
@@ -356,10 +360,7 @@ void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)
     log(QStringLiteral("MIB download"), QStringLiteral("test"), QStringLiteral("OK"),
         QStringLiteral("Valid responses HTTP mib file requests"));
     QList<QStringList> rows{{service, info, QStringLiteral("success")}};
-    if (!m_announced) {
-        const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
-        log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
-        rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
-    }
+    if (!m_announced)
+        reportNotAnnounced(service, rows);
     emit result(rows);
 }
