@@ -16,6 +16,7 @@
 #include "tlinkdevice.h"
 #include "tlinksnmpif.h"
 #include "tlinktftpserverif.h"
+#include "updatesetup.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -72,26 +73,13 @@ void TestDeviceSlowDevsim::initTestCase()
     if (!testsupport::isRoot())
         QSKIP("port 161 on 127.0.1.x needs root");
     testsupport::setUpApplication();
-    QSettings settings;
-    settings.setValue("snmp_manager/mib_path", QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
-    // A freshly started simulator reports Init; take it as ready.
-    settings.setValue("debug/device_manager/cmd", 1);
-    settings.setValue("debug/device_manager/sw_upload_cmd", "7342_sensor_readiness_skip");
+    setUpDevsimUpdates();
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("slowdev_modellist.xml"));
 
-    m_port = testsupport::freeUdpPort();
-    settings.setValue("tftp_server/portnumber", m_port);
-    m_server = new TLinkTftpServerIf(m_port, this);
-    m_server->startServer();
-    QFile image(m_images.filePath("sw.tiif"));
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write(QByteArray(2000, 'x'));
-    image.close();
+    m_server = startTftpServer(m_port, this);
+    QVERIFY(writeImage(m_images.filePath("sw.tiif"), 2000, 'x'));
     // A large image keeps two transfers going at once.
-    QFile large(m_images.filePath("large.tiif"));
-    QVERIFY(large.open(QIODevice::WriteOnly));
-    large.write(QByteArray(32 * 1024 * 1024, 'y'));
-    large.close();
+    QVERIFY(writeImage(m_images.filePath("large.tiif"), 32 * 1024 * 1024, 'y'));
     m_server->mapFilename("sw.tiif", m_images.path(), "432001.080042");
     m_server->mapFilename("sw.tiif", m_images.path(), "433001.080042");
     m_server->mapFilename("large.tiif", m_images.path(), "432001.080043");

@@ -13,6 +13,7 @@
 #include "tlinkdevice.h"
 #include "tlinksnmpif.h"
 #include "tlinktftpserverif.h"
+#include "updatesetup.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -78,28 +79,15 @@ void TestDeviceUploadDevsim::initTestCase()
     if (!testsupport::isRoot())
         QSKIP("port 161 on 127.0.1.x needs root");
     testsupport::setUpApplication();
-    QSettings settings;
-    settings.setValue("snmp_manager/mib_path", QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
-    // A freshly started simulator reports Init; take it as ready.
-    settings.setValue("debug/device_manager/cmd", 1);
-    settings.setValue("debug/device_manager/sw_upload_cmd", "7342_sensor_readiness_skip");
+    setUpDevsimUpdates();
     // Keep a stalled transfer alive longer than the sequence's own limits.
-    settings.setValue("tftp_server/retry_cnt", 20);
+    QSettings().setValue("tftp_server/retry_cnt", 20);
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("devsw_modellist.xml"));
 
-    m_port = testsupport::freeUdpPort();
-    settings.setValue("tftp_server/portnumber", m_port);
-    m_server = new TLinkTftpServerIf(m_port, this);
-    m_server->startServer();
-    QFile image(m_images.filePath("sw.tiif"));
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write(QByteArray(2000, 'x'));
-    image.close();
+    m_server = startTftpServer(m_port, this);
+    QVERIFY(writeImage(m_images.filePath("sw.tiif"), 2000, 'x'));
     // A large image keeps a transfer going long enough to act during it.
-    QFile large(m_images.filePath("large.tiif"));
-    QVERIFY(large.open(QIODevice::WriteOnly));
-    large.write(QByteArray(8 * 1024 * 1024, 'y'));
-    large.close();
+    QVERIFY(writeImage(m_images.filePath("large.tiif"), 8 * 1024 * 1024, 'y'));
     // Two published versions of model 4320: 01.08/0042 and 01.08/0043.
     m_server->mapFilename("sw.tiif", m_images.path(), "432001.080042");
     m_server->mapFilename("large.tiif", m_images.path(), "432001.080043");
