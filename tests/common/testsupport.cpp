@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QThread>
@@ -47,6 +48,14 @@ QString fixture(const QString &name)
 #else
     return name;
 #endif
+}
+
+void setUpApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
+    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
+    // The event hub starts the syslog layer; keep its receiver off port 514.
+    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), freeUdpPort());
 }
 
 bool waitFor(const std::function<bool()> &done, int timeoutMs)
@@ -118,6 +127,18 @@ void Peer::stop()
         m_process.kill();
         m_process.waitForFinished(2000);
     }
+}
+
+bool startDevsim(Peer &peer, const QStringList &args, int timeoutMs)
+{
+#ifdef ZEL_DEVSIM
+    return peer.start(QStringLiteral(ZEL_DEVSIM), args) && peer.waitForOutput(QStringLiteral("devsim ready"), timeoutMs);
+#else
+    Q_UNUSED(peer)
+    Q_UNUSED(args)
+    Q_UNUSED(timeoutMs)
+    return false;
+#endif
 }
 
 } // namespace testsupport

@@ -26,6 +26,10 @@ QString fixture(const QString &name);
 // Spins the event loop until `done` holds or `timeoutMs` passes.
 bool waitFor(const std::function<bool()> &done, int timeoutMs);
 
+// The application's names and settings folder as the program has them; the
+// event hub's syslog receiver is kept off port 514 on a free port.
+void setUpApplication();
+
 // A process that is killed by the kernel when the test that started it dies,
 // crash or not: no peer keeps its ports after its test.
 class PeerProcess : public QProcess
@@ -63,5 +67,9 @@ private:
     PeerProcess m_process;
     QString m_output;
 };
+
+// Starts the device simulator with `args` and waits until it says it is
+// ready; false when it could not be started or did not get ready in time.
+bool startDevsim(Peer &peer, const QStringList &args, int timeoutMs = 10000);
 
 } // namespace testsupport

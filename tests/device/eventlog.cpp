@@ -22,6 +22,15 @@ int EventLog::count(int id) const
     return int(ids().count(id));
 }
 
+QStringList EventLog::texts(int id) const
+{
+    QStringList result;
+    for (const LoggedEvent &event : m_events)
+        if (event.id == id)
+            result << event.text;
+    return result;
+}
+
 void EventLog::take(const InfoEvent &event)
 {
     m_events.append({event.getId(), event.getExtraText(), event.getState()});

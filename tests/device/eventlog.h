@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class InfoEvent;
 
@@ -24,6 +25,8 @@ public:
     QList<LoggedEvent> events() const { return m_events; }
     QList<int> ids() const;
     int count(int id) const;
+    // The extra texts of the events with that id, in order.
+    QStringList texts(int id) const;
     void clear() { m_events.clear(); }
 
 private:

@@ -2,10 +2,6 @@
 // The discovery record of a test device.
 
 #include "deviceparam.h"
-#include "testsupport.h"
-
-#include <QCoreApplication>
-#include <QSettings>
 
 inline device_param_t makeParam(const QString &ip, const QString &model = QStringLiteral("4320"),
                                 const QString &serial = QStringLiteral("100001"))
@@ -21,12 +17,4 @@ inline device_param_t makeParam(const QString &ip, const QString &model = QStrin
     p.alias = QStringLiteral("Bridge");
     p.uniqueId = p.vendor + p.model + p.serialno;
     return p;
-}
-
-inline void setUpApplication()
-{
-    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
-    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
-    // The event hub starts the syslog layer; keep its receiver off port 514.
-    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
 }

@@ -109,7 +109,7 @@ private slots:
 
 void TestDeviceCertificate::initTestCase()
 {
-    setUpApplication();
+    testsupport::setUpApplication();
     // The product's model list: 4411 "none", 4350 "snmp" with the antenna
     // unit's subtree, 4320 "telnet".
     InfoDeviceModelArray::setModelListFile(QStringLiteral(ZEL_SOURCE_RES_DIR "/ModelListInfo.xml"));
@@ -230,9 +230,8 @@ void TestDeviceCertificate::antennaDataFromDevsim()
         QSKIP("port 161 on 127.0.1.x needs root");
     QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
     testsupport::Peer sim;
-    QVERIFY(sim.start(ZEL_DEVSIM, {"--address", AntennaAddress, "--no-slp", "--no-telnet", "--model", "4350",
-                                   "--serial", "100001", "--sw-version", "01.40"}));
-    QVERIFY(sim.waitForOutput("devsim ready", 10000));
+    QVERIFY(testsupport::startDevsim(sim, {"--address", AntennaAddress, "--no-slp", "--no-telnet", "--model", "4350",
+                                           "--serial", "100001", "--sw-version", "01.40"}));
 
     device_param_t param = makeParam(AntennaAddress, QStringLiteral("4350"));
     param.swversion = QStringLiteral("01.40");
@@ -274,9 +273,8 @@ void TestDeviceCertificate::telnet()
     const quint16 port = testsupport::freeTcpPort(QHostAddress(TelnetAddress));
     QVERIFY(port);
     testsupport::Peer sim;
-    QVERIFY(sim.start(ZEL_DEVSIM, QStringList{"--address", TelnetAddress, "--no-slp", "--no-snmp", "--telnet-port",
-                                              QString::number(port)} + devsim));
-    QVERIFY(sim.waitForOutput("devsim ready", 10000));
+    QVERIFY(testsupport::startDevsim(sim, QStringList{"--address", TelnetAddress, "--no-slp", "--no-snmp", "--telnet-port",
+                                                      QString::number(port)} + devsim));
     TLinkDeviceDebugSession::setTelnetPort(port);
     TLinkDeviceDebugSession::setTimeouts(2000, 4000, 3000);
 
@@ -300,9 +298,8 @@ void TestDeviceCertificate::telnetSessionOfRemovedDevice()
     const quint16 port = testsupport::freeTcpPort(QHostAddress(TelnetAddress));
     QVERIFY(port);
     testsupport::Peer sim;
-    QVERIFY(sim.start(ZEL_DEVSIM, QStringList{"--address", TelnetAddress, "--no-slp", "--no-snmp", "--telnet-port",
-                                              QString::number(port), "--delay-ms", "200"}));
-    QVERIFY(sim.waitForOutput("devsim ready", 10000));
+    QVERIFY(testsupport::startDevsim(sim, QStringList{"--address", TelnetAddress, "--no-slp", "--no-snmp", "--telnet-port",
+                                                      QString::number(port), "--delay-ms", "200"}));
     TLinkDeviceDebugSession::setTelnetPort(port);
     TLinkDeviceDebugSession::setTimeouts(2000, 4000, 3000);
 

@@ -8,6 +8,7 @@
 #include "eventlog.h"
 #include "infodevicemodelarray.h"
 #include "infoservice.h"
+#include "livedevice.h"
 #include "propertygroup.h"
 #include "testdevice.h"
 #include "testsupport.h"
@@ -21,25 +22,6 @@ namespace {
 
 const QString SupplyAddress = QStringLiteral("127.0.1.20");
 const QString RebootAddress = QStringLiteral("127.0.1.21");
-
-// A device object fed by the facade, as the registry sets one up.
-struct LiveDevice
-{
-    LiveDevice(const QString &ip, const QString &model)
-        : device(makeParam(ip, model), nullptr)
-        , relay(&device)
-    {
-        TLinkSNMPIf::instance()->addDevice(device.getUniqueId(), ip, model, device.getSoftwareVersion());
-        device.initServices();
-    }
-    ~LiveDevice()
-    {
-        device.activateDevice(false);
-        TLinkSNMPIf::instance()->removeDevice(device.getUniqueId());
-    }
-    TLinkDevice device;
-    DeviceRelay relay;
-};
 
 QString valueOf(const TLinkDevice &device, const char *name)
 {
@@ -67,17 +49,15 @@ void TestDeviceDevsim::initTestCase()
 {
     if (!testsupport::isRoot())
         QSKIP("port 161 on 127.0.1.x needs root");
-    setUpApplication();
+    testsupport::setUpApplication();
     QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
-    QVERIFY(m_supply.start(ZEL_DEVSIM, {"--address", SupplyAddress, "--no-slp", "--model", "4411"}));
-    QVERIFY(m_reboot.start(ZEL_DEVSIM, {"--address", RebootAddress, "--no-slp", "--model", "4320", "--restart-ms", "2000"}));
-    QVERIFY(m_supply.waitForOutput("devsim ready", 10000));
-    QVERIFY(m_reboot.waitForOutput("devsim ready", 10000));
+    QVERIFY(testsupport::startDevsim(m_supply, {"--address", SupplyAddress, "--no-slp", "--model", "4411"}));
+    QVERIFY(testsupport::startDevsim(m_reboot, {"--address", RebootAddress, "--no-slp", "--model", "4320", "--restart-ms", "2000"}));
 }
 
 void TestDeviceDevsim::propertiesAndWrites()
 {
-    LiveDevice live(SupplyAddress, "4411");
+    LiveDevice live(SupplyAddress, nullptr, "4411");
     TLinkDevice &device = live.device;
     const QList<PropertyGroup *> groups = device.getPropertyGroups();
     QVERIFY(groups.size() > 1);
@@ -89,7 +69,7 @@ void TestDeviceDevsim::propertiesAndWrites()
     QVERIFY(testsupport::waitFor([&] { return (device.getServices() & wanted) == wanted; }, 10000));
 
     // As the active device its values are polled.
-    device.activateDevice(true);
+    live.activate();
     QVERIFY(testsupport::waitFor([&] { return valueOf(device, "zkSystemConfigModelNumber") == "4411"; }, 10000));
 
     // A property's write request becomes a SET; the value is stored when the
@@ -121,9 +101,9 @@ void TestDeviceDevsim::deviceStatusFollowsDevice()
     // The supply unit starts with its branches chosen by jumper (a warning);
     // once they are configured the next evaluation reports it ok.
     EventLog events;
-    LiveDevice live(SupplyAddress, "4411");
+    LiveDevice live(SupplyAddress, nullptr, "4411");
     TLinkDevice &device = live.device;
-    device.activateDevice(true);
+    live.activate();
     QVERIFY(testsupport::waitFor([&] { return device.getServices() & ServiceDeviceStatus; }, 10000));
     QVERIFY(testsupport::waitFor([&] { return valueOf(device, "zkZk441xSupplyBranch") == "0"; }, 10000));
     QString text;
@@ -145,9 +125,9 @@ void TestDeviceDevsim::deviceStatusFollowsDevice()
 void TestDeviceDevsim::rebootToReady()
 {
     EventLog events;
-    LiveDevice live(RebootAddress, "4320");
+    LiveDevice live(RebootAddress, nullptr, "4320");
     TLinkDevice &device = live.device;
-    device.activateDevice(true);
+    live.activate();
     QVERIFY(testsupport::waitFor([&] { return device.getServices() & ServiceReboot; }, 10000));
     QVERIFY(testsupport::waitFor([&] {
         EnumValue *value = nullptr;

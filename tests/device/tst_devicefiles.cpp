@@ -95,7 +95,7 @@ private:
 
 void TestDeviceFiles::initTestCase()
 {
-    setUpApplication();
+    testsupport::setUpApplication();
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("device_svc_modellist.xml"));
     QVERIFY(m_server.listen(QHostAddress(HttpAddress), 0));
     m_manager.setProxy(QNetworkProxy::NoProxy);

@@ -60,7 +60,7 @@ private slots:
 
 void TestDeviceLiveLog::initTestCase()
 {
-    setUpApplication();
+    testsupport::setUpApplication();
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("device_svc_modellist.xml"));
 }
 

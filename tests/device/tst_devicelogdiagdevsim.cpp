@@ -10,6 +10,7 @@
 #include "eventlog.h"
 #include "infodevicemodelarray.h"
 #include "infoservice.h"
+#include "livedevice.h"
 #include "servicestates.h"
 #include "testdevice.h"
 #include "testsupport.h"
@@ -33,27 +34,6 @@ const QString DiagAddress = QStringLiteral("127.0.1.81");
 const QString DyingAddress = QStringLiteral("127.0.1.82");
 // This program's address toward the devices on 127.0.0.0/8.
 const QString HostAddress = QStringLiteral("127.0.0.1");
-
-// A device object fed by the facade and polled, as the registry sets one up.
-struct LiveDevice
-{
-    explicit LiveDevice(const QString &ip)
-        : device(makeParam(ip, QStringLiteral("4320")), nullptr)
-        , relay(&device)
-    {
-        TLinkSNMPIf::instance()->addDevice(device.getUniqueId(), ip, QStringLiteral("4320"),
-                                           device.getSoftwareVersion());
-        device.initServices();
-        device.activateDevice(true);
-    }
-    ~LiveDevice()
-    {
-        device.activateDevice(false);
-        TLinkSNMPIf::instance()->removeDevice(device.getUniqueId());
-    }
-    TLinkDevice device;
-    DeviceRelay relay;
-};
 
 QString valueOf(const TLinkDevice &device, const char *name)
 {
@@ -111,21 +91,20 @@ void TestDeviceLogDiagDevsim::initTestCase()
 {
     if (!testsupport::isRoot())
         QSKIP("port 161 on 127.0.1.x needs root");
-    setUpApplication();
+    testsupport::setUpApplication();
     QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
     m_tftpPort = testsupport::freeUdpPort();
     QSettings().setValue(QStringLiteral("tftp_server/portnumber"), m_tftpPort);
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("device_svc_modellist.xml"));
-    QVERIFY(m_logSim.start(ZEL_DEVSIM, {"--address", LogAddress, "--no-slp", "--no-telnet", "--model", "4320"}));
-    QVERIFY(m_diagSim.start(ZEL_DEVSIM, {"--address", DiagAddress, "--no-slp", "--no-telnet", "--model", "4320"}));
-    QVERIFY(m_logSim.waitForOutput("devsim ready", 10000));
-    QVERIFY(m_diagSim.waitForOutput("devsim ready", 10000));
+    QVERIFY(testsupport::startDevsim(m_logSim, {"--address", LogAddress, "--no-slp", "--no-telnet", "--model", "4320"}));
+    QVERIFY(testsupport::startDevsim(m_diagSim, {"--address", DiagAddress, "--no-slp", "--no-telnet", "--model", "4320"}));
 }
 
 void TestDeviceLogDiagDevsim::liveLoggingOnAndOff()
 {
     EventLog events;
     LiveDevice live(LogAddress);
+    live.activate();
     TLinkDevice &device = live.device;
     ServiceStates service(device.getLiveLoggingService());
     // The first follow-up finds the logging client off.
@@ -168,6 +147,7 @@ void TestDeviceLogDiagDevsim::liveLoggingOnAndOff()
 void TestDeviceLogDiagDevsim::liveLogLinesReachWindow()
 {
     LiveDevice live(LogAddress);
+    live.activate();
     TLinkDevice &device = live.device;
     TLinkSyslogIf::instance()->addDevice(device.getUniqueId(), device.getProduct(), device.getSerialNumber(),
                                          LogAddress);
@@ -230,6 +210,7 @@ void TestDeviceLogDiagDevsim::diagReportArrivesByTftp()
     TLinkTftpServerIf server(m_tftpPort);
     server.startServer();
     LiveDevice live(DiagAddress);
+    live.activate();
     TLinkDevice &device = live.device;
     device.setTftpServer(&server);
     connect(&server, &TLinkTftpServerIf::receivedFile, &device, &TLinkDevice::tftpFileDownloaded);
@@ -259,6 +240,7 @@ void TestDeviceLogDiagDevsim::diagReportTimesOut()
 {
     EventLog events;
     LiveDevice live(DiagAddress);
+    live.activate();
     TLinkDevice &device = live.device;
     QVERIFY(testsupport::waitFor([&] { return device.getServices() & ServiceDiagReport; }, 10000));
     ServiceStates service(device.getDiagReportService());
@@ -283,6 +265,7 @@ void TestDeviceLogDiagDevsim::diagReportNotStored()
     TLinkTftpServerIf server(m_tftpPort);
     server.startServer();
     LiveDevice live(DiagAddress);
+    live.activate();
     TLinkDevice &device = live.device;
     device.setTftpServer(&server);
     device.setDiagReportTimeoutMs(60000);
@@ -318,6 +301,7 @@ void TestDeviceLogDiagDevsim::liveLoggingLooksUpAddressOnce()
     // the logging client's destination; this computer's address on the
     // device's network is looked up again only when the interfaces change.
     LiveDevice live(LogAddress);
+    live.activate();
     TLinkDevice &device = live.device;
     ServiceStates service(device.getLiveLoggingService());
     QVERIFY(testsupport::waitFor([&] { return service.last() == 512; }, 10000));
@@ -348,6 +332,7 @@ void TestDeviceLogDiagDevsim::mibFileFromDevice()
     QNetworkAccessManager manager;
     manager.setProxy(QNetworkProxy::NoProxy);
     LiveDevice live(DiagAddress);
+    live.activate();
     TLinkDevice &device = live.device;
     device.setNetworkAccessManager(&manager);
     QVERIFY(device.getServices() & ServiceMibFile);
@@ -368,10 +353,10 @@ void TestDeviceLogDiagDevsim::silentDeviceTimesOut()
     // A device that stops answering sends no values; the start of live
     // logging and the report still end in their failure events.
     testsupport::Peer sim;
-    QVERIFY(sim.start(ZEL_DEVSIM, {"--address", DyingAddress, "--no-slp", "--no-telnet", "--model", "4320"}));
-    QVERIFY(sim.waitForOutput("devsim ready", 10000));
+    QVERIFY(testsupport::startDevsim(sim, {"--address", DyingAddress, "--no-slp", "--no-telnet", "--model", "4320"}));
     EventLog events;
     LiveDevice live(DyingAddress);
+    live.activate();
     TLinkDevice &device = live.device;
     const Services_t wanted = ServiceLiveLogging | ServiceDiagReport;
     QVERIFY(testsupport::waitFor([&] { return (device.getServices() & wanted) == wanted; }, 10000));

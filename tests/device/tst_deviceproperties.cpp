@@ -96,7 +96,7 @@ private slots:
 
 void TestDeviceProperties::initTestCase()
 {
-    setUpApplication();
+    testsupport::setUpApplication();
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("device_modellist.xml"));
 }
 

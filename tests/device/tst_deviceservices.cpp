@@ -26,7 +26,7 @@ private slots:
 
 void TestDeviceServices::initTestCase()
 {
-    setUpApplication();
+    testsupport::setUpApplication();
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("device_modellist.xml"));
 }
 

@@ -8,12 +8,15 @@
 #include "enumvalue.h"
 #include "eventlog.h"
 #include "infodevicemodelarray.h"
+#include "livedevice.h"
 #include "propertygroup.h"
+#include "statetrail.h"
 #include "testdevice.h"
 #include "testsupport.h"
 #include "tlinkdevice.h"
 #include "tlinksnmpif.h"
 #include "tlinktftpserverif.h"
+#include "updatesetup.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -23,45 +26,6 @@
 #include <sys/types.h>
 
 namespace {
-
-// A device object on a device simulator, set up as the registry sets one up.
-struct LiveDevice
-{
-    LiveDevice(const QString &ip, TLinkTftpServerIf *server, const QString &model = QStringLiteral("4320"),
-               const QString &serial = QStringLiteral("100001"))
-        : device(makeParam(ip, model, serial), nullptr)
-        , relay(&device)
-    {
-        TLinkSNMPIf::instance()->addDevice(device.getUniqueId(), ip, device.getModel(), device.getSoftwareVersion());
-        device.connectTftpServer(server);
-        device.initServices();
-    }
-    ~LiveDevice() { TLinkSNMPIf::instance()->removeDevice(device.getUniqueId()); }
-    TLinkDevice device;
-    DeviceRelay relay;
-};
-
-// The upload states a device passes through, without repeats.
-struct StateTrail : QObject
-{
-    explicit StateTrail(TLinkDevice *device)
-    {
-        connect(device, &TLinkDeviceIf::updated, this, [this, device] {
-            if (states.isEmpty() || states.last() != device->getUploadState())
-                states << device->getUploadState();
-        });
-    }
-    QList<int> states;
-};
-
-QStringList texts(const EventLog &log, int id)
-{
-    QStringList result;
-    for (const LoggedEvent &event : log.events())
-        if (event.id == id)
-            result << event.text;
-    return result;
-}
 
 snmp_property_t record(const TLinkDevice &device, const char *name)
 {
@@ -108,27 +72,14 @@ void TestDeviceSlowDevsim::initTestCase()
 {
     if (!testsupport::isRoot())
         QSKIP("port 161 on 127.0.1.x needs root");
-    setUpApplication();
-    QSettings settings;
-    settings.setValue("snmp_manager/mib_path", QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
-    // A freshly started simulator reports Init; take it as ready.
-    settings.setValue("debug/device_manager/cmd", 1);
-    settings.setValue("debug/device_manager/sw_upload_cmd", "7342_sensor_readiness_skip");
+    testsupport::setUpApplication();
+    setUpDevsimUpdates();
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("slowdev_modellist.xml"));
 
-    m_port = testsupport::freeUdpPort();
-    settings.setValue("tftp_server/portnumber", m_port);
-    m_server = new TLinkTftpServerIf(m_port, this);
-    m_server->startServer();
-    QFile image(m_images.filePath("sw.tiif"));
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write(QByteArray(2000, 'x'));
-    image.close();
+    m_server = startTftpServer(m_port, this);
+    QVERIFY(writeImage(m_images.filePath("sw.tiif"), 2000, 'x'));
     // A large image keeps two transfers going at once.
-    QFile large(m_images.filePath("large.tiif"));
-    QVERIFY(large.open(QIODevice::WriteOnly));
-    large.write(QByteArray(32 * 1024 * 1024, 'y'));
-    large.close();
+    QVERIFY(writeImage(m_images.filePath("large.tiif"), 32 * 1024 * 1024, 'y'));
     m_server->mapFilename("sw.tiif", m_images.path(), "432001.080042");
     m_server->mapFilename("sw.tiif", m_images.path(), "433001.080042");
     m_server->mapFilename("large.tiif", m_images.path(), "432001.080043");
@@ -143,9 +94,8 @@ void TestDeviceSlowDevsim::cleanupTestCase()
 bool TestDeviceSlowDevsim::startDevice(testsupport::Peer &peer, const QString &ip, int restartMs,
                                        const QString &model)
 {
-    return peer.start(ZEL_DEVSIM, {"--address", ip, "--no-slp", "--no-telnet", "--no-http", "--model", model,
-                                   "--product", model, "--restart-ms", QString::number(restartMs)})
-        && peer.waitForOutput("devsim ready", 10000);
+    return testsupport::startDevsim(peer, {"--address", ip, "--no-slp", "--no-telnet", "--no-http", "--model", model,
+                                           "--product", model, "--restart-ms", QString::number(restartMs)});
 }
 
 bool TestDeviceSlowDevsim::waitUntilReady(TLinkDevice &device)
@@ -174,8 +124,8 @@ void TestDeviceSlowDevsim::updateOutlastsSlowRestart()
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == 5; }, 20000));
     QVERIFY(testsupport::waitFor([&] { return complete.count() == 1 || device.getUploadState() == -1; }, 40000));
     QVERIFY2(sim.output().contains("up again"), "the update ended before the device was back");
-    QCOMPARE(texts(events, 258), QStringList());
-    QCOMPARE(texts(events, 260), QStringList());
+    QCOMPARE(events.texts(258), QStringList());
+    QCOMPARE(events.texts(260), QStringList());
     QCOMPARE(complete.count(), 1);
     QCOMPARE(trail.states, (QList<int>{1, 2, 3, 4, 5, 0}));
     QCOMPARE(device.getSoftwareVersion(), QStringLiteral("01.08"));
@@ -200,7 +150,7 @@ void TestDeviceSlowDevsim::updateOfDeviceThatNeverReturns()
     waited.start();
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == -1; }, 25000));
     QVERIFY2(waited.elapsed() >= 12000, qPrintable(QString::number(waited.elapsed())));
-    QCOMPARE(texts(events, 260), QStringList{QString()});
+    QCOMPARE(events.texts(260), QStringList{QString()});
     QCOMPARE(events.count(258), 0);
     QCOMPARE(device.getSoftwareVersion(), QStringLiteral("01.07"));
 }
@@ -324,7 +274,7 @@ void TestDeviceSlowDevsim::twoDevicesOfOneModel()
     QCOMPARE(second.device.getSoftwareVersion(), QStringLiteral("01.08"));
     QCOMPARE(first.device.getSoftwareVersion(), QStringLiteral("01.07"));
     // One failure, the first device's.
-    const QStringList failures = texts(events, 263) + texts(events, 261);
+    const QStringList failures = events.texts(263) + events.texts(261);
     QCOMPARE(failures.size(), 1);
     settings.remove("tftp_server/retry_cnt");
     settings.remove("tftp_server/retry_timer");

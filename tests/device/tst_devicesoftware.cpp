@@ -53,7 +53,7 @@ class TestDeviceSoftware : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { setUpApplication(); }
+    void initTestCase() { testsupport::setUpApplication(); }
     void listFollowsFirmwareList();
     void duplicateVersionsKeepFirstImage();
     void newestAndUpToDate_data();

@@ -84,15 +84,6 @@ TLinkSoftware target()
 
 const QString TargetKey = QStringLiteral("432001.080042");
 
-QStringList texts(const EventLog &log, int id)
-{
-    QStringList result;
-    for (const LoggedEvent &event : log.events())
-        if (event.id == id)
-            result << event.text;
-    return result;
-}
-
 } // namespace
 
 class TestDeviceUpload : public QObject
@@ -119,7 +110,7 @@ private slots:
 
 void TestDeviceUpload::initTestCase()
 {
-    setUpApplication();
+    testsupport::setUpApplication();
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("devsw_modellist.xml"));
 }
 
@@ -206,7 +197,7 @@ void TestDeviceUpload::refusedStart()
     // Never offered the service: "Not Supported".
     rig.device.initiateSoftwareUpload(target());
     QCOMPARE(rig.device.getUploadState(), -4);
-    QCOMPARE(texts(events, 258), QStringList{" Device upload state: Not Supported"});
+    QCOMPARE(events.texts(258), QStringList{" Device upload state: Not Supported"});
 
     // While an upload runs, a second start is refused and the first goes on.
     rig.makeReady();
@@ -217,7 +208,7 @@ void TestDeviceUpload::refusedStart()
     QVERIFY(rig.device.getUploadProgress() > 0);
     events.clear();
     rig.device.initiateSoftwareUpload(TLinkSoftware(1, 9, 1, 0));
-    QCOMPARE(texts(events, 258), QStringList{" Device upload state: Started"});
+    QCOMPARE(events.texts(258), QStringList{" Device upload state: Started"});
     QCOMPARE(rig.device.getUploadProgress(), 0);
     QCOMPARE(rig.device.getUploadState(), 2);
     rig.device.updateUploadState();
@@ -235,7 +226,7 @@ void TestDeviceUpload::noHostAddress()
     rig.device.initiateSoftwareUpload(target());
     QCOMPARE(rig.device.getUploadState(), -1);
     QCOMPARE(rig.device.getUploadProgress(), 0);
-    QCOMPARE(texts(events, 257), QStringList{QString()});
+    QCOMPARE(events.texts(257), QStringList{QString()});
     QCOMPARE(events.count(262), 0);
     // Nothing was written: no value went out to be echoed.
     QString key;
@@ -268,7 +259,7 @@ void TestDeviceUpload::sequenceToNewVersion()
     device.initiateSoftwareUpload(target());
     QCOMPARE(device.getUploadState(), 1);
     QCOMPARE(device.getUploadProgress(), 1);
-    QCOMPARE(texts(events, 262), QStringList{" File ref.: " + key + "."});
+    QCOMPARE(events.texts(262), QStringList{" File ref.: " + key + "."});
 
     // The writes are not echoed yet: the state waits.
     device.updateUploadState();
@@ -330,7 +321,7 @@ void TestDeviceUpload::sequenceToNewVersion()
         if (event.id == 262)
             states262 << event.state;
     QCOMPARE(states262, (QList<int>{1, 2}));
-    QCOMPARE(texts(events, 262).last(), QStringLiteral(" Upload sequence finished."));
+    QCOMPARE(events.texts(262).last(), QStringLiteral(" Upload sequence finished."));
     QCOMPARE(device.getRebootMode() == TLinkDevice::RebootRequested, rebootOnComplete);
 
     // Reports of the finished transfer that arrive late change nothing.
@@ -388,7 +379,7 @@ void TestDeviceUpload::failingStatus()
     device.updateUploadState();
     QCOMPARE(device.getUploadState(), -1);
     QCOMPARE(device.getUploadProgress(), 0);
-    QCOMPARE(texts(events, event), QStringList{text});
+    QCOMPARE(events.texts(event), QStringList{text});
 
     // Within 15 s the device's status still reads: the error is reset.
     device.updateUploadState();
@@ -411,7 +402,7 @@ void TestDeviceUpload::tftpReports()
     QCOMPARE(device.getUploadState(), 2);
     device.updateFileProgress(TargetKey, "127.0.2.61", -1);
     QCOMPARE(device.getUploadState(), -1);
-    QCOMPARE(texts(events, 261), QStringList{QString()});
+    QCOMPARE(events.texts(261), QStringList{QString()});
     device.updateUploadState();
     QCOMPARE(device.getUploadState(), 0);
 
@@ -426,7 +417,7 @@ void TestDeviceUpload::tftpReports()
     QCOMPARE(device.getUploadState(), 3);
     device.errorFileTransfer(TargetKey, "Disk full");
     QCOMPARE(device.getUploadState(), -1);
-    QCOMPARE(texts(events, 263), QStringList{"Disk full"});
+    QCOMPARE(events.texts(263), QStringList{"Disk full"});
 
     // Late reports of the failed transfer leave the error state alone.
     device.updateFileProgress(TargetKey, "127.0.2.61", 80);
@@ -489,7 +480,7 @@ void TestDeviceUpload::timeOuts()
     EventLog events;
     // The upload timer ticks on its own from here.
     QTRY_VERIFY_WITH_TIMEOUT(device.getUploadState() == -1, 20000);
-    QCOMPARE(texts(events, event), QStringList{text});
+    QCOMPARE(events.texts(event), QStringList{text});
 }
 
 QTEST_GUILESS_MAIN(TestDeviceUpload)

@@ -6,11 +6,14 @@
 #include "enumvalue.h"
 #include "eventlog.h"
 #include "infodevicemodelarray.h"
+#include "livedevice.h"
+#include "statetrail.h"
 #include "testdevice.h"
 #include "testsupport.h"
 #include "tlinkdevice.h"
 #include "tlinksnmpif.h"
 #include "tlinktftpserverif.h"
+#include "updatesetup.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -48,49 +51,6 @@ QByteArray fetch(const QString &from, quint16 port, const QString &key, int ackL
     }
 }
 
-// A device object on a device simulator, set up as the registry sets one up.
-struct LiveDevice
-{
-    LiveDevice(const QString &ip, TLinkTftpServerIf *server)
-        : device(makeParam(ip), nullptr)
-        , relay(&device)
-    {
-        TLinkSNMPIf::instance()->addDevice(device.getUniqueId(), ip, device.getModel(), device.getSoftwareVersion());
-        device.connectTftpServer(server);
-        device.initServices();
-        device.activateDevice(true);
-    }
-    ~LiveDevice()
-    {
-        device.activateDevice(false);
-        TLinkSNMPIf::instance()->removeDevice(device.getUniqueId());
-    }
-    TLinkDevice device;
-    DeviceRelay relay;
-};
-
-// The upload states a device passes through, without repeats.
-struct StateTrail : QObject
-{
-    explicit StateTrail(TLinkDevice *device)
-    {
-        connect(device, &TLinkDeviceIf::updated, this, [this, device] {
-            if (states.isEmpty() || states.last() != device->getUploadState())
-                states << device->getUploadState();
-        });
-    }
-    QList<int> states;
-};
-
-QStringList texts(const EventLog &log, int id)
-{
-    QStringList result;
-    for (const LoggedEvent &event : log.events())
-        if (event.id == id)
-            result << event.text;
-    return result;
-}
-
 } // namespace
 
 class TestDeviceUploadDevsim : public QObject
@@ -118,29 +78,16 @@ void TestDeviceUploadDevsim::initTestCase()
 {
     if (!testsupport::isRoot())
         QSKIP("port 161 on 127.0.1.x needs root");
-    setUpApplication();
-    QSettings settings;
-    settings.setValue("snmp_manager/mib_path", QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
-    // A freshly started simulator reports Init; take it as ready.
-    settings.setValue("debug/device_manager/cmd", 1);
-    settings.setValue("debug/device_manager/sw_upload_cmd", "7342_sensor_readiness_skip");
+    testsupport::setUpApplication();
+    setUpDevsimUpdates();
     // Keep a stalled transfer alive longer than the sequence's own limits.
-    settings.setValue("tftp_server/retry_cnt", 20);
+    QSettings().setValue("tftp_server/retry_cnt", 20);
     InfoDeviceModelArray::setModelListFile(testsupport::fixture("devsw_modellist.xml"));
 
-    m_port = testsupport::freeUdpPort();
-    settings.setValue("tftp_server/portnumber", m_port);
-    m_server = new TLinkTftpServerIf(m_port, this);
-    m_server->startServer();
-    QFile image(m_images.filePath("sw.tiif"));
-    QVERIFY(image.open(QIODevice::WriteOnly));
-    image.write(QByteArray(2000, 'x'));
-    image.close();
+    m_server = startTftpServer(m_port, this);
+    QVERIFY(writeImage(m_images.filePath("sw.tiif"), 2000, 'x'));
     // A large image keeps a transfer going long enough to act during it.
-    QFile large(m_images.filePath("large.tiif"));
-    QVERIFY(large.open(QIODevice::WriteOnly));
-    large.write(QByteArray(8 * 1024 * 1024, 'y'));
-    large.close();
+    QVERIFY(writeImage(m_images.filePath("large.tiif"), 8 * 1024 * 1024, 'y'));
     // Two published versions of model 4320: 01.08/0042 and 01.08/0043.
     m_server->mapFilename("sw.tiif", m_images.path(), "432001.080042");
     m_server->mapFilename("large.tiif", m_images.path(), "432001.080043");
@@ -154,9 +101,8 @@ void TestDeviceUploadDevsim::cleanupTestCase()
 
 bool TestDeviceUploadDevsim::startDevice(testsupport::Peer &peer, const QString &ip)
 {
-    return peer.start(ZEL_DEVSIM, {"--address", ip, "--no-slp", "--no-telnet", "--model", "4320", "--product",
-                                   "4320", "--restart-ms", "1500"})
-        && peer.waitForOutput("devsim ready", 10000);
+    return testsupport::startDevsim(peer, {"--address", ip, "--no-slp", "--no-telnet", "--model", "4320", "--product",
+                                           "4320", "--restart-ms", "1500"});
 }
 
 bool TestDeviceUploadDevsim::waitUntilReady(TLinkDevice &device)
@@ -171,6 +117,7 @@ void TestDeviceUploadDevsim::uploadToNewVersion()
     QVERIFY(startDevice(sim, ip));
     EventLog events;
     LiveDevice live(ip, m_server);
+    live.activate();
     TLinkDevice &device = live.device;
     QVERIFY(waitUntilReady(device));
     QCOMPARE(device.getSoftwareVersion(), QStringLiteral("01.07"));
@@ -191,7 +138,7 @@ void TestDeviceUploadDevsim::uploadToNewVersion()
     QVERIFY(device.getCurrentSoftware(running));
     QCOMPARE(running.getBuild(), quint16(42));
     QCOMPARE(device.getUploadProgress(), 0);
-    QCOMPARE(texts(events, 262), (QStringList{" File ref.: 432001.080042.", " Upload sequence finished."}));
+    QCOMPARE(events.texts(262), (QStringList{" File ref.: 432001.080042.", " Upload sequence finished."}));
     QVERIFY(!events.ids().contains(258) && !events.ids().contains(261));
 }
 
@@ -203,13 +150,14 @@ void TestDeviceUploadDevsim::portNotEchoed()
     QVERIFY(startDevice(sim, ip));
     EventLog events;
     LiveDevice live(ip, m_server);
+    live.activate();
     TLinkDevice &device = live.device;
     QVERIFY(waitUntilReady(device));
     device.initiateSoftwareUpload(TLinkSoftware(1, 8, 42, 0));
     QSettings().setValue("tftp_server/portnumber", m_port + 1);
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == -1; }, 20000));
     QSettings().setValue("tftp_server/portnumber", m_port);
-    QCOMPARE(texts(events, 257), QStringList{"Error in device settings."});
+    QCOMPARE(events.texts(257), QStringList{"Error in device settings."});
     // The fetch was never ordered: the device is still idle.
     EnumValue *status = nullptr;
     QCOMPARE(device.readEnumProperty("zkSoftwareDownloadStatus", status), 0);
@@ -223,6 +171,7 @@ void TestDeviceUploadDevsim::downloadAborted()
     QVERIFY(startDevice(sim, ip));
     EventLog events;
     LiveDevice live(ip, m_server);
+    live.activate();
     TLinkDevice &device = live.device;
     QVERIFY(waitUntilReady(device));
     device.initiateSoftwareUpload(TLinkSoftware(1, 8, 43, 0));
@@ -231,7 +180,7 @@ void TestDeviceUploadDevsim::downloadAborted()
     QCOMPARE(device.writeProperty("zkSoftwareDownloadControl", 1), 0);
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == -1; }, 10000));
     // The device's error text when it was polled in time, else its status.
-    const QStringList failures = texts(events, 258);
+    const QStringList failures = events.texts(258);
     QCOMPARE(failures.size(), 1);
     QVERIFY2(failures.first() == "Device report failed upload (1): (Download aborted by the user)"
                  || failures.first() == "Device report failed upload (1): (Device state: Aborted)",
@@ -250,13 +199,14 @@ void TestDeviceUploadDevsim::fileNotPublished()
     QVERIFY(startDevice(sim, ip));
     EventLog events;
     LiveDevice live(ip, m_server);
+    live.activate();
     TLinkDevice &device = live.device;
     QVERIFY(waitUntilReady(device));
     StateTrail trail(&device);
     device.initiateSoftwareUpload(TLinkSoftware(1, 9, 1, 0));
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == -1; }, 20000));
     QCOMPARE(trail.states, (QList<int>{1, 2, -1}));
-    const QStringList failures = texts(events, 263);
+    const QStringList failures = events.texts(263);
     QCOMPARE(failures.size(), 1);
     QVERIFY(!failures.first().isEmpty());
     QVERIFY(waitUntilReady(device));
@@ -269,6 +219,7 @@ void TestDeviceUploadDevsim::deviceLostDuringTransfer()
     QVERIFY(startDevice(sim, ip));
     EventLog events;
     LiveDevice live(ip, m_server);
+    live.activate();
     TLinkDevice &device = live.device;
     QVERIFY(waitUntilReady(device));
     device.initiateSoftwareUpload(TLinkSoftware(1, 8, 43, 0));
@@ -278,7 +229,7 @@ void TestDeviceUploadDevsim::deviceLostDuringTransfer()
     sim.stop();
     device.setOnline(false);
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == -1; }, 25000));
-    QCOMPARE(texts(events, 261), QStringList{" Lost connection to device."});
+    QCOMPARE(events.texts(261), QStringList{" Lost connection to device."});
     QCOMPARE(events.count(263), 0);
     // 15 s after the error, with the device still silent, the sequence gives up.
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == -3; }, 25000));

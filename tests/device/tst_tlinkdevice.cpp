@@ -54,7 +54,7 @@ private slots:
 
 void TestTLinkDevice::initTestCase()
 {
-    setUpApplication();
+    testsupport::setUpApplication();
 }
 
 void TestTLinkDevice::construction()

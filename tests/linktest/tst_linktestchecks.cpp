@@ -2,11 +2,11 @@
 // objects, the service status, and the object checks of the software
 // upgrade, diagnostic report, logging and reset steps.
 
+#include "devicethreads.h"
 #include "handlerprobe.h"
 #include "mibobjectnames.h"
 #include "testsupport.h"
 #include "tlinksnmpif.h"
-#include "tlinksyslogif.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -111,10 +111,7 @@ private slots:
 
 void TestLinkTestChecks::initTestCase()
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
-    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
-    // The event hub starts the syslog layer; keep its receiver off port 514.
-    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+    testsupport::setUpApplication();
 }
 
 void TestLinkTestChecks::nameLists()
@@ -558,14 +555,7 @@ void TestLinkTestChecks::testDevicePerHandler()
 
 void TestLinkTestChecks::cleanupTestCase()
 {
-    // Let the SNMP thread finish what it was given, then end it and the
-    // syslog threads before the process ends.
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
-    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
-    QVERIFY(done.wait(10000));
-    delete snmp;
-    delete TLinkSyslogIf::instance();
+    QVERIFY(endDeviceThreads());
 }
 
 QTEST_GUILESS_MAIN(TestLinkTestChecks)

@@ -1,10 +1,10 @@
 // The link test's view of a device object: identity texts and the service
 // list with its announced flags.
 
+#include "devicethreads.h"
 #include "tdevicetestlinkdevice.h"
 #include "tlinkdevice.h"
 #include "tlinksnmpif.h"
-#include "tlinksyslogif.h"
 #include "testsupport.h"
 
 #include <QSettings>
@@ -22,19 +22,12 @@ private slots:
 
 void TestLinkTestDevice::initTestCase()
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
-    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
-    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+    testsupport::setUpApplication();
 }
 
 void TestLinkTestDevice::cleanupTestCase()
 {
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
-    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
-    QVERIFY(done.wait(10000));
-    delete snmp;
-    delete TLinkSyslogIf::instance();
+    QVERIFY(endDeviceThreads());
 }
 
 void TestLinkTestDevice::viewOfDeviceObject()

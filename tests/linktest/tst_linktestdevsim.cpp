@@ -3,11 +3,13 @@
 // sends its diagnostics report to the program's own TFTP server; and one
 // against a unit whose web server takes connections and never answers.
 
+#include "devicethreads.h"
+#include "devsimlinktest.h"
+#include "linktestrun.h"
 #include "tdevicetestif.h"
 #include "tdevicetestrecorddevice.h"
 #include "testsupport.h"
 #include "tlinksnmpif.h"
-#include "tlinksyslogif.h"
 #include "tlinktftpserverif.h"
 
 #include <QDir>
@@ -16,30 +18,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <net-snmp/net-snmp-config.h>
-#include <net-snmp/net-snmp-includes.h>
-
 #include <csignal>
 
 namespace {
 
 const QString DeviceAddress = QStringLiteral("127.0.1.50");
 const QString MuteAddress = QStringLiteral("127.0.1.51");
-
-device_param_t slpRecord(const QString &uniqueId, const QString &address)
-{
-    device_param_t p;
-    p.srvurl = QStringLiteral("service:device.vantor://%1").arg(address);
-    p.vendor = QStringLiteral("Vantor & Vantor");
-    p.model = QStringLiteral("4350");
-    p.serialno = QStringLiteral("100001");
-    p.product = QStringLiteral("VANTOR-4320");
-    p.swversion = QStringLiteral("01.07");
-    p.swbuild = QStringLiteral("0041");
-    p.alias = QStringLiteral("Bridge terminal");
-    p.uniqueId = uniqueId;
-    return p;
-}
 
 // The services as the device announces them over SLP: the web page and MIB
 // file URLs carry the device's host, the attribute text the path.
@@ -52,41 +36,6 @@ QList<device_test_service_t> announced(const QString &address)
             {1824, true, QStringLiteral("service:web.vantor:http://%1").arg(address), QStringLiteral("/index.html"), address},
             {1840, true, QStringLiteral("service:mib.vantor:http://%1").arg(address), QStringLiteral("/vantor.mib"), address}};
 }
-
-struct Run
-{
-    QList<QPair<QString, QList<QStringList>>> steps;
-    QList<QStringList> entries;
-    int finished = 0;
-    QStringList labelsAtFinish;
-
-    explicit Run(TDeviceTestIf *test)
-    {
-        QObject::connect(test, &TDeviceTestIf::updated, test, [this](const QStringList &names, const QList<QStringList> &rows) {
-            steps.append({names.value(0), rows});
-        });
-        QObject::connect(test, &TDeviceTestIf::sendLogEntry, test, [this](const QStringList &e) { entries.append(e); });
-        QObject::connect(test, &TDeviceTestIf::finished, test, [this] {
-            ++finished;
-            labelsAtFinish = labels();
-        });
-    }
-    QList<QStringList> rows(const QString &label) const
-    {
-        QList<QStringList> out;
-        for (const auto &step : steps)
-            if (step.first == label)
-                out = step.second; // the latest
-        return out;
-    }
-    QStringList labels() const
-    {
-        QStringList out;
-        for (const auto &step : steps)
-            out.append(step.first);
-        return out;
-    }
-};
 
 } // namespace
 
@@ -110,9 +59,7 @@ void TestLinkTestDevsim::initTestCase()
 {
     if (!testsupport::isRoot())
         QSKIP("port 161 on 127.0.1.x needs root");
-    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
-    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
-    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+    testsupport::setUpApplication();
     // The base modules and the antenna unit's module with its axis table.
     QVERIFY(m_mibs.isValid());
     for (const char *name : {"SNMPv2-SMI.txt", "SNMPv2-TC.txt", "SNMPv2-CONF.txt", "vantor_decimal_SMIv2.mib"})
@@ -126,29 +73,20 @@ void TestLinkTestDevsim::initTestCase()
     m_tftp = new TLinkTftpServerIf(tftpPort);
     m_tftp->startServer();
 
-    QVERIFY(m_device.start(ZEL_DEVSIM, {"--address", DeviceAddress, "--no-slp", "--no-telnet", "--model", "4350",
-                                        "--mib-dir", m_mibs.path()}));
-    QVERIFY(m_device.waitForOutput("devsim ready", 10000));
-    QVERIFY(m_mute.start(ZEL_DEVSIM, {"--address", MuteAddress, "--no-slp", "--no-telnet", "--model", "4350",
-                                      "--mib-dir", m_mibs.path(), "--http-mute"}));
-    QVERIFY(m_mute.waitForOutput("devsim ready", 10000));
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    QSignalSpy answered(snmp, &TLinkSNMPIf::getValueDone);
-    snmp->addDevice("warmup", DeviceAddress, "4350", "01.07");
-    snmp->sendGetReq("warmup", "sysDescr");
-    QVERIFY(answered.wait(10000));
-    snmp->removeDevice("warmup");
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, 0);
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, 1);
+    QVERIFY(testsupport::startDevsim(m_device, {"--address", DeviceAddress, "--no-slp", "--no-telnet", "--model", "4350",
+                                                "--mib-dir", m_mibs.path()}));
+    QVERIFY(testsupport::startDevsim(m_mute, {"--address", MuteAddress, "--no-slp", "--no-telnet", "--model", "4350",
+                                              "--mib-dir", m_mibs.path(), "--http-mute"}));
+    QVERIFY(warmUpSnmp(DeviceAddress, "4350"));
 }
 
 void TestLinkTestDevsim::announcedServices()
 {
     TLinkSNMPIf::instance()->addDevice("dev50", DeviceAddress, "4350", "01.07");
-    TDeviceTestRecordDevice device(slpRecord("dev50", DeviceAddress), DeviceAddress, announced(DeviceAddress), m_tftp);
+    TDeviceTestRecordDevice device(slpRecord("dev50", DeviceAddress, "4350"), DeviceAddress, announced(DeviceAddress), m_tftp);
     auto *test = new TDeviceTestIf(&device);
     test->setTimeouts(3000, 20000);
-    Run run(test);
+    LinkTestRun run(test);
     test->startTest();
     QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 60000), qPrintable(run.labels().join(',')));
     QCOMPARE(run.labels(), (QStringList{"SLP", "SNMP", "Service", "SwUpgrade", "Logging", "reboot", "Diagnostic",
@@ -200,10 +138,10 @@ void TestLinkTestDevsim::muteWebServer()
 {
     // A web server that never answers: both HTTP steps end with a row that says why.
     TLinkSNMPIf::instance()->addDevice("dev51", MuteAddress, "4350", "01.07");
-    TDeviceTestRecordDevice device(slpRecord("dev51", MuteAddress), MuteAddress, announced(MuteAddress), m_tftp);
+    TDeviceTestRecordDevice device(slpRecord("dev51", MuteAddress, "4350"), MuteAddress, announced(MuteAddress), m_tftp);
     auto *test = new TDeviceTestIf(&device);
     test->setTimeouts(1000, 20000);
-    Run run(test);
+    LinkTestRun run(test);
     test->startTest();
     QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 60000), qPrintable(run.labels().join(',')));
     QCOMPARE(run.rows("Http"), (QList<QStringList>{{"Web interface", "No answer within 1 s", "failed"}}));
@@ -215,12 +153,7 @@ void TestLinkTestDevsim::muteWebServer()
 void TestLinkTestDevsim::cleanupTestCase()
 {
     delete m_tftp;
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
-    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
-    QVERIFY(done.wait(10000));
-    delete snmp;
-    delete TLinkSyslogIf::instance();
+    QVERIFY(endDeviceThreads());
 }
 
 QTEST_GUILESS_MAIN(TestLinkTestDevsim)

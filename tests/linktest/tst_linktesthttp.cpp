@@ -1,10 +1,10 @@
 // The web page and MIB file steps of the link test against a small HTTP
 // server on loopback.
 
+#include "devicethreads.h"
 #include "handlerprobe.h"
 #include "testsupport.h"
 #include "tlinksnmpif.h"
-#include "tlinksyslogif.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -135,19 +135,12 @@ private slots:
 
 void TestLinkTestHttp::initTestCase()
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
-    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
-    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+    testsupport::setUpApplication();
 }
 
 void TestLinkTestHttp::cleanupTestCase()
 {
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
-    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
-    QVERIFY(done.wait(10000));
-    delete snmp;
-    delete TLinkSyslogIf::instance();
+    QVERIFY(endDeviceThreads());
 }
 
 void TestLinkTestHttp::pageTitle_data()

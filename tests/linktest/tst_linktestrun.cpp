@@ -1,10 +1,12 @@
 // A whole link test run over the device simulator: the rows and log entries
 // of each step, a device that answers nothing, and the worker thread's end.
 
+#include "devicethreads.h"
+#include "devsimlinktest.h"
+#include "linktestrun.h"
 #include "tdevicetestif.h"
 #include "tdevicetestrecorddevice.h"
 #include "tlinksnmpif.h"
-#include "tlinksyslogif.h"
 #include "testsupport.h"
 
 #include <QPointer>
@@ -13,29 +15,11 @@
 #include <QThread>
 #include <QtTest>
 
-#include <net-snmp/net-snmp-config.h>
-#include <net-snmp/net-snmp-includes.h>
-
 namespace {
 
 const QString DeviceAddress = QStringLiteral("127.0.1.40");
 const QString SilentAddress = QStringLiteral("127.0.1.41");
 const QString RebootAddress = QStringLiteral("127.0.1.43");
-
-device_param_t slpRecord(const QString &uniqueId, const QString &address)
-{
-    device_param_t p;
-    p.srvurl = QStringLiteral("service:device.vantor://%1").arg(address);
-    p.vendor = QStringLiteral("Vantor & Vantor");
-    p.model = QStringLiteral("4411");
-    p.serialno = QStringLiteral("100001");
-    p.product = QStringLiteral("VANTOR-4320");
-    p.swversion = QStringLiteral("01.07");
-    p.swbuild = QStringLiteral("0041");
-    p.alias = QStringLiteral("Bridge terminal");
-    p.uniqueId = uniqueId;
-    return p;
-}
 
 QList<device_test_service_t> services(const QString &address)
 {
@@ -45,53 +29,6 @@ QList<device_test_service_t> services(const QString &address)
             {768, false, QStringLiteral("service:diagreport.vantor:tftp://%1").arg(address), QStringLiteral("default"), address},
             {1024, true, QStringLiteral("service:reboot.vantor:snmp://%1").arg(address), QStringLiteral("default"), address}};
 }
-
-// What the window would see of one run.
-struct Run
-{
-    QList<QPair<QString, QList<QStringList>>> steps; // label, rows
-    QList<QStringList> entries;
-    int finished = 0;
-
-    explicit Run(TDeviceTestIf *test)
-    {
-        QObject::connect(test, &TDeviceTestIf::updated, test, [this](const QStringList &names, const QList<QStringList> &rows) {
-            QCOMPARE(names.size(), 1);
-            steps.append({names.first(), rows});
-        });
-        QObject::connect(test, &TDeviceTestIf::sendLogEntry, test, [this](const QStringList &e) { entries.append(e); });
-        QObject::connect(test, &TDeviceTestIf::finished, test, [this] { ++finished; });
-    }
-    QList<QStringList> rows(const QString &label) const
-    {
-        for (const auto &step : steps)
-            if (step.first == label)
-                return step.second;
-        return {};
-    }
-    QStringList labels() const
-    {
-        QStringList out;
-        for (const auto &step : steps)
-            out.append(step.first);
-        return out;
-    }
-    QStringList statuses(const QString &label) const
-    {
-        QStringList out;
-        for (const QStringList &row : rows(label))
-            out.append(row.value(2));
-        return out;
-    }
-    QList<QStringList> entriesOf(const QString &service) const
-    {
-        QList<QStringList> out;
-        for (const QStringList &e : entries)
-            if (e.first() == service)
-                out.append(e);
-        return out;
-    }
-};
 
 QStringList times(int n, const QString &text)
 {
@@ -134,35 +71,20 @@ void TestLinkTestRun::initTestCase()
 {
     if (!testsupport::isRoot())
         QSKIP("port 161 on 127.0.1.x needs root");
-    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
-    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
-    // The event hub starts the syslog layer; keep its receiver off port 514.
-    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+    testsupport::setUpApplication();
     QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
-    QVERIFY(m_device.start(ZEL_DEVSIM, {"--address", DeviceAddress, "--no-slp", "--model", "4411"}));
-    QVERIFY(m_device.waitForOutput("devsim ready", 10000));
-    // The first answer also means the SNMP library has started; after that,
-    // one try of one second per request, so the silent device costs little time.
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    QSignalSpy answered(snmp, &TLinkSNMPIf::getValueDone);
-    snmp->addDevice("warmup", DeviceAddress, "4411", "01.07");
-    snmp->sendGetReq("warmup", "sysDescr");
-    QVERIFY(answered.wait(10000));
-    snmp->removeDevice("warmup");
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, 0);
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, 1);
-    QVERIFY(m_silent.start(ZEL_DEVSIM, {"--address", SilentAddress, "--no-slp", "--model", "4411", "--silent"}));
-    QVERIFY(m_silent.waitForOutput("devsim ready", 10000));
-    QVERIFY(m_rebooting.start(ZEL_DEVSIM, {"--address", RebootAddress, "--no-slp", "--model", "4411", "--restart-ms", "1500"}));
-    QVERIFY(m_rebooting.waitForOutput("devsim ready", 10000));
+    QVERIFY(testsupport::startDevsim(m_device, {"--address", DeviceAddress, "--no-slp", "--model", "4411"}));
+    QVERIFY(warmUpSnmp(DeviceAddress, "4411"));
+    QVERIFY(testsupport::startDevsim(m_silent, {"--address", SilentAddress, "--no-slp", "--model", "4411", "--silent"}));
+    QVERIFY(testsupport::startDevsim(m_rebooting, {"--address", RebootAddress, "--no-slp", "--model", "4411", "--restart-ms", "1500"}));
 }
 
 void TestLinkTestRun::fullRun()
 {
     TLinkSNMPIf::instance()->addDevice("dev40", DeviceAddress, "4411", "01.07");
-    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress), DeviceAddress, services(DeviceAddress));
+    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress, "4411"), DeviceAddress, services(DeviceAddress));
     auto *test = new TDeviceTestIf(&device);
-    Run run(test);
+    LinkTestRun run(test);
     test->startTest();
     QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 60000), qPrintable(run.labels().join(',')));
 
@@ -213,9 +135,9 @@ void TestLinkTestRun::fullRun()
 void TestLinkTestRun::silentDevice()
 {
     TLinkSNMPIf::instance()->addDevice("dev41", SilentAddress, "4411", "01.07");
-    TDeviceTestRecordDevice device(slpRecord("dev41", SilentAddress), SilentAddress, services(SilentAddress));
+    TDeviceTestRecordDevice device(slpRecord("dev41", SilentAddress, "4411"), SilentAddress, services(SilentAddress));
     auto *test = new TDeviceTestIf(&device);
-    Run run(test);
+    LinkTestRun run(test);
     test->startTest();
     QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 150000), qPrintable(run.labels().join(',')));
 
@@ -250,9 +172,9 @@ void TestLinkTestRun::reboot()
 {
     // The device's clock starts again from 0 when it restarts.
     TLinkSNMPIf::instance()->addDevice("dev43", RebootAddress, "4411", "01.07");
-    TDeviceTestRecordDevice device(slpRecord("dev43", RebootAddress), RebootAddress, services(RebootAddress));
+    TDeviceTestRecordDevice device(slpRecord("dev43", RebootAddress, "4411"), RebootAddress, services(RebootAddress));
     TDeviceTestIf test(&device);
-    Run run(&test);
+    LinkTestRun run(&test);
     test.rebootDevice();
     QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 60000), qPrintable(run.labels().join(',')));
     QCOMPARE(run.labels(), QStringList{"BOOTING"});
@@ -272,9 +194,9 @@ void TestLinkTestRun::diagnosticsDownload()
     snmp->addDevice("dev40", DeviceAddress, "4411", "01.07");
     QSettings().setValue(QStringLiteral("tftp_server/portnumber"), 6969);
     FileReceiver server;
-    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress), DeviceAddress, services(DeviceAddress), &server);
+    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress, "4411"), DeviceAddress, services(DeviceAddress), &server);
     TDeviceTestIf test(&device);
-    Run run(&test);
+    LinkTestRun run(&test);
     QSignalSpy answers(snmp, &TLinkSNMPIf::getValueDone);
     test.startTftpDownload(); // in a window that has run no test yet
     // The device is told where to send its report: four writes, each answered.
@@ -321,10 +243,10 @@ void TestLinkTestRun::downloadWithoutLocalAddress()
     TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
     snmp->addDevice("dev99", far, "4411", "01.07");
     FileReceiver server;
-    TDeviceTestRecordDevice device(slpRecord("dev99", far), far, services(far), &server);
+    TDeviceTestRecordDevice device(slpRecord("dev99", far, "4411"), far, services(far), &server);
     QVERIFY(device.getDeviceHostAddress().isNull());
     TDeviceTestIf test(&device);
-    Run run(&test);
+    LinkTestRun run(&test);
     QSignalSpy answers(snmp, &TLinkSNMPIf::getValueDone);
     test.startTftpDownload();
     QVERIFY(testsupport::waitFor([&] { return run.finished == 1; }, 5000));
@@ -337,14 +259,7 @@ void TestLinkTestRun::downloadWithoutLocalAddress()
 
 void TestLinkTestRun::cleanupTestCase()
 {
-    // Let the SNMP thread finish what it was given, then end it and the
-    // syslog threads before the process ends.
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
-    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
-    QVERIFY(done.wait(10000));
-    delete snmp;
-    delete TLinkSyslogIf::instance();
+    QVERIFY(endDeviceThreads());
 }
 
 QTEST_GUILESS_MAIN(TestLinkTestRun)

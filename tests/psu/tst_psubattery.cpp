@@ -2,6 +2,7 @@
 // unit conversion when reading, the data valid flag, and what each write
 // outcome does.
 
+#include "devicethreads.h"
 #include "fakepsudevice.h"
 #include "mibobjectnames.h"
 #include "tlinkdevice.h"
@@ -10,7 +11,6 @@
 
 #include "testsupport.h"
 #include "tlinksnmpif.h"
-#include "tlinksyslogif.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -59,10 +59,7 @@ private slots:
 
 void TestPsuBattery::initTestCase()
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
-    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
-    // The event hub starts the syslog layer; keep its receiver off port 514.
-    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+    testsupport::setUpApplication();
 }
 
 void TestPsuBattery::readConversions_data()
@@ -195,14 +192,7 @@ void TestPsuBattery::deviceObject()
 
 void TestPsuBattery::cleanupTestCase()
 {
-    // Let the SNMP thread finish what it was given, then end it and the
-    // syslog threads before the process ends.
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
-    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
-    QVERIFY(done.wait(10000));
-    delete snmp;
-    delete TLinkSyslogIf::instance();
+    QVERIFY(endDeviceThreads());
 }
 
 QTEST_GUILESS_MAIN(TestPsuBattery)

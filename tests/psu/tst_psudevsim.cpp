@@ -1,11 +1,11 @@
 // The power supply interface against a simulated model 4411: reading its
 // battery and branch settings, writing a changed record, a refused write.
 
+#include "devicethreads.h"
 #include "mibobjectnames.h"
 #include "snmppsudevice.h"
 #include "testsupport.h"
 #include "tlinksnmpif.h"
-#include "tlinksyslogif.h"
 #include "tpsubatteryif.h"
 
 #include <QSettings>
@@ -38,13 +38,9 @@ void TestPsuDevsim::initTestCase()
 {
     if (!testsupport::isRoot())
         QSKIP("port 161 on 127.0.1.x needs root");
-    QCoreApplication::setOrganizationName(QStringLiteral("Vantor & Vantor"));
-    QCoreApplication::setApplicationName(QStringLiteral("ZEL"));
-    // The event hub starts the syslog layer; keep its receiver off port 514.
-    QSettings().setValue(QStringLiteral("syslog_server/portnumber"), testsupport::freeUdpPort());
+    testsupport::setUpApplication();
     QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
-    QVERIFY(m_device.start(ZEL_DEVSIM, {"--address", DeviceAddress, "--no-slp", "--model", "4411"}));
-    QVERIFY(m_device.waitForOutput("devsim ready", 10000));
+    QVERIFY(testsupport::startDevsim(m_device, {"--address", DeviceAddress, "--no-slp", "--model", "4411"}));
 }
 
 void TestPsuDevsim::readStoreAndReadBack()
@@ -128,14 +124,7 @@ void TestPsuDevsim::refusedWrite()
 
 void TestPsuDevsim::cleanupTestCase()
 {
-    // Let the SNMP thread finish what it was given, then end it and the
-    // syslog threads before the process ends.
-    TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-    QSignalSpy done(snmp, &TLinkSNMPIf::getValueDone);
-    snmp->sendGetReq(QStringLiteral("nobody"), QStringLiteral("sysDescr"));
-    QVERIFY(done.wait(10000));
-    delete snmp;
-    delete TLinkSyslogIf::instance();
+    QVERIFY(endDeviceThreads());
 }
 
 QTEST_GUILESS_MAIN(TestPsuDevsim)

@@ -1,10 +1,10 @@
 #include "httpagent.h"
+#include "tcplistener.h"
 #include "mibcatalog.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QPointer>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -15,31 +15,19 @@ HttpAgent::HttpAgent(DeviceIdentity &identity, QObject *parent)
 
 bool HttpAgent::start(QString *error)
 {
-    m_server = new QTcpServer(this);
-    if (!m_server->listen(m_identity.address, m_identity.httpPort)) {
-        *error = m_server->errorString();
-        return false;
-    }
-    connect(m_server, &QTcpServer::newConnection, this, &HttpAgent::accept);
-    return true;
+    m_listener = new TcpListener(m_identity, this);
+    connect(m_listener, &TcpListener::connected, this, &HttpAgent::accept);
+    return m_listener->listen(m_identity.httpPort, error);
 }
 
-void HttpAgent::accept()
+void HttpAgent::accept(QTcpSocket *socket)
 {
-    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        if (m_identity.restarting) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        m_requests.insert(socket, QByteArray());
-        connect(socket, &QObject::destroyed, this, [this, socket] { m_requests.remove(socket); });
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
-        // A client that never finishes its request is dropped (a mute server keeps it).
-        if (!m_identity.httpMute)
-            QTimer::singleShot(idleTimeoutMs, socket, [socket] { socket->abort(); });
-    }
+    m_requests.insert(socket, QByteArray());
+    connect(socket, &QObject::destroyed, this, [this, socket] { m_requests.remove(socket); });
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
+    // A client that never finishes its request is dropped (a mute server keeps it).
+    if (!m_identity.httpMute)
+        QTimer::singleShot(idleTimeoutMs, socket, [socket] { socket->abort(); });
 }
 
 void HttpAgent::readRequest(QTcpSocket *socket)

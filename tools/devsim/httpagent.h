@@ -9,8 +9,8 @@
 #include <QHash>
 #include <QObject>
 
-class QTcpServer;
 class QTcpSocket;
+class TcpListener;
 
 class HttpAgent : public QObject
 {
@@ -25,7 +25,7 @@ public:
     static constexpr const char *mibPath = "/vantor.mib";
 
 private:
-    void accept();
+    void accept(QTcpSocket *socket);
     void readRequest(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const QByteArray &method, const QByteArray &path);
     void respond(QTcpSocket *socket, int status, const QByteArray &reason, const QByteArray &type,
@@ -34,6 +34,6 @@ private:
     QByteArray mibFile() const;
 
     DeviceIdentity &m_identity;
-    QTcpServer *m_server = nullptr;
+    TcpListener *m_listener = nullptr;
     QHash<QTcpSocket *, QByteArray> m_requests; // header bytes so far
 };

@@ -1,8 +1,8 @@
 #include "telnetagent.h"
+#include "tcplistener.h"
 
 #include <QDateTime>
 #include <QPointer>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -30,31 +30,19 @@ TelnetAgent::TelnetAgent(DeviceIdentity &identity, QObject *parent)
 
 bool TelnetAgent::start(QString *error)
 {
-    m_server = new QTcpServer(this);
-    if (!m_server->listen(m_identity.address, m_identity.telnetPort)) {
-        *error = m_server->errorString();
-        return false;
-    }
-    connect(m_server, &QTcpServer::newConnection, this, &TelnetAgent::accept);
-    return true;
+    m_listener = new TcpListener(m_identity, this);
+    connect(m_listener, &TcpListener::connected, this, &TelnetAgent::accept);
+    return m_listener->listen(m_identity.telnetPort, error);
 }
 
-void TelnetAgent::accept()
+void TelnetAgent::accept(QTcpSocket *socket)
 {
-    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        if (m_identity.restarting) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        m_connections.insert(socket, Connection());
-        connect(socket, &QObject::destroyed, this, [this, socket] { m_connections.remove(socket); });
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readInput(socket); });
-        if (m_identity.silent)
-            continue; // takes the connection, says nothing
-        send(socket, negotiation() + "\r\n" + m_identity.product.toLatin1() + " telnet service\r\n\r\nUsername: ");
-    }
+    m_connections.insert(socket, Connection());
+    connect(socket, &QObject::destroyed, this, [this, socket] { m_connections.remove(socket); });
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readInput(socket); });
+    if (m_identity.silent)
+        return; // takes the connection, says nothing
+    send(socket, negotiation() + "\r\n" + m_identity.product.toLatin1() + " telnet service\r\n\r\nUsername: ");
 }
 
 void TelnetAgent::readInput(QTcpSocket *socket)

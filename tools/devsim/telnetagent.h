@@ -6,8 +6,8 @@
 #include <QHash>
 #include <QObject>
 
-class QTcpServer;
 class QTcpSocket;
+class TcpListener;
 
 // The device's telnet service: log-on with "admin" and the configuration
 // password, then a small shell that knows the debug commands.
@@ -33,7 +33,7 @@ private:
         bool afterCr = false;
     };
 
-    void accept();
+    void accept(QTcpSocket *socket);
     void readInput(QTcpSocket *socket);
     void handleLine(QTcpSocket *socket, const QByteArray &line);
     void runCommand(QTcpSocket *socket, const QByteArray &command);
@@ -43,7 +43,7 @@ private:
     QByteArray lifeTime() const;
 
     DeviceIdentity &m_identity;
-    QTcpServer *m_server = nullptr;
+    TcpListener *m_listener = nullptr;
     QHash<QTcpSocket *, Connection> m_connections;
     QElapsedTimer m_upTime;
 };

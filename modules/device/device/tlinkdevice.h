@@ -205,6 +205,9 @@ private:
     void checkDiagReportState();
     bool diagReportFailed(const QString &keyFileName, const QString &reason);
     void mibFileFailed(const QString &reason);
+    // Cuts a chosen path into folder and file name and keeps the folder as
+    // the setting `folderKey`; false (event 770) when the folder is missing.
+    bool takeDestination(const QString &path, const QString &folderKey, QString &folder, QString &fileName);
     bool checkRebootState();
     void endReboot(int serviceState);
     bool propertyChangedBy(const AbstractProperty *property, const QString &valueText) const;

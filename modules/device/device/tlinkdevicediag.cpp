@@ -39,6 +39,18 @@ bool folderExists(const QString &folder)
 
 } // namespace
 
+bool TLinkDevice::takeDestination(const QString &path, const QString &folderKey, QString &folder, QString &fileName)
+{
+    splitPath(path, folder, fileName);
+    if (!folderExists(folder)) {
+        postEvent(770, QString(), 0);
+        return false;
+    }
+    if (m_settings.value(folderKey).toString() != folder)
+        m_settings.setValue(folderKey, folder);
+    return true;
+}
+
 // ---- diagnostic report ------------------------------------------------------------
 
 void TLinkDevice::downloadDiagReport(const QString &path)
@@ -50,14 +62,8 @@ void TLinkDevice::downloadDiagReport(const QString &path)
     }
     QString folder;
     QString fileName;
-    splitPath(path, folder, fileName);
-    if (!folderExists(folder)) {
-        postEvent(770, QString(), 0);
+    if (!takeDestination(path, QStringLiteral("diag_rep/destination_path"), folder, fileName))
         return;
-    }
-    const QString folderKey = QStringLiteral("diag_rep/destination_path");
-    if (m_settings.value(folderKey).toString() != folder)
-        m_settings.setValue(folderKey, folder);
     // The server takes the report from this device only, under the name
     // asked for, into the folder chosen; a report asked for before is no
     // longer taken.
@@ -169,14 +175,8 @@ void TLinkDevice::handleMibReply(QNetworkReply *reply)
     const QByteArray content = reply->readAll();
     QString folder;
     QString fileName;
-    splitPath(path, folder, fileName);
-    if (!folderExists(folder)) {
-        postEvent(770, QString(), 0);
+    if (!takeDestination(path, QStringLiteral("mibfile/destination_path"), folder, fileName))
         return;
-    }
-    const QString folderKey = QStringLiteral("mibfile/destination_path");
-    if (m_settings.value(folderKey).toString() != folder)
-        m_settings.setValue(folderKey, folder);
     // The file is stored as the device sent it, byte for byte, under the
     // folder and name the path was cut into (a path may use backslashes).
     QFile file(QDir(folder).filePath(fileName));

@@ -1,7 +1,6 @@
 #include "infomanager.h"
 
 #include "infodevice.h"
-#include "tlinksyslogif.h"
 
 #include <QAtomicPointer>
 #include <QCoreApplication>
@@ -17,6 +16,8 @@ namespace {
 QRecursiveMutex creationLock;
 InfoManager *createdHub = nullptr;
 QAtomicPointer<InfoManager> readyHub;
+// Set by static initialisation, before any hub exists.
+InfoManager::SyslogStarter syslogStarter = nullptr;
 
 } // namespace
 
@@ -53,16 +54,18 @@ QString InfoManager::buildText()
     return QStringLiteral("%1%2").arg(QStringLiteral("2017-04-26"), versionText());
 }
 
+void InfoManager::setSyslogStarter(SyslogStarter starter)
+{
+    syslogStarter = starter;
+}
+
 void InfoManager::initialise()
 {
-    // The application is a syslog source of its own, and its events with
-    // the log flag become its syslog lines. The syslog layer's start-up runs
-    // last: its events (516, 517) reach this hub through instance(), which
-    // already returns this object, and so become the first such lines.
-    TLinkSyslogIf *syslog = TLinkSyslogIf::instance();
-    syslog->addDevice(versionText(), QStringLiteral("ZEL"), buildText(), localUrl());
-    connect(this, &InfoManager::syslogEvent, syslog, &TLinkSyslogIf::infoEventHandler);
-    syslog->init();
+    // The syslog layer's start-up events (516, 517) reach this hub through
+    // instance(), which already returns this object, and so become the
+    // application's first syslog lines.
+    if (syslogStarter)
+        syslogStarter(this);
 }
 
 void InfoManager::raiseEvent(InfoEventId_t id, InfoDevice *source, const QString &extraText, int state)

@@ -33,6 +33,15 @@ public:
     static QString versionText();
     static QString buildText();
 
+    // The hub makes the syslog layer at its first creation through a starter
+    // that the syslog layer registers before main runs (tlinksyslogif.cpp):
+    // it registers the application as a source, takes the hub's syslog
+    // events and starts up. This library stays below the syslog library; in
+    // a program that never uses the syslog front object the hub has no
+    // syslog layer.
+    using SyslogStarter = void (*)(InfoManager *hub);
+    static void setSyslogStarter(SyslogStarter starter);
+
 signals:
     void logEvent(const InfoEvent &event);
     void popupEvent(const InfoEvent &event);

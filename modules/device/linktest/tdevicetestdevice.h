@@ -1,7 +1,7 @@
 #pragma once
 // TDeviceTestDevice: what the link test needs to know of the device it tests.
-// The window hands the front object one of these; TDeviceTestRecordDevice
-// builds one from the plain discovery records.
+// The window hands the front object one of these (TDeviceTestLinkDevice, the
+// view of a device object).
 
 #include <QHostAddress>
 #include <QList>

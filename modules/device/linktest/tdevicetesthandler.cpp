@@ -54,6 +54,13 @@ void TDeviceTestHandler::log(const QString &service, const QString &component, c
     emit logEntry({service, component, severity, description});
 }
 
+void TDeviceTestHandler::reportNotAnnounced(const QString &service, QList<QStringList> &rows)
+{
+    const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
+    log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
+    rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
+}
+
 void TDeviceTestHandler::expectAnswer(const QString &uniqueId, const QString &name)
 {
     ++m_pending[uniqueId + QLatin1Char('\n') + name];
@@ -234,6 +241,16 @@ QByteArray takeBody(QNetworkReply *reply)
     return body;
 }
 
+// The web page or MIB file URL that the service test recorded, made whole in
+// place with the device's address: a bare "http://" takes the address after
+// it, and every "<ip>" stands for it. A URL that names its host stays.
+void completeUrl(QString &serviceUrl, const QString &deviceAddress)
+{
+    if (serviceUrl == QLatin1String("http://"))
+        serviceUrl.append(deviceAddress);
+    serviceUrl.replace(QLatin1String("<ip>"), deviceAddress);
+}
+
 } // namespace
 
 void TDeviceTestHandler::startHttp_Test(const QString &url, bool bAnnonced)
@@ -243,9 +260,7 @@ void TDeviceTestHandler::startHttp_Test(const QString &url, bool bAnnonced)
         emit ready(QStringLiteral("NoHttp"));
         return;
     }
-    if (m_webUrl == QLatin1String("http://"))
-        m_webUrl.append(url);
-    m_webUrl.replace(QLatin1String("<ip>"), url);
+    completeUrl(m_webUrl, url);
     m_webReply = startGet(m_webUrl, &TDeviceTestHandler::WebTestReply);
     qDebug().noquote() << "TDeviceTestHandler::startHttp_Test:" << url << m_webUrl << "- ErrCode:"
                        << int(m_webReply->error());
@@ -259,9 +274,7 @@ void TDeviceTestHandler::startMibFile_test(const QString &url, bool bAnnonced)
         emit ready(QStringLiteral("NoMib"));
         return;
     }
-    if (m_mibUrl == QLatin1String("http://"))
-        m_mibUrl.append(url);
-    m_mibUrl.replace(QLatin1String("<ip>"), url);
+    completeUrl(m_mibUrl, url);
     m_mibReply = startGet(m_mibUrl, &TDeviceTestHandler::MibTestReply);
     qDebug().noquote() << "TDeviceTestHandler::startMibFile_test:" << m_mibUrl << "- ErrCode:"
                        << int(m_mibReply->error());
@@ -325,11 +338,8 @@ void TDeviceTestHandler::WebTestReply(QNetworkReply *reply)
     const QString title = webPageTitle(QString::fromUtf8(body));
     QList<QStringList> rows{{service, title, QStringLiteral("success")}};
     log(service, QStringLiteral("test"), QStringLiteral("OK"), QStringLiteral("Valid responses HTTP web page requests"));
-    if (!m_announced) {
-        const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
-        log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
-        rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
-    }
+    if (!m_announced)
+        reportNotAnnounced(service, rows);
     emit result(rows);
 }
 
@@ -350,10 +360,7 @@ void TDeviceTestHandler::MibTestReply(QNetworkReply *reply)
     log(QStringLiteral("MIB download"), QStringLiteral("test"), QStringLiteral("OK"),
         QStringLiteral("Valid responses HTTP mib file requests"));
     QList<QStringList> rows{{service, info, QStringLiteral("success")}};
-    if (!m_announced) {
-        const QString notAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
-        log(service, QStringLiteral("service"), QStringLiteral("WARNING"), notAnnounced);
-        rows.append({QStringLiteral("Service"), notAnnounced, QStringLiteral("notify")});
-    }
+    if (!m_announced)
+        reportNotAnnounced(service, rows);
     emit result(rows);
 }

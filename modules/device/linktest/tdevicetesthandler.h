@@ -105,6 +105,9 @@ private:
     void removeTestDevice();
     void log(const QString &service, const QString &component, const QString &severity,
              const QString &description);
+    // The warning entry and "notify" row of a service the device offers
+    // without announcing it over SLP.
+    void reportNotAnnounced(const QString &service, QList<QStringList> &rows);
 
     QPointer<TLinkSNMPIf> m_snmp;
     int m_outstanding = 0;

@@ -5,8 +5,6 @@
 
 namespace {
 
-const QString NotAnnounced = QStringLiteral("NOT announce via service discovery (SLP)");
-
 QString asIs(const QString &value)
 {
     return value;
@@ -56,8 +54,7 @@ void TDeviceTestHandler::runObjectChecks(const QString &service, const QList<Obj
         }
     }
     if (!bAnnonced) {
-        log(service, QStringLiteral("service"), QStringLiteral("WARNING"), NotAnnounced);
-        rows.append({QStringLiteral("Service"), NotAnnounced, QStringLiteral("notify")});
+        reportNotAnnounced(service, rows);
     } else if (!m_logged) {
         log(service, QStringLiteral("test"), QStringLiteral("OK"), summary);
     }

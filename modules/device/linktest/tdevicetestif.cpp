@@ -55,10 +55,7 @@ TDeviceTestIf::TDeviceTestIf(TDeviceTestDevice *device, QObject *parent)
 TDeviceTestIf::~TDeviceTestIf()
 {
     // A window closed mid-download leaves no expectation with the server.
-    if (auto *server = qobject_cast<TLinkTftpServerIf *>(m_tftpServer.data())) {
-        if (!m_expectedFrom.isEmpty())
-            server->cancelUpload(m_expectedFrom, QStringLiteral("DiagReport.diag"));
-    }
+    withdrawUploadExpectation();
     delete m_uploadDir;
     // Ends the worker's event loop without waiting for it.
     m_thread->exit(0);
@@ -131,17 +128,22 @@ void TDeviceTestIf::startTftpDownload()
           Q_ARG(QString, host.isNull() ? QString() : host.toString()));
 }
 
+void TDeviceTestIf::withdrawUploadExpectation()
+{
+    if (auto *server = qobject_cast<TLinkTftpServerIf *>(m_tftpServer.data())) {
+        if (!m_expectedFrom.isEmpty())
+            server->cancelUpload(m_expectedFrom, QStringLiteral("DiagReport.diag"));
+    }
+    m_expectedFrom.clear();
+}
+
 void TDeviceTestIf::endTftpDownload(const QList<QStringList> &rows)
 {
     if (!m_downloadActive)
         return;
     m_downloadActive = false;
     m_downloadTimer->stop();
-    if (auto *server = qobject_cast<TLinkTftpServerIf *>(m_tftpServer.data())) {
-        if (!m_expectedFrom.isEmpty())
-            server->cancelUpload(m_expectedFrom, QStringLiteral("DiagReport.diag"));
-        m_expectedFrom.clear();
-    }
+    withdrawUploadExpectation();
     if (m_tftpServer) {
         disconnect(m_tftpServer, SIGNAL(receivedFile(QString)), this, SLOT(tftpFileDownloaded(QString)));
         disconnect(m_tftpServer, SIGNAL(tftpSessionStarted(QString)), this, SLOT(tftpSessionStarted(QString)));

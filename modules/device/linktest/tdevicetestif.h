@@ -59,6 +59,8 @@ private:
 
     // Ends the download step with its row.
     void endTftpDownload(const QList<QStringList> &rows);
+    // The server no longer expects the device's report.
+    void withdrawUploadExpectation();
 
     TDeviceTestDevice *m_device = nullptr;
     QString m_uniqueId;

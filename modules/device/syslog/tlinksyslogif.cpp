@@ -2,6 +2,7 @@
 #include "infothreads.h"
 
 #include "infodevice.h"
+#include "infomanager.h"
 #include "syslogline.h"
 #include "syslogmanagerdevice.h"
 #include "tlinksyslogdevice.h"
@@ -13,6 +14,29 @@
 #include <QDebug>
 #include <QSettings>
 #include <QThread>
+
+namespace {
+
+// How the event hub makes the syslog layer at its first creation: the
+// application becomes a syslog source of its own, its events with the log
+// flag become its syslog lines, and the start-up runs last, once the hub is
+// connected.
+void startWithHub(InfoManager *hub)
+{
+    TLinkSyslogIf *syslog = TLinkSyslogIf::instance();
+    syslog->addDevice(InfoManager::versionText(), QStringLiteral("ZEL"), InfoManager::buildText(),
+                      InfoManager::localUrl());
+    QObject::connect(hub, &InfoManager::syslogEvent, syslog, &TLinkSyslogIf::infoEventHandler);
+    syslog->init();
+}
+
+// Registered before main runs, in every program that uses this front object.
+struct HubRegistration
+{
+    HubRegistration() { InfoManager::setSyslogStarter(&startWithHub); }
+} hubRegistration;
+
+} // namespace
 
 TLinkSyslogIf *TLinkSyslogIf::instance()
 {

@@ -191,7 +191,7 @@ void TLinkTftpReadSession::reportProgress()
     }
     if (percent != m_lastPercent || percent == 0) {
         m_lastPercent = percent;
-        emit updateFileProgress(m_fileName, m_peer->address.toString(), percent);
+        emit updateFileProgress(m_fileName, m_peer->addressText(), percent);
     }
 }
 

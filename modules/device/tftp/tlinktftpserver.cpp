@@ -13,18 +13,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// A peer's address as dotted decimal (IPv4 peers of a dual-stack socket included).
-QString peerText(const TransferInfo &peer)
-{
-    bool isV4 = false;
-    const quint32 v4 = peer.address.toIPv4Address(&isV4);
-    return isV4 ? QHostAddress(v4).toString() : peer.address.toString();
-}
-
-} // namespace
-
 TLinkTftpServer::TLinkTftpServer(quint16 port)
     : InfoDevice(nullptr, tr("TFTP server"))
 {
@@ -296,7 +284,7 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
         return;
     case TftpPacket::Wrq:
         qDebug().noquote() << QStringLiteral("TLinkTftpServer::dataPending: Write request from: [%1:%2]")
-                                  .arg(address.toString()).arg(port);
+                                  .arg(peer.addressText()).arg(port);
         handleRequest(peer, datagram, false);
         return;
     case TftpPacket::Data:
@@ -312,12 +300,12 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
                     }
                 }
                 emit receivedFile(session->fileName());
-                emit receivedFileFrom(session->fileName(), peerText(session->peer()));
+                emit receivedFileFrom(session->fileName(), session->peer().addressText());
                 removeWriteSession(session);
             } else if (result == TLinkTftpWriteSession::Failed) {
                 qDebug("TLinkTftpServer::dataPending: WriteSession Removed after a failure");
                 emit errorFileTransfer(session->fileName(), session->failureReason());
-                emit errorFileTransferWith(session->fileName(), peerText(session->peer()), session->failureReason());
+                emit errorFileTransferWith(session->fileName(), session->peer().addressText(), session->failureReason());
                 removeWriteSession(session);
             }
         } else {
@@ -330,7 +318,7 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
             const bool complete = session->parseAck(datagram);
             if (session->failed()) {
                 emit errorFileTransfer(session->fileName(), session->failureReason());
-                emit errorFileTransferWith(session->fileName(), peerText(session->peer()), session->failureReason());
+                emit errorFileTransferWith(session->fileName(), session->peer().addressText(), session->failureReason());
                 removeReadSession(session);
                 break;
             }
@@ -338,7 +326,7 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
             if (complete) {
                 qDebug("TLinkTftpServer::dataPending: ReadSession Removed");
                 emit sentFile(session->fileName());
-                emit sentFileTo(session->fileName(), peerText(session->peer()));
+                emit sentFileTo(session->fileName(), session->peer().addressText());
                 removeReadSession(session);
             }
         } else {
@@ -394,14 +382,14 @@ void TLinkTftpServer::handleRequest(const TransferInfo &peer, const QByteArray &
         sendError(peer, 0, QStringLiteral("Server busy"));
         return;
     }
-    const QString srvurl = peer.address.toString();
+    const QString srvurl = peer.addressText();
     auto *info = new TransferInfo(peer);
     if (read) {
         auto *session = new TLinkTftpReadSession(info, &m_fileMap, datagram, this);
         if (session->failed()) {
             // Refused with its ERROR: no session is kept, the peer may ask again.
             emit errorFileTransfer(session->fileName(), session->failureReason());
-            emit errorFileTransferWith(session->fileName(), peerText(session->peer()), session->failureReason());
+            emit errorFileTransferWith(session->fileName(), session->peer().addressText(), session->failureReason());
             delete session;
             // The peer is alive all the same.
             emit tftpSessionStarted(srvurl);
@@ -416,7 +404,7 @@ void TLinkTftpServer::handleRequest(const TransferInfo &peer, const QByteArray &
         auto *session = new TLinkTftpWriteSession(info, &m_fileMap, datagram, this);
         if (session->failed()) {
             // Refused with an ERROR: the transfer is over, the peer may ask again.
-            emit errorFileTransferWith(session->fileName(), peerText(peer), session->failureReason());
+            emit errorFileTransferWith(session->fileName(), peer.addressText(), session->failureReason());
             delete session;
             emit tftpSessionStarted(srvurl);
             return;
@@ -468,7 +456,7 @@ void TLinkTftpServer::sessionTimeout(TransferInfo *ti)
     }
     sendError(session->peer(), 0, QStringLiteral("Timeout"));
     emit errorFileTransfer(session->fileName(), QStringLiteral(" File transfer timeout."));
-    emit errorFileTransferWith(session->fileName(), peerText(session->peer()), QStringLiteral(" File transfer timeout."));
+    emit errorFileTransferWith(session->fileName(), session->peer().addressText(), QStringLiteral(" File transfer timeout."));
     // The signal comes from inside the session: delete it once that returned.
     session->deleteLater();
 }
@@ -477,7 +465,7 @@ void TLinkTftpServer::abortReadSessions(const QString &hostAddress)
 {
     for (int i = m_readSessions.size() - 1; i >= 0; --i) {
         TLinkTftpReadSession *session = m_readSessions.at(i);
-        if (session->peer().address.toString() == hostAddress) {
+        if (session->peer().addressText() == hostAddress) {
             session->stopRetries();
             m_readSessions.removeAt(i);
             delete session;

@@ -65,7 +65,7 @@ TLinkTftpWriteSession::TLinkTftpWriteSession(TransferInfo *peer, const TftpFileM
     TftpUploadExpectation expected;
     if (!m_server->findExpectation(m_peer->address, m_fileName, expected)) {
         qDebug().noquote() << "TLinkTftpWriteSession::TLinkTftpWriteSession: no upload expected of"
-                           << m_peer->address.toString() << "for" << m_fileName;
+                           << m_peer->addressText() << "for" << m_fileName;
         refuse(2, QStringLiteral("Access violation"), tr("Upload not expected"));
         return;
     }
