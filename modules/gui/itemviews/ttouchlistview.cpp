@@ -2,27 +2,16 @@
 
 #include "tabstracttouchlist.h"
 #include "tabstracttouchlistitem.h"
-#include "tkineticscroller.h"
 #include "tmainwindow.h"
-#include "tmousedraggesture.h"
 #include "tstylesheet.h"
 #include "ttouchlistwidget.h"
-#include "tviewport.h"
 
-#include <QGestureEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QSwipeGesture>
 #include <QToolTip>
 
 namespace {
-TKineticScroller::SwipeClock &listSwipeClock()
-{
-    static TKineticScroller::SwipeClock clock;
-    return clock;
-}
-
 QPoint toMainWindow(QWidget *widget, const QPoint &pos)
 {
     if (TMainWindow *main = TMainWindow::instance())
@@ -35,11 +24,9 @@ TTouchListView::TTouchListView(TTouchListWidget *owner)
     : QWidget(owner->viewport())
     , m_owner(owner)
     , m_scrollBar(owner->verticalScrollBar())
-    , m_scroller(new TKineticScroller(owner->verticalScrollBar(), this))
 {
     setFocusPolicy(Qt::TabFocus);
     connect(m_scrollBar, &QScrollBar::valueChanged, this, &TTouchListView::slicderValueChanged);
-    connect(m_scroller, &TKineticScroller::finished, this, &TTouchListView::handleScrollAnimationFinished);
     m_scrollBar->setRange(0, 0);
     m_owner->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
@@ -185,76 +172,13 @@ void TTouchListView::slicderValueChanged(int)
     update();
 }
 
-bool TTouchListView::isScrollAnimationRunning() const
-{
-    return m_scroller->isRunning();
-}
-
-void TTouchListView::swipeScroll(int direction)
-{
-    clearTrackedItem();
-    if (m_scroller->swipe(direction, height(), listSwipeClock()))
-        if (TMainWindow *main = TMainWindow::instance())
-            main->addAnimatingWidget(this, SLOT(instantScrollAnimationEnd()));
-}
-
-void TTouchListView::handleScrollAnimationFinished()
-{
-    if (TMainWindow *main = TMainWindow::instance())
-        main->removeAnimatingWidget(this, SLOT(instantScrollAnimationEnd()));
-}
-
-void TTouchListView::instantScrollAnimationEnd()
-{
-    if (!m_scroller->isRunning())
-        return;
-    m_scroller->stop();
-    handleScrollAnimationFinished();
-}
-
 bool TTouchListView::event(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip) {
         toolTipEvent(static_cast<QHelpEvent *>(event));
         return true;
     }
-    if (event->type() == QEvent::Gesture)
-        return gestureEvent(static_cast<QGestureEvent *>(event));
     return QWidget::event(event);
-}
-
-bool TTouchListView::gestureEvent(QGestureEvent *event)
-{
-    if (QGesture *swipe = event->gesture(Qt::SwipeGesture))
-        swipeTriggered(static_cast<QSwipeGesture *>(swipe));
-    else if (TViewPort::dragGestureType() != Qt::GestureType(0))
-        if (QGesture *drag = event->gesture(TViewPort::dragGestureType()))
-            dragTriggered(static_cast<TMouseDragGesture *>(drag));
-    return true;
-}
-
-void TTouchListView::swipeTriggered(QSwipeGesture *gesture)
-{
-    clearTrackedItem();
-    if (gesture->state() != Qt::GestureFinished)
-        return;
-    if (gesture->verticalDirection() == QSwipeGesture::Down)
-        swipeScroll(1);
-    else if (gesture->verticalDirection() == QSwipeGesture::Up)
-        swipeScroll(-1);
-}
-
-void TTouchListView::dragTriggered(TMouseDragGesture *gesture)
-{
-    clearTrackedItem();
-    if (gesture->state() == Qt::GestureStarted || gesture->state() == Qt::GestureUpdated) {
-        m_scrollBar->setValue(qBound(m_scrollBar->minimum(), m_scrollBar->value() + gesture->verticalOffset(),
-                                     m_scrollBar->maximum()));
-        if (m_pressedRow) {
-            m_pressedRow->release(false, QPoint(0, 0));
-            m_pressedRow = nullptr;
-        }
-    }
 }
 
 void TTouchListView::toolTipEvent(QHelpEvent *event)
@@ -279,16 +203,11 @@ void TTouchListView::mousePressEvent(QMouseEvent *event)
             m_selectedRow->deselect();
             m_selectedRow = nullptr;
         }
-        if (!m_scroller->isRunning()) {
-            m_pressPos = event->pos();
-            QRect rect;
-            m_pressedRow = itemAt(m_pressPos, &rect);
-            if (m_pressedRow && !m_pressedRow->press(m_pressPos, rect))
-                m_pressedRow = nullptr;
-        } else {
-            m_scroller->stop();
-            handleScrollAnimationFinished();
-        }
+        m_pressPos = event->pos();
+        QRect rect;
+        m_pressedRow = itemAt(m_pressPos, &rect);
+        if (m_pressedRow && !m_pressedRow->press(m_pressPos, rect))
+            m_pressedRow = nullptr;
     } else if (event->button() == Qt::RightButton) {
         m_pressPos = event->pos();
         QRect rect;
@@ -561,10 +480,4 @@ void TTouchListView::resizeEvent(QResizeEvent *event)
     handleTouchListUpdated();
     m_scrollBar->setPageStep(qMax(0, height() - 50));
     m_scrollBar->setSingleStep(50);
-}
-
-void TTouchListView::hideEvent(QHideEvent *event)
-{
-    instantScrollAnimationEnd();
-    QWidget::hideEvent(event);
 }

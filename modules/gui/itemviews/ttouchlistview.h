@@ -3,14 +3,10 @@
 #include <QPointer>
 #include <QWidget>
 
-class QGestureEvent;
 class QHelpEvent;
 class QScrollBar;
-class QSwipeGesture;
 class TAbstractTouchList;
 class TAbstractTouchListItem;
-class TKineticScroller;
-class TMouseDragGesture;
 class TTouchListWidget;
 
 // Paints the rows of a touch list, maps taps, keys and focus onto them and
@@ -35,21 +31,12 @@ public:
 
     TAbstractTouchListItem *pressedRow() const { return m_pressedRow; }
     TAbstractTouchListItem *selectedRow() const { return m_selectedRow; }
-    TKineticScroller *scroller() const { return m_scroller; }
-    bool isScrollAnimationRunning() const;
-    // Starts the scroll of one finished swipe (direction > 0 down, < 0 up).
-    void swipeScroll(int direction);
 
-    virtual bool gestureEvent(QGestureEvent *event);
-    virtual void swipeTriggered(QSwipeGesture *gesture);
-    virtual void dragTriggered(TMouseDragGesture *gesture);
     virtual void toolTipEvent(QHelpEvent *event);
 
 public slots:
     void handleTouchListUpdated();
     void slicderValueChanged(int value);
-    void handleScrollAnimationFinished();
-    void instantScrollAnimationEnd();
 
 protected:
     bool event(QEvent *event) override;
@@ -63,7 +50,6 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
@@ -78,7 +64,6 @@ private:
     TTouchListWidget *m_owner;
     TAbstractTouchList *m_list = nullptr;
     QScrollBar *m_scrollBar;
-    TKineticScroller *m_scroller;
     QPoint m_pressPos;
     int m_totalHeight = 0;
     bool m_inEnsureVisible = false;

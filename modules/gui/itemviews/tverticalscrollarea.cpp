@@ -1,7 +1,6 @@
 #include "tverticalscrollarea.h"
 
 #include "tfadeboarder.h"
-#include "tviewport.h"
 
 #include <QDebug>
 #include <QResizeEvent>
@@ -10,10 +9,11 @@
 
 TVerticalScrollArea::TVerticalScrollArea(QWidget *parent)
     : QScrollArea(parent)
-    , m_viewPort(new TViewPort(this))
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setViewport(m_viewPort);
+    // A plain viewport: unlike the scroll area's own it fills no background,
+    // so the page behind shows through.
+    setViewport(new QWidget(this));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -3,17 +3,15 @@
 #include <QScrollArea>
 
 class TFadeBoarder;
-class TViewPort;
 
-// Vertical-only scroll area with the touch viewport and fade images at the
-// edges that have more content beyond them.
+// Vertical-only scroll area with fade images at the edges that have more
+// content beyond them.
 class TVerticalScrollArea : public QScrollArea
 {
     Q_OBJECT
 public:
     explicit TVerticalScrollArea(QWidget *parent = nullptr);
 
-    TViewPort *viewPort() const { return m_viewPort; }
     TFadeBoarder *fadeBoarder() const { return m_fadeBoarder; }
 
 public slots:
@@ -24,6 +22,5 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    TViewPort *m_viewPort;
     TFadeBoarder *m_fadeBoarder;
 };

@@ -287,20 +287,8 @@ void TOptionMenuWindow::keyPressEvent(QKeyEvent *event)
 
 void TOptionMenuWindow::keyReleaseEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        event->accept();
-        break;
-    default:
-        event->ignore();
-        break;
-    }
+    // Return and Space belong to the focused entry.
+    event->setAccepted(isWindowKey(event->key()));
 }
 
 void TOptionMenuWindow::closeEvent(QCloseEvent *event)

@@ -244,51 +244,61 @@ bool TAbstractSubWindow::forwardReturn(QKeyEvent *event)
     return true;
 }
 
-void TAbstractSubWindow::keyPressEvent(QKeyEvent *event)
+bool TAbstractSubWindow::isWindowKey(int key)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        close();
-        break;
+    return key == Qt::Key_Escape || focusStep(key) != 0;
+}
+
+int TAbstractSubWindow::focusStep(int key)
+{
+    switch (key) {
     case Qt::Key_Tab:
     case Qt::Key_Right:
     case Qt::Key_Down:
-        focusNextChild();
-        break;
+        return 1;
     case Qt::Key_Backtab:
     case Qt::Key_Left:
     case Qt::Key_Up:
-        focusPreviousChild();
-        break;
-    case Qt::Key_Return:
-        forwardReturn(event);
-        break;
+        return -1;
     default:
+        return 0;
+    }
+}
+
+bool TAbstractSubWindow::handleWindowKey(QKeyEvent *event, QWidget *closing)
+{
+    const int key = event->key();
+    if (!isWindowKey(key))
+        return false;
+    if (event->type() == QEvent::KeyPress) {
+        if (key == Qt::Key_Escape)
+            closing->close();
+        else
+            focusNextPrevChild(focusStep(key) > 0);
+    }
+    return true;
+}
+
+void TAbstractSubWindow::handleKey(QKeyEvent *event)
+{
+    // Return is taken even when no default button is there to press.
+    if (event->key() == Qt::Key_Return)
+        forwardReturn(event);
+    else if (!handleWindowKey(event, this)) {
         event->ignore();
         return;
     }
     event->accept();
 }
 
+void TAbstractSubWindow::keyPressEvent(QKeyEvent *event)
+{
+    handleKey(event);
+}
+
 void TAbstractSubWindow::keyReleaseEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-    case Qt::Key_Backtab:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        break;
-    case Qt::Key_Return:
-        forwardReturn(event);
-        break;
-    default:
-        event->ignore();
-        return;
-    }
-    event->accept();
+    handleKey(event);
 }
 
 void TAbstractSubWindow::focusInEvent(QFocusEvent *event)

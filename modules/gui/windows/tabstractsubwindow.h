@@ -51,6 +51,12 @@ public:
     // The event-information windows that are open, in the order they were shown.
     static QList<TAbstractSubWindow *> &openEventInfoWindows();
 
+    // The keys that windows answer alike: Escape and the focus keys.
+    static bool isWindowKey(int key);
+    // 1 for a key that moves the focus forward (Tab, Right, Down), -1 for one
+    // that moves it back (Backtab, Left, Up), 0 for any other key.
+    static int focusStep(int key);
+
 signals:
     void aboutToShow();
     void busyEnded();
@@ -70,6 +76,11 @@ protected:
 private:
     void takeView();
     bool forwardReturn(QKeyEvent *event);
+    // Escape closes `closing` (the window itself or its view), the focus keys
+    // move the focus; a release of these keys does nothing. Answers whether the
+    // key was one of them.
+    bool handleWindowKey(QKeyEvent *event, QWidget *closing);
+    void handleKey(QKeyEvent *event);
 
     bool m_closing = false;
     int m_distress = 0;

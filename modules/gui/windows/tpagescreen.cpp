@@ -1,5 +1,6 @@
 #include "tpagescreen.h"
 
+#include "tabstractsubwindow.h"
 #include "tanimationpixmapwidget.h"
 #include "tbuttonbar.h"
 #include "tmainwindow.h"
@@ -388,46 +389,22 @@ void TPageScreen::focusInEvent(QFocusEvent *event)
 
 void TPageScreen::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
+    if (event->key() == Qt::Key_Escape) {
         if (m_keyboard && m_keyboard->isVisible())
             m_keyboard->hideKeyboard(HIDDING_REASON_OWN_KEY_EVENT_MISSING);
         else
             handleHomeSelected();
         event->accept();
-        return;
-    case Qt::Key_Tab:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        event->setAccepted(focusNextChild());
-        return;
-    case Qt::Key_Backtab:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        event->setAccepted(focusPreviousChild());
-        return;
-    default:
+    } else if (const int step = TAbstractSubWindow::focusStep(event->key())) {
+        event->setAccepted(focusNextPrevChild(step > 0));
+    } else {
         if (m_keyboard && m_keyboard->isVisible())
             m_keyboard->isOwnKeyEvent(event);
         event->ignore();
-        return;
     }
 }
 
 void TPageScreen::keyReleaseEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        event->accept();
-        break;
-    default:
-        event->ignore();
-        break;
-    }
+    event->setAccepted(TAbstractSubWindow::isWindowKey(event->key()));
 }

@@ -310,47 +310,15 @@ void TSubWindowView::closeEvent(QCloseEvent *event)
 
 void TSubWindowView::keyPressEvent(QKeyEvent *event)
 {
-    if (!m_window || !m_window->isEnabled())
-        return;
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        close();
-        break;
-    case Qt::Key_Tab:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        focusNextChild();
-        break;
-    case Qt::Key_Backtab:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        focusPreviousChild();
-        break;
-    default:
-        event->ignore();
-        return;
-    }
-    event->accept();
+    // The keys of the hosted window, with Escape closing the view.
+    if (m_window && m_window->isEnabled())
+        event->setAccepted(m_window->handleWindowKey(event, this));
 }
 
 void TSubWindowView::keyReleaseEvent(QKeyEvent *event)
 {
-    if (!m_window || !m_window->isEnabled())
-        return;
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Tab:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-    case Qt::Key_Backtab:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        event->accept();
-        break;
-    default:
-        event->ignore();
-        break;
-    }
+    if (m_window && m_window->isEnabled())
+        event->setAccepted(m_window->handleWindowKey(event, this));
 }
 
 void TSubWindowView::mousePressEvent(QMouseEvent *event)

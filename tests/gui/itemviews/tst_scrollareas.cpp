@@ -1,11 +1,8 @@
 #include "guiapp.h"
 #include "guitestsupport.h"
 #include "tfadeboarder.h"
-#include "tmainwindow.h"
-#include "tmousedraggesture.h"
 #include "tscrollwidget.h"
 #include "tverticalscrollarea.h"
-#include "tviewport.h"
 
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -69,7 +66,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&area));
         QCOMPARE(content->objectName(), QStringLiteral("opaqueWidget"));
         QCOMPARE(area.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        QCOMPARE(area.viewport(), area.viewPort());
         QCOMPARE(area.fadeBoarder()->geometry(), area.contentsRect());
         QScrollBar *bar = area.verticalScrollBar();
         QTRY_VERIFY(bar->maximum() > 0);
@@ -101,34 +97,6 @@ private slots:
         widget.resize(420, 500);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toInt(), 420);
-    }
-
-    void viewportScrollEnds()
-    {
-        TMainWindow main(nullptr, QStringLiteral("MainWindowView"), false);
-        TVerticalScrollArea area;
-        auto *content = new TScrollWidget;
-        content->setMinimumHeight(3000);
-        area.setWidget(content);
-        area.setWidgetResizable(true);
-        area.resize(300, 200);
-        area.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&area));
-        QCOMPARE(TViewPort::dragGestureType(), Qt::GestureType(0));
-        QCOMPARE(TMouseDragGesture().verticalOffset(), 0);
-        area.viewPort()->swipeScroll(1);
-        QVERIFY(area.viewPort()->isScrollAnimationRunning());
-        QVERIFY(main.isAnimating());
-        QTRY_VERIFY(!main.isAnimating());
-        QCOMPARE(area.verticalScrollBar()->value(), area.viewport()->height() - 50);
-        // Hiding the viewport ends a running scroll where it is.
-        area.viewPort()->swipeScroll(1);
-        QTest::qWait(50);
-        area.hide();
-        QVERIFY(!area.viewPort()->isScrollAnimationRunning());
-        QVERIFY(!main.isAnimating());
-        const int value = area.verticalScrollBar()->value();
-        QVERIFY(value > area.viewport()->height() - 50 && value < area.verticalScrollBar()->maximum());
     }
 };
 

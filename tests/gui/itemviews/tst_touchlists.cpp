@@ -4,8 +4,6 @@
 #include "tabstracttouchlistitem.h"
 #include "tcolumnstouchlist.h"
 #include "tcolumnstouchlistitem.h"
-#include "tkineticscroller.h"
-#include "tmainwindow.h"
 #include "tstylesheet.h"
 #include "ttouchlistcolumndesc.h"
 #include "ttouchlistview.h"
@@ -222,43 +220,6 @@ private slots:
         QTest::keyClick(view(), Qt::Key_Space);
         QCOMPARE(list->count(), 1);
         QCOMPARE(view()->selectedRow(), nullptr);
-    }
-
-    void kineticScrollEnds()
-    {
-        TMainWindow main(nullptr, QStringLiteral("MainWindowView"), false);
-        showList(makeList(40));
-        // A swipe scrolls a page with the eased animation, registered with the main window.
-        view()->swipeScroll(1);
-        QVERIFY(view()->isScrollAnimationRunning());
-        QVERIFY(main.isAnimating());
-        QTRY_VERIFY(!view()->isScrollAnimationRunning());
-        QCOMPARE(bar()->value(), 150);
-        QTRY_VERIFY(!main.isAnimating());
-
-        // A repeated swipe in the same direction runs to the end; a tap stops it and presses nothing.
-        view()->swipeScroll(1);
-        QVERIFY(view()->scroller()->linearAnimation()->endValue().toInt() == bar()->maximum() - 500);
-        QTest::qWait(60);
-        QSignalSpy clicked(view()->list(), SIGNAL(itemClicked(int)));
-        QTest::mousePress(view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
-        QVERIFY(!view()->isScrollAnimationRunning());
-        QCOMPARE(view()->pressedRow(), nullptr);
-        QTest::mouseRelease(view(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
-        QCOMPARE(clicked.count(), 0);
-        const int stoppedAt = bar()->value();
-        QVERIFY(stoppedAt > 150 && stoppedAt < bar()->maximum());
-        QVERIFY(!main.isAnimating());
-
-        // The main window's instant end stops a running scroll where it is.
-        QTest::qWait(800);
-        view()->swipeScroll(-1);
-        QVERIFY(main.isAnimating());
-        view()->instantScrollAnimationEnd();
-        QVERIFY(!view()->isScrollAnimationRunning());
-        QVERIFY(!main.isAnimating());
-        delete m_widget;
-        m_widget = nullptr;
     }
 
     void tabWalk_data()

@@ -258,6 +258,29 @@ private slots:
         QCOMPARE(TOptionMenuWindow::freeWindows().size(), 1);
     }
 
+    // A menu window takes the release of Escape and of the focus keys; Return
+    // and Space belong to the focused entry and pass on.
+    void menuKeyReleases_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << true;
+        QTest::newRow("Backtab") << int(Qt::Key_Backtab) << true;
+        QTest::newRow("Right") << int(Qt::Key_Right) << true;
+        QTest::newRow("Return") << int(Qt::Key_Return) << false;
+        QTest::newRow("Space") << int(Qt::Key_Space) << false;
+    }
+    void menuKeyReleases()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, taken);
+        TOptionMenuWindow menu;
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        release.setAccepted(!taken);
+        QCoreApplication::sendEvent(&menu, &release);
+        QCOMPARE(release.isAccepted(), taken);
+    }
+
     // A nested menu: Escape closes only the inner one; a leaf closes both;
     // the pooled windows are reused by the next menu.
     void nestedMenus()

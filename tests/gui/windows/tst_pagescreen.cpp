@@ -310,6 +310,43 @@ private slots:
         QCoreApplication::sendEvent(m_screen, &release);
         QVERIFY(release.isAccepted());
     }
+
+    // The arrow and tab keys move the focus through the page; their release is
+    // taken, the release of any other key passes on.
+    void screenFocusKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::newRow("Down") << int(Qt::Key_Down) << 0 << 1;
+        QTest::newRow("Right") << int(Qt::Key_Right) << 0 << 1;
+        QTest::newRow("Up") << int(Qt::Key_Up) << 1 << 0;
+        QTest::newRow("Left") << int(Qt::Key_Left) << 1 << 0;
+    }
+    void screenFocusKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QList<QPushButton *> buttons{new QPushButton(m_a), new QPushButton(m_a)};
+        for (QPushButton *button : buttons)
+            button->show();
+        buttons.at(from)->setFocus(Qt::OtherFocusReason);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        press.setAccepted(false);
+        QCoreApplication::sendEvent(m_screen, &press);
+        QVERIFY(press.isAccepted());
+        QCOMPARE(QApplication::focusWidget(), buttons.at(to));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        release.setAccepted(false);
+        QCoreApplication::sendEvent(m_screen, &release);
+        QVERIFY(release.isAccepted());
+        QKeyEvent other(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_screen, &other);
+        QVERIFY(!other.isAccepted());
+        QCOMPARE(QApplication::focusWidget(), buttons.at(to));
+        qDeleteAll(buttons);
+    }
 };
 
 ZEL_GUI_TEST_MAIN(TestPageScreen)

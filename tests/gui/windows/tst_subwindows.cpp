@@ -285,6 +285,64 @@ private slots:
         QTest::keyClick(&window, Qt::Key_Return);
     }
 
+    // Keys that reach the view itself (the focus on the view, not in the window).
+    void viewKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<int>("focusedButton"); // -1: the focus stays on the view
+        QTest::newRow("Escape closes") << int(Qt::Key_Escape) << true << true << -1;
+        QTest::newRow("Down moves forward") << int(Qt::Key_Down) << true << false << 0;
+        QTest::newRow("Up moves back") << int(Qt::Key_Up) << true << false << 1;
+        QTest::newRow("Return passes on") << int(Qt::Key_Return) << false << false << -1;
+        QTest::newRow("a letter passes on") << int(Qt::Key_A) << false << false << -1;
+    }
+    void viewKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, accepted);
+        QFETCH(bool, closes);
+        QFETCH(int, focusedButton);
+        Window window;
+        QList<TOptionButton *> buttons{new TOptionButton(&window), new TOptionButton(&window)};
+        for (TOptionButton *button : buttons)
+            window.layout()->addWidget(button);
+        window.setDefaultButton(buttons.at(1));
+        QSignalSpy clicked(buttons.at(1), &QAbstractButton::clicked);
+        window.showWindow(QPoint(400, 300));
+        QVERIFY(settle());
+        TSubWindowView *view = window.view();
+        view->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(QApplication::focusWidget(), view);
+
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        press.setAccepted(!accepted);
+        QApplication::sendEvent(view, &press);
+        QCOMPARE(press.isAccepted(), accepted);
+        QCOMPARE(!window.view(), closes);
+        QCOMPARE(view->isVisible(), !closes);
+        if (closes)
+            return;
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        release.setAccepted(!accepted);
+        QApplication::sendEvent(view, &release);
+        QCOMPARE(release.isAccepted(), accepted);
+        QCOMPARE(clicked.count(), 0);
+        QCOMPARE(QApplication::focusWidget(), focusedButton < 0 ? static_cast<QWidget *>(view) : buttons.at(focusedButton));
+
+        // While the window is disabled (busy) the view takes every key and does nothing.
+        {
+            window.setEnabled(false);
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(view, &escape);
+            QVERIFY(escape.isAccepted());
+            QVERIFY(window.view());
+            window.setEnabled(true);
+            window.close();
+        }
+    }
+
     void busyWithWorkerThread()
     {
         Window window;

@@ -1,6 +1,0 @@
-#include "tmousedraggesture.h"
-
-TMouseDragGesture::TMouseDragGesture(QObject *parent)
-    : QGesture(parent)
-{
-}
