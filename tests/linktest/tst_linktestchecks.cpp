@@ -106,6 +106,7 @@ private slots:
     void announcement_data();
     void announcement();
     void answersCountDown();
+    void earlierAnswersDoNotCount();
     void testDevicePerHandler();
 };
 
@@ -531,6 +532,19 @@ void TestLinkTestChecks::answersCountDown()
     QCOMPARE(rowFor(snmp.rows, "System name").at(1), QStringLiteral("one"));
     QCOMPARE(rowFor(snmp.rows, "System contact").at(1), QStringLiteral("two"));
     Q_UNUSED(h)
+}
+
+void TestLinkTestChecks::earlierAnswersDoNotCount()
+{
+    // A download whose writes are still unanswered (the device stopped right
+    // after it sent the report) is followed by a new run, which does not wait
+    // for those answers.
+    QSettings().setValue(QStringLiteral("snmp_manager/mib_path"), QStringLiteral(ZEL_SOURCE_RES_DIR "/mibs"));
+    HandlerProbe probe;
+    probe.handler().startTftpDownload("dev78", "TFTP download", "127.0.0.1");
+    probe.handler().startMibTreeTest("dev78", "127.0.2.78", "4411", "01.07");
+    const HandlerOutcome fed = probe.run([&probe](TDeviceTestHandler &) { probe.feed({{"sysName", "one"}}); });
+    QCOMPARE(fed.readyLabels, QStringList{"feed"});
 }
 
 void TestLinkTestChecks::testDevicePerHandler()

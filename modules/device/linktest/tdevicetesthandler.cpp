@@ -67,6 +67,12 @@ void TDeviceTestHandler::expectAnswer(const QString &uniqueId, const QString &na
     ++m_outstanding;
 }
 
+void TDeviceTestHandler::forgetAwaitedAnswers()
+{
+    m_pending.clear();
+    m_outstanding = 0;
+}
+
 void TDeviceTestHandler::fetchSNMPValues(const QStringList &snmpPropertyNames, const QString &uniqueId,
                                          const QString &Action)
 {
@@ -139,6 +145,7 @@ void TDeviceTestHandler::verifyReboot()
 
 void TDeviceTestHandler::startTftpDownload(const QString &uniqueId, const QString &Action, const QString &IpAddress)
 {
+    forgetAwaitedAnswers();
     m_action = Action;
     // The answers count only when they carry this id, also in a handler that has read nothing yet.
     m_uniqueId = uniqueId;

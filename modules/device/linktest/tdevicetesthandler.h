@@ -95,6 +95,9 @@ private:
     void runObjectChecks(const QString &service, const QList<ObjectCheck> &checks, bool bAnnonced,
                          const QString &summary);
     QString value(const QString &name);
+    // A new run or download waits only for its own answers, not for those an
+    // earlier one still awaits (a device stopped mid-way).
+    void forgetAwaitedAnswers();
     // Counts a read or write whose answer the current step waits for.
     void expectAnswer(const QString &uniqueId, const QString &name);
     // Sends the GET of the web page or MIB file test; the reply is judged

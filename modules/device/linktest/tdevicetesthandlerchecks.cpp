@@ -33,6 +33,7 @@ bool startsWithNumber(const QString &v)
 
 void TDeviceTestHandler::startSLP_Test(const QStringList &slp_attrib)
 {
+    forgetAwaitedAnswers(); // a whole run begins here
     if (slp_attrib.size() != 7)
         qDebug().noquote() << "TDeviceTestHandler::startSLP_Test: expected 7 attributes, got" << slp_attrib.size();
     m_slpAttributes = slp_attrib;

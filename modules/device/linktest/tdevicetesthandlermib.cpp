@@ -21,6 +21,7 @@ void TDeviceTestHandler::startMibTreeTest(const QString &uniqueId, const QString
                                           const QString &sw_version)
 {
     removeTestDevice(); // one of an earlier run still waiting for its values
+    forgetAwaitedAnswers();
     // Each handler has a test device of its own: two windows may test one device.
     m_testUniqueId = uniqueId + QStringLiteral("test") + QString::number(m_testNumber);
     TLinkSNMPIf::instance()->addDevice(m_testUniqueId, IpAddress, model, sw_version, true);
