@@ -131,6 +131,17 @@ int addSetVariable(netsnmp_pdu *pdu, const snmp_req_t *request, int *totalBytes)
     }
 }
 
+// Waits on agents are cut into slices of this length, so that a thread asked
+// to end (the program exits) sees it soon. A slice that ends before the
+// library's time-out only makes the library look for expired requests.
+timeval waitSlice(const timeval &due, int block)
+{
+    const timeval slice = {0, 200 * 1000};
+    if (block || due.tv_sec > slice.tv_sec || (due.tv_sec == slice.tv_sec && due.tv_usec > slice.tv_usec))
+        return slice;
+    return due;
+}
+
 // The request one synchronous exchange waits for. It lives as long as the
 // thread, because a request given up (see below) is answered by the library,
 // if at all, only when its session is closed.
@@ -183,11 +194,10 @@ int synchResponse(netsnmp_session *session, netsnmp_pdu *pdu, netsnmp_pdu **resp
         int numfds = 0;
         fd_set fds;
         FD_ZERO(&fds);
-        timeval timeout = {0, 200 * 1000}; // a slice: see the interruption soon
-        int block = 0;
+        timeval timeout = {0, 0};
+        int block = 1;
         snmp_sess_select_info(single, &numfds, &fds, &timeout, &block);
-        if (block || timeout.tv_sec > 0 || timeout.tv_usec > 200 * 1000)
-            timeout = {0, 200 * 1000};
+        timeout = waitSlice(timeout, block);
         const int count = ::select(numfds, &fds, nullptr, nullptr, &timeout);
         if (count < 0 && errno != EINTR) {
             pending.waiting = false;
@@ -746,13 +756,7 @@ void SNMPHelper::sendAsync()
         // that are slow to answer: the sessions are closed, unanswered.
         if (QThread::currentThread()->isInterruptionRequested())
             break;
-        // The wait is cut into slices so that such a request is seen soon;
-        // a slice that ends early only makes the library look for expired
-        // requests.
-        const timeval slice = {0, 200 * 1000};
-        if (block || timeout.tv_sec > slice.tv_sec
-            || (timeout.tv_sec == slice.tv_sec && timeout.tv_usec > slice.tv_usec))
-            timeout = slice;
+        timeout = waitSlice(timeout, block);
         const int count = wait(numfds, &fds, &timeout);
         if (count < 0) {
             if (errno == EINTR)
