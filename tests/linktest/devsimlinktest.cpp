@@ -30,7 +30,19 @@ bool warmUpSnmp(const QString &address, const QString &model)
     snmp->sendGetReq(QStringLiteral("warmup"), QStringLiteral("sysDescr"));
     const bool ok = answered.wait(10000);
     snmp->removeDevice(QStringLiteral("warmup"));
+    return ok;
+}
+
+QuickSnmpTries::QuickSnmpTries()
+    : m_retries(netsnmp_ds_get_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES)),
+      m_timeout(netsnmp_ds_get_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT))
+{
     netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, 0);
     netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, 1);
-    return ok;
+}
+
+QuickSnmpTries::~QuickSnmpTries()
+{
+    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, m_retries);
+    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, m_timeout);
 }

@@ -134,6 +134,7 @@ void TestLinkTestRun::fullRun()
 
 void TestLinkTestRun::silentDevice()
 {
+    QuickSnmpTries quick;
     TLinkSNMPIf::instance()->addDevice("dev41", SilentAddress, "4411", "01.07");
     TDeviceTestRecordDevice device(slpRecord("dev41", SilentAddress, "4411"), SilentAddress, services(SilentAddress));
     auto *test = new TDeviceTestIf(&device);

@@ -1,6 +1,7 @@
 #include "tftptestpeer.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QThread>
 
@@ -115,6 +116,17 @@ QByteArray Peer::receive(int timeoutMs)
     if (datagram.isNull())
         datagram = QByteArray("", 0);
     return datagram;
+}
+
+QByteArray Peer::receiveSkipping(const QByteArray &resent, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const QByteArray datagram = receive(int(qMax<qint64>(0, timeoutMs - clock.elapsed())));
+        if (datagram != resent)
+            return datagram;
+    }
 }
 
 bool Peer::silentFor(int ms)

@@ -39,7 +39,10 @@ public:
     quint16 localPort() const { return m_socket.localPort(); }
     void send(const QByteArray &datagram);
     // The next datagram from the server, or a null array after `timeoutMs`.
-    QByteArray receive(int timeoutMs = 3000);
+    QByteArray receive(int timeoutMs = 10000);
+    // The next datagram that is not a copy of `resent`: the server may send
+    // its last packet again whenever its retry timer runs out first.
+    QByteArray receiveSkipping(const QByteArray &resent, int timeoutMs = 10000);
     // True when nothing arrives within `ms`.
     bool silentFor(int ms);
 
