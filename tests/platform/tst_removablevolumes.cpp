@@ -69,6 +69,10 @@ void TestRemovableVolumes::removableVolumes_data()
         << "/dev/sdb1 /media/stick vfat rw,nosuid 0 0" << QStringList{"/media/stick"};
     QTest::newRow("escaped blank and backslash in the path")
         << "/dev/sdb1 /media/my\\040stick\\134x vfat rw 0 0" << QStringList{"/media/my stick\\x"};
+    // Only blank, tab, line break and backslash are escaped: other control
+    // characters stand in the path as they are.
+    QTest::newRow("unescaped carriage return, vertical tab and form feed")
+        << "/dev/sdb1 /media/a\rb\vc\fd vfat rw 0 0" << QStringList{"/media/a\rb\vc\fd"};
     QTest::newRow("memory card partition")
         << "/dev/mmcblk0p1 /run/media/card exfat rw 0 0" << QStringList{"/run/media/card"};
     QTest::newRow("whole removable disk without partitions")

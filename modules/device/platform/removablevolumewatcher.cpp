@@ -69,7 +69,10 @@ bool RemovableVolumeWatcher::readRemovableMounts(const QString &mountTable, cons
     // /proc files report size 0: read until the end rather than by size.
     const QList<QByteArray> lines = table.readAll().split('\n');
     for (const QByteArray &line : lines) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
+        // Fields are parted by blanks alone: a path may hold any other
+        // character, control characters such as CR or FF unescaped.
+        QList<QByteArray> fields = line.split(' ');
+        fields.removeAll(QByteArray());
         if (fields.size() < 2)
             continue;
         const QString device = unescapeMountField(fields.at(0));
