@@ -4,7 +4,9 @@
 # CTest suite. A memory error, a leak or undefined behaviour fails the test
 # that shows it; reports from the programs the tests start (devsim, ...) are
 # collected too and fail the run. Leaks that lie wholly inside Qt or system
-# libraries are listed, each with its reason, in scripts/sanitize.supp.
+# libraries are listed, each with its reason, in scripts/sanitize.supp, and
+# QtWebKit's, for the tests that build a web view only, in
+# scripts/sanitize-webview.supp.
 #   scripts/sanitize.sh [extra ctest arguments...]
 # ZEL_SANITIZE_BUILD_DIR chooses the folder (default build-sanitize),
 # ZEL_JOBS the number of parallel compile and test jobs (default: every core).
@@ -30,6 +32,9 @@ mkdir -p "$logs"
 # Every process writes its reports to a file of its own (kind.program.pid) in $logs.
 export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:check_initialization_order=1:strict_init_order=1:log_path=$logs/asan:log_exe_name=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export LSAN_OPTIONS="suppressions=$root/scripts/sanitize.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# tests/run-test.sh adds scripts/sanitize-webview.supp to these for the tests
+# that build a web view.
+export ZEL_LSAN_SUPPRESSIONS="$root/scripts/sanitize.supp"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$logs/ubsan:log_exe_name=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 status=0
 (cd "$build_dir" && ctest --output-on-failure --no-tests=error --parallel "$jobs" "$@") || status=$?

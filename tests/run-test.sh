@@ -22,6 +22,12 @@ export XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" XDG_CACHE_HOME="$
        QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
 # SLP multicast from tests stays on the loopback interface.
 export ZEL_SLP_INTERFACES=lo
+# Under scripts/sanitize.sh, a test that builds a web view (ZEL_WEBVIEW_TEST)
+# has QtWebKit's own leaks suppressed as well; no other test has.
+if [[ -n "${ZEL_WEBVIEW_TEST:-}" && -n "${ZEL_LSAN_SUPPRESSIONS:-}" ]]; then
+  cat "$ZEL_LSAN_SUPPRESSIONS" "$(dirname "$0")/../scripts/sanitize-webview.supp" >"$tmp/lsan.supp"
+  export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$tmp/lsan.supp"
+fi
 # setsid makes the test the leader of a new process group whose id is its pid.
 setsid "$@" &
 pid=$!
