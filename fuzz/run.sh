@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang (address sanitizer on the whole project)
-# and runs each one for a bounded time. Not part of the test run.
+# Builds the fuzz targets with clang (address and undefined behaviour
+# sanitizers on the whole project; undefined behaviour ends the run like a
+# crash) and runs each one for a bounded time. Not part of the test run.
 #   fuzz/run.sh [seconds-per-target] [target-name...]
 # ZEL_FUZZ_JOBS: build jobs (default 3). ZEL_FUZZ_PARALLEL: how many targets
 # run at once (default 1); each target's output goes to its log in the build
@@ -14,9 +15,11 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh --fuzz
 seconds="${1:-60}"; shift || true
 build_dir="${ZEL_FUZZ_BUILD_DIR:-build-fuzz}"
+sanitize="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DZEL_FUZZ=ON -DZEL_BUILD_TESTS=OFF \
   -DZEL_BUILD_TOOLS=OFF -DZEL_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address" -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address"
+  -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_C_FLAGS="$sanitize" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined"
 cmake --build "$build_dir" --parallel "${ZEL_FUZZ_JOBS:-3}"
 targets=("$@")
 if ((${#targets[@]} == 0)); then
@@ -42,6 +45,7 @@ run_target()
   mkdir -p "$corpus"
   [[ -d "fuzz/seeds/$t" ]] && seeds=("fuzz/seeds/$t")
   TMPDIR="$scratch" QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan-suppressions.txt" \
+    UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}" \
     isolated "$build_dir/fuzz/fuzz_$t" -max_total_time="$seconds" \
     -timeout="${ZEL_FUZZ_TIMEOUT:-30}" -artifact_prefix="$scratch/$t-" "$corpus" "${seeds[@]}" || {
     mkdir -p fuzz/findings && cp "$scratch/$t-"* fuzz/findings/ 2>/dev/null || true
