@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case ASN_TIMETICKS:
     case ASN_COUNTER:
     case ASN_GAUGE:
-        memcpy(&integer, bytes.data(), std::min(bytes.size(), sizeof(integer)));
+        if (!bytes.empty())
+            memcpy(&integer, bytes.data(), std::min(bytes.size(), sizeof(integer)));
         var.val.integer = &integer;
         var.val_len = sizeof(integer);
         break;
