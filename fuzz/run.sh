@@ -20,11 +20,12 @@ CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DZEL_FUZZ=ON -DZEL_BUILD_TESTS=
   -DZEL_BUILD_TOOLS=OFF -DZEL_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_C_FLAGS="$sanitize" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined"
-cmake --build "$build_dir" --parallel "${ZEL_FUZZ_JOBS:-3}"
 targets=("$@")
 if ((${#targets[@]} == 0)); then
   for f in fuzz/*.cmake; do targets+=("$(basename "$f" .cmake)"); done
 fi
+# Only the targets and the libraries they link, not the application.
+cmake --build "$build_dir" --parallel "${ZEL_FUZZ_JOBS:-3}" --target "${targets[@]/#/fuzz_}"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/zelfuzz.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 isolated()
@@ -44,7 +45,10 @@ run_target()
   local t=$1 corpus="fuzz/corpus-$1" seeds=()
   mkdir -p "$corpus"
   [[ -d "fuzz/seeds/$t" ]] && seeds=("fuzz/seeds/$t")
+  # Net-SNMP is built without frame pointers: only the slow unwinder follows
+  # a leak's stack out of the library to the function a suppression names.
   TMPDIR="$scratch" QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan-suppressions.txt" \
+    ASAN_OPTIONS="fast_unwind_on_malloc=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}" \
     UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}" \
     isolated "$build_dir/fuzz/fuzz_$t" -max_total_time="$seconds" \
     -timeout="${ZEL_FUZZ_TIMEOUT:-30}" -artifact_prefix="$scratch/$t-" "$corpus" "${seeds[@]}" || {

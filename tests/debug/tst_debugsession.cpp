@@ -43,9 +43,9 @@ struct ScriptedDevice
     // Writes `data` once the session has written its next line.
     bool answer(const QByteArray &data)
     {
-        if (!testsupport::waitFor([&] { return peer->bytesAvailable() > 0; }, 5000))
+        // The whole line, however many segments it comes in.
+        if (!testsupport::waitFor([&] { return peer->peek(peer->bytesAvailable()).contains('\r'); }, 10000))
             return false;
-        QTest::qWait(20);
         peer->readAll();
         peer->write(data);
         peer->flush();
@@ -266,7 +266,7 @@ void TestDebugSession::logOnPromptsInOutputAreOutput()
     device.peer->write("Username:");
     QVERIFY(device.answer("Password:"));
     QVERIFY(device.answer("Welcome\r\n"));
-    QVERIFY(testsupport::waitFor([&] { return device.peer->bytesAvailable() > 0; }, 5000));
+    QVERIFY(testsupport::waitFor([&] { return device.peer->bytesAvailable() >= 15; }, 10000));
     QTest::qWait(20);
     QCOMPARE(device.peer->readAll(), QByteArray("adu_debug 0x10\r"));
     const QList<QPair<QByteArray, QByteArray>> series{
