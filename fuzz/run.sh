@@ -45,10 +45,7 @@ run_target()
   local t=$1 corpus="fuzz/corpus-$1" seeds=()
   mkdir -p "$corpus"
   [[ -d "fuzz/seeds/$t" ]] && seeds=("fuzz/seeds/$t")
-  # Net-SNMP is built without frame pointers: only the slow unwinder follows
-  # a leak's stack out of the library to the function a suppression names.
   TMPDIR="$scratch" QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan-suppressions.txt" \
-    ASAN_OPTIONS="fast_unwind_on_malloc=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}" \
     UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}" \
     isolated "$build_dir/fuzz/fuzz_$t" -max_total_time="$seconds" \
     -timeout="${ZEL_FUZZ_TIMEOUT:-30}" -artifact_prefix="$scratch/$t-" "$corpus" "${seeds[@]}" || {
