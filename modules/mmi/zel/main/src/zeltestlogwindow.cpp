@@ -21,6 +21,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextOption>
 #include <QTextTable>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -132,6 +133,11 @@ void ZelTestLogWindow::handlePrint(QWidget *pEmittedBy)
 
     QTextDocument document;
     document.setDocumentMargin(1.0);
+    // Names and values break only between words: a column takes the width
+    // of its longest name rather than cutting it.
+    QTextOption wrapping = document.defaultTextOption();
+    wrapping.setWrapMode(QTextOption::WordWrap);
+    document.setDefaultTextOption(wrapping);
     QTextCursor cursor(&document);
     QTextTableFormat format = ZelReportDocument::tableFormat();
     QTextTable *header = cursor.insertTable(4, 3, format);
