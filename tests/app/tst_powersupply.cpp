@@ -56,7 +56,7 @@ QString snmpValue(const QString &object)
     env.insert(QStringLiteral("SNMP_PERSISTENT_DIR"), QDir::tempPath());
     process.setProcessEnvironment(env);
     process.start(QStringLiteral("snmpget"),
-                  {"-v1", "-c", "quarry", "-M", ZEL_SOURCE_RES_DIR "/mibs", "-m", "ALL", "-Oqv", "-t", "1", "-r", "2",
+                  {"-v1", "-c", "quarry", "-M", ZEL_SOURCE_RES_DIR "/mibs", "-m", "ALL", "-OqvU", "-t", "1", "-r", "2",
                    Address, object + QStringLiteral(".0")});
     if (!process.waitForFinished(20000) || process.exitCode() != 0)
         return QString();
@@ -416,9 +416,10 @@ private slots:
         QVERIFY(testsupport::waitFor([&] { return psu.getConfig().maxChargeVoltage == before.maxChargeVoltage; }, 20000));
     }
 
-    // Both editors open on the same values; whichever stores second writes
-    // only what was changed in it, so the first one's store stays on the
-    // unit, and each field's record follows what the unit now holds.
+    // The battery and the branch editors store in turn, each from its own
+    // field: the second store writes only what was changed in it, so the
+    // first one's values stay on the unit, and each field's record follows
+    // what the unit now holds.
     void storesKeepTheOtherGroup_data()
     {
         QTest::addColumn<bool>("batteryFirst");
@@ -437,31 +438,29 @@ private slots:
         QCOMPARE(before.maxChargeVoltage, 28.8);
         QCOMPARE(before.supplyBranch, 0);
 
-        auto *battery = new PowerBatteryCfgWindow(m_served->device, batteryField.batteryInterface());
-        auto *branch = new PowerBranchCfgWindow(m_served->device, branchField.batteryInterface());
-        battery->setAttribute(Qt::WA_DeleteOnClose);
-        branch->setAttribute(Qt::WA_DeleteOnClose);
-        // Both open before either stores.
-        battery->showWindow(m_main);
-        QVERIFY(app3test::settle(m_main));
-        branch->showWindow(m_main);
-        QVERIFY(app3test::settle(m_main));
+        // One editor after the other, each from its own field, as the user opens them.
         auto storeBattery = [&] {
-            QPointer<PowerBatteryCfgWindow> alive(battery);
+            QPointer<PowerBatteryCfgWindow> battery = new PowerBatteryCfgWindow(m_served->device, batteryField.batteryInterface());
+            battery->setAttribute(Qt::WA_DeleteOnClose);
+            battery->showWindow(m_main);
+            QVERIFY(app3test::settle(m_main));
             battery->field(PowerBatteryCfgWindow::ChargeVoltageTenths)->setText(QStringLiteral("9"));
-            QSignalSpy stored(battery, &TAbstractCfgWindow::stored);
+            QSignalSpy stored(battery.data(), &TAbstractCfgWindow::stored);
             battery->okButton()->click();
             QVERIFY(stored.wait(15000));
-            QVERIFY(testsupport::waitFor([&] { return !alive; }, 3000));
+            QVERIFY(testsupport::waitFor([&] { return !battery; }, 3000));
         };
         auto storeBranch = [&] {
-            QPointer<PowerBranchCfgWindow> alive(branch);
+            QPointer<PowerBranchCfgWindow> branch = new PowerBranchCfgWindow(m_served->device, branchField.batteryInterface());
+            branch->setAttribute(Qt::WA_DeleteOnClose);
+            branch->showWindow(m_main);
+            QVERIFY(app3test::settle(m_main));
             branch->items().at(0)->setChecked(false);
             branch->items().at(1)->setChecked(true);
-            QSignalSpy stored(branch, &TAbstractCfgWindow::stored);
+            QSignalSpy stored(branch.data(), &TAbstractCfgWindow::stored);
             branch->okButton()->click();
             QVERIFY(stored.wait(15000));
-            QVERIFY(testsupport::waitFor([&] { return !alive; }, 3000));
+            QVERIFY(testsupport::waitFor([&] { return !branch; }, 3000));
         };
         if (batteryFirst) {
             storeBattery();
@@ -470,6 +469,8 @@ private slots:
             storeBranch();
             storeBattery();
         }
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(snmpValue(QStringLiteral("zkZk441xMaxChargeVoltage")), QStringLiteral("28900"));
         QCOMPARE(snmpValue(QStringLiteral("zkZk441xSupplyBranch")), QString::number(0x011));
         QCOMPARE(snmpValue(QStringLiteral("zkZk441xFloatVoltage")), QStringLiteral("27200"));

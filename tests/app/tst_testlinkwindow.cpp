@@ -200,7 +200,7 @@ private slots:
                                  "Slow restart", "No report", "ZEL moitored SNMP values:", "SNMP NAME", "VALIDATION",
                                  "zkZk441xMaxChargeCurrent", "zkLoggingClientEventSeverity",
                                  ".1.3.6.1.4.1.32473.1.4411"})
-            QVERIFY2(text.contains(QLatin1String(line)), line);
+            QVERIFY2(text.contains(QLatin1String(line)), qPrintable(QString::fromLatin1(line) + " in: " + text));
         QVERIFY(text.indexOf("Valid SLP attributes") < text.indexOf("Slow restart"));
         QVERIFY(text.indexOf("Slow restart") < text.indexOf("No report"));
 

@@ -97,8 +97,8 @@ void TestLinkTestRun::fullRun()
     test->startTest();
     QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 60000), qPrintable(run.labels().join(',')));
 
-    QCOMPARE(run.labels().mid(0, 8), (QStringList{"SLP", "SNMP", "Service", "SwUpgrade", "Logging", "reboot",
-                                                   "Diagnostic", "Mib properties"}));
+    QCOMPARE(run.labels().mid(0, 9), (QStringList{"SLP", "SNMP", "Service", "SwUpgrade", "Logging", "reboot",
+                                                   "Diagnostic", "Http", "Mib properties"}));
     QCOMPARE(run.statuses("SLP"), times(7, "success"));
     QCOMPARE(run.entriesOf("SLP"), (QList<QStringList>{{"SLP", "test", "OK", "Valid SLP attributes"}}));
     QCOMPARE(run.statuses("SNMP"), times(18, "success"));

@@ -15,9 +15,11 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QHBoxLayout>
+#include <QRegularExpression>
 #include <QIcon>
 #include <QScrollBar>
 #include <QSettings>
+#include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
@@ -29,13 +31,22 @@
 static const char *const GeometryGroup = "TTestLogWindow";
 
 namespace {
-// Appends one row to the table and fills its cells with the texts.
+// Appends one row to the table and fills its cells with the texts. A text
+// of one word (an object name, an OID) is never broken: its column gets the
+// width it needs.
 void appendRow(QTextTable *table, const QStringList &texts)
 {
     const int row = table->rows();
     table->appendRows(1);
-    for (int c = 0; c < table->columns() && c < texts.size(); ++c)
-        table->cellAt(row, c).firstCursorPosition().insertText(texts.at(c));
+    for (int c = 0; c < table->columns() && c < texts.size(); ++c) {
+        QTextCursor cursor = table->cellAt(row, c).firstCursorPosition();
+        if (!texts.at(c).contains(QRegularExpression(QStringLiteral("\\s")))) {
+            QTextBlockFormat unbroken = cursor.blockFormat();
+            unbroken.setNonBreakableLines(true);
+            cursor.setBlockFormat(unbroken);
+        }
+        cursor.insertText(texts.at(c));
+    }
 }
 } // namespace
 
