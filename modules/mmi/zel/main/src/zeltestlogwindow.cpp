@@ -170,7 +170,9 @@ void ZelTestLogWindow::handlePrint(QWidget *pEmittedBy)
     cursor.insertText(tr("\n\n\nZEL moitored SNMP values:\n\n"));
     cursor.movePosition(QTextCursor::End);
 
-    format.setCellPadding(0);
+    // A little room between the cells: a name as wide as its column would
+    // otherwise run straight into its value.
+    format.setCellPadding(4);
     format.setCellSpacing(0);
     format.setWidth(QTextLength(QTextLength::PercentageLength, 75));
     QTextTable *values = cursor.insertTable(1, 3, format);
