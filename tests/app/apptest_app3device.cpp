@@ -44,7 +44,7 @@ std::unique_ptr<ServedDevice> serveDevice(const QString &address, const QString 
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return nullptr;
-    out.write(QStringLiteral("<debug_devices><device><vendor>Vantor</vendor><model>%1</model>"
+    out.write(QStringLiteral("<debug_devices><device><vendor>Vantor &amp; Vantor</vendor><model>%1</model>"
                              "<serialno>%2</serialno><ip_address>%3</ip_address><version>01.07</version>"
                              "<product>VANTOR-%1</product><build>0041</build><alias>%4</alias></device>"
                              "</debug_devices>")

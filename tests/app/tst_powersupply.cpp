@@ -32,6 +32,7 @@
 #include "fakepsudevice.h"
 
 #include <QPointer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -44,6 +45,22 @@ QStringList rowValues(PowerCfgField *field)
     for (TCfgFieldItem *row : field->rows())
         values << row->value();
     return values;
+}
+
+// The unit's value of one object, read with Net-SNMP's snmpget; empty on failure.
+QString snmpValue(const QString &object)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("MIBS"), QString());
+    env.insert(QStringLiteral("SNMP_PERSISTENT_DIR"), QDir::tempPath());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("snmpget"),
+                  {"-v1", "-c", "quarry", "-M", ZEL_SOURCE_RES_DIR "/mibs", "-m", "ALL", "-OqvU", "-t", "1", "-r", "2",
+                   Address, object + QStringLiteral(".0")});
+    if (!process.waitForFinished(20000) || process.exitCode() != 0)
+        return QString();
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 
 // The warning message windows open now, as "heading: text".
@@ -246,6 +263,10 @@ private slots:
         QVERIFY(app3test::settle(m_main));
         // The branch names stand right-aligned next to their check boxes.
         QCOMPARE(window->list()->columns().first()->alignment(), int(Qt::AlignRight | Qt::AlignVCenter));
+        // ... with a gap before the boxes.
+        const QVector<QRect> cells =
+            TListColumnDesc::layout(window->list()->columns(), QRect(0, 0, window->list()->width(), 58), false, false);
+        QVERIFY2(cells.at(1).left() - cells.at(0).right() >= 10, qPrintable(QString::number(cells.at(1).left())));
         const QList<TListItem *> items = window->items();
         QCOMPARE(items.size(), 7);
         QVERIFY(items.at(0)->isChecked());
@@ -393,6 +414,101 @@ private slots:
         psu.store(before);
         QVERIFY(done.wait(15000));
         QVERIFY(testsupport::waitFor([&] { return psu.getConfig().maxChargeVoltage == before.maxChargeVoltage; }, 20000));
+    }
+
+    // The battery and the branch editors store in turn, each from its own
+    // field: the second store writes only what was changed in it, so the
+    // first one's values stay on the unit, and each field's record follows
+    // what the unit now holds.
+    void storesKeepTheOtherGroup_data()
+    {
+        QTest::addColumn<bool>("batteryFirst");
+        QTest::newRow("battery, then branches") << true;
+        QTest::newRow("branches, then battery") << false;
+    }
+    void storesKeepTheOtherGroup()
+    {
+        QFETCH(bool, batteryFirst);
+        if (!testsupport::haveProgram(QStringLiteral("snmpget")))
+            QSKIP("the Net-SNMP tools (package snmp) are not installed");
+        PowerBatteryCfgField batteryField(m_served->device, nullptr);
+        PowerBranchCfgField branchField(m_served->device, nullptr);
+        QVERIFY(testsupport::waitFor([&] { return batteryField.hasSeenData() && branchField.hasSeenData(); }, 20000));
+        const psu_battery_cfg_t before = batteryField.batteryInterface()->getConfig();
+        QCOMPARE(before.maxChargeVoltage, 28.8);
+        QCOMPARE(before.supplyBranch, 0);
+
+        // One editor after the other, each from its own field, as the user opens them.
+        auto storeBattery = [&] {
+            QPointer<PowerBatteryCfgWindow> battery = new PowerBatteryCfgWindow(m_served->device, batteryField.batteryInterface());
+            battery->setAttribute(Qt::WA_DeleteOnClose);
+            battery->showWindow(m_main);
+            QVERIFY(app3test::settle(m_main));
+            battery->field(PowerBatteryCfgWindow::ChargeVoltageTenths)->setText(QStringLiteral("9"));
+            QSignalSpy stored(battery.data(), &TAbstractCfgWindow::stored);
+            battery->okButton()->click();
+            QVERIFY(stored.wait(15000));
+            QVERIFY(testsupport::waitFor([&] { return !battery; }, 3000));
+        };
+        auto storeBranch = [&] {
+            QPointer<PowerBranchCfgWindow> branch = new PowerBranchCfgWindow(m_served->device, branchField.batteryInterface());
+            branch->setAttribute(Qt::WA_DeleteOnClose);
+            branch->showWindow(m_main);
+            QVERIFY(app3test::settle(m_main));
+            branch->items().at(0)->setChecked(false);
+            branch->items().at(1)->setChecked(true);
+            QSignalSpy stored(branch.data(), &TAbstractCfgWindow::stored);
+            branch->okButton()->click();
+            QVERIFY(stored.wait(15000));
+            QVERIFY(testsupport::waitFor([&] { return !branch; }, 3000));
+        };
+        if (batteryFirst) {
+            storeBattery();
+            storeBranch();
+        } else {
+            storeBranch();
+            storeBattery();
+        }
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(snmpValue(QStringLiteral("zkZk441xMaxChargeVoltage")), QStringLiteral("28900"));
+        QCOMPARE(snmpValue(QStringLiteral("zkZk441xSupplyBranch")), QString::number(0x011));
+        QCOMPARE(snmpValue(QStringLiteral("zkZk441xFloatVoltage")), QStringLiteral("27200"));
+        for (PowerCfgField *field : {static_cast<PowerCfgField *>(&batteryField), static_cast<PowerCfgField *>(&branchField)}) {
+            QVERIFY(testsupport::waitFor([&] {
+                const psu_battery_cfg_t now = field->batteryInterface()->getConfig();
+                return qAbs(now.maxChargeVoltage - 28.9) < 1e-9 && now.supplyBranch == 0x011;
+            }, 20000));
+        }
+
+        // Put the unit's values back for the other tests.
+        QSignalSpy done(batteryField.batteryInterface(), &TPsuBatteryIf::storeCompleted);
+        batteryField.batteryInterface()->store(before);
+        QVERIFY(done.wait(15000));
+        QVERIFY(testsupport::waitFor([&] { return snmpValue(QStringLiteral("zkZk441xSupplyBranch")) == "0"; }, 20000));
+    }
+
+    // A device deleted under an open editor takes the editor with it, as it
+    // takes the details window.
+    void editorClosesWithDeletedDevice()
+    {
+        std::unique_ptr<app3test::ServedDevice> served = app3test::serveDevice(
+            QStringLiteral("127.0.2.53"), QStringLiteral("4411"), QStringLiteral("440053"), QStringLiteral("Spare"));
+        QVERIFY(served);
+        auto *window = new PowerBatteryDetailsWindow(served->device);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<PowerBatteryDetailsWindow> alive(window);
+        window->showWindow(m_main);
+        QVERIFY(app3test::settle(m_main));
+        PowerBatteryCfgField *field = window->batteryField();
+        QVERIFY(testsupport::waitFor([&] { return field->hasSeenData(); }, 20000));
+        field->showCfgWindow();
+        QPointer<TAbstractCfgWindow> editor = field->editor();
+        QVERIFY(editor);
+        QVERIFY(app3test::settle(m_main));
+        TLinkDeviceHandler::instance()->deleteDevice(served->device);
+        served->device = nullptr;
+        QVERIFY(QTest::qWaitFor([&] { return !editor && !alive; }, 5000));
     }
 
     // Offline: the editor shows the status page and cannot store.

@@ -84,10 +84,9 @@ private slots:
         QCOMPARE(QSettings().allKeys().size(), int(state.isValid()) + int(address.isValid()) + int(port.isValid()));
     }
 
-    // Digits typed into an octet gain leading zeros when the field loses the
-    // focus; OK stores all three keys, the octets in plain decimal (a padded
-    // "010" would be read as octal 8 by the address parser), hands them to the
-    // syslog layer and closes. Cancel stores nothing.
+    // Digits typed into an octet stay as typed when the field loses the
+    // focus; OK stores all three keys, the octets in plain decimal, hands
+    // them to the syslog layer and closes. Cancel stores nothing.
     void okStoresAndForwards_data()
     {
         QTest::addColumn<bool>("ok");
@@ -114,7 +113,7 @@ private slots:
         QTest::keyClicks(octet, QStringLiteral("10"));
         window->portField()->setFocus();
         QVERIFY(QTest::qWaitFor([&] { return window->portField()->hasFocus(); }, 2000));
-        QCOMPARE(octet->text(), QStringLiteral("010"));
+        QCOMPARE(octet->text(), QStringLiteral("10"));
         QTest::keyClicks(window->portField(), QStringLiteral("5514"));
         window->enableList()->findItem(0)->setChecked(true);
 
@@ -176,7 +175,8 @@ private slots:
     }
 
     // An empty octet or an unusable port is not stored: OK tells why and the
-    // window stays open.
+    // window stays open, every field showing what was typed (no zeros put in
+    // front that would make an empty field look like a number).
     void incompleteInputRefused_data()
     {
         QTest::addColumn<QString>("address");
@@ -197,6 +197,15 @@ private slots:
         for (int i = 0; i < 4; ++i)
             window->addressFields().at(i)->setText(octets.at(i));
         window->portField()->setText(port);
+        // Walk the focus through every field and back, so each one loses it once.
+        QList<QWidget *> chain;
+        for (TLineEdit *field : window->addressFields())
+            chain << field;
+        chain << window->portField() << window->addressFields().first();
+        for (QWidget *widget : qAsConst(chain)) {
+            widget->setFocus();
+            QVERIFY(QTest::qWaitFor([&] { return widget->hasFocus(); }, 2000));
+        }
         window->okButton()->click();
         QVERIFY(app2test::settle(m_main));
         QVERIFY(window);
@@ -209,6 +218,8 @@ private slots:
         // Back in the window, with what was typed.
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->portField()->text(), port);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(window->addressFields().at(i)->text(), octets.at(i));
         window->close();
         QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
         QVERIFY(app2test::settle(m_main));

@@ -99,8 +99,8 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // The step row carries the icon of its worst row; status words show as
-    // icons in any column, other texts as text.
+    // The step row carries the icon of its worst row; status words in the
+    // result column show as icons, every other text as text.
     void stepSeverity_data()
     {
         QTest::addColumn<QList<QStringList>>("rows");
@@ -114,7 +114,9 @@ private slots:
         QTest::newRow("failed wins whatever follows")
             << QList<QStringList>{{"a", "1", "failed"}, {"b", "2", "warning"}, {"c", "3", "success"}} << "failed";
         QTest::newRow("no keyword") << QList<QStringList>{{"a", "1", "done"}, {"b", "2", "Success"}} << "";
-        QTest::newRow("keyword in the value column") << QList<QStringList>{{"a", "notify", "text"}} << "notify";
+        QTest::newRow("keyword in the value column")
+            << QList<QStringList>{{"zkLoggingClientEventSeverity", "warning", "success"}, {"failed", "notify", "success"}}
+            << "success";
     }
     void stepSeverity()
     {
@@ -131,7 +133,7 @@ private slots:
         for (int r = 0; r < rows.size(); ++r) {
             for (int c = 0; c < rows.at(r).size(); ++c) {
                 const QString &cell = rows.at(r).at(c);
-                const bool keyword = !ZelTestLinkWindow::statusIconFile(cell).isEmpty();
+                const bool keyword = c == 2 && !ZelTestLinkWindow::statusIconFile(cell).isEmpty();
                 QCOMPARE(step->child(r)->text(c), keyword ? QString() : cell);
                 QCOMPARE(iconImage(step->child(r)->icon(c)), statusImage(keyword ? cell : QString()));
             }
@@ -151,7 +153,7 @@ private slots:
         window->handleLogEntry({"SLP", "test", "OK", "fine"});
         QCOMPARE(window->getLogEntries(), (QList<QStringList>{{"SLP", "test", "OK", "fine"}}));
         QCOMPARE(window->getDeviceInfo(),
-                 (QStringList{"Supply (VANTOR-4411)", "Vantor", "4411", "440053", m_served->device->getSoftwareVersion()}));
+                 (QStringList{"Supply (VANTOR-4411)", "Vantor & Vantor", "4411", "440053", m_served->device->getSoftwareVersion()}));
     }
 
     // The log window: a header row, then one row per entry in arrival order;
@@ -164,7 +166,9 @@ private slots:
                                          {"Diagnostic report", "service", "ERROR", "No report"}};
         for (const QStringList &entry : entries)
             link->handleLogEntry(entry);
-        link->handleResult({"Mib properties"}, {{"zkZk441xMaxChargeCurrent", "5000", "success"}});
+        link->handleResult({"Mib properties"}, {{"zkZk441xMaxChargeCurrent", "5000", "success"},
+                                                {"zkLoggingClientEventSeverity", "warning", "success"},
+                                                {"sysObjectID", ".1.3.6.1.4.1.32473.1.4411", "success"}});
 
         auto *log = new ZelTestLogWindow(link);
         log->setAttribute(Qt::WA_DeleteOnClose);
@@ -191,11 +195,12 @@ private slots:
         // Blanks collapsed: the report's cells wrap and pad their texts.
         const QString text = app3test::pdfText(pdf).simplified();
         QVERIFY2(!text.isEmpty(), "pdftotext read nothing");
-        for (const char *line : {"LINK test Report:", "Device: Supply", "(VANTOR-4411)", "Model: 4411 - Vantor", "Version: 01.07",
+        for (const char *line : {"LINK test Report:", "Device: Supply", "(VANTOR-4411)", "Model: 4411 - Vantor & Vantor", "Version: 01.07",
                                  "Serial No:440053", "Test service name", "Describtion", "Valid SLP attributes",
                                  "Slow restart", "No report", "ZEL moitored SNMP values:", "SNMP NAME", "VALIDATION",
-                                 "zkZk441xMaxChargeCurrent"})
-            QVERIFY2(text.contains(QLatin1String(line)), line);
+                                 "zkZk441xMaxChargeCurrent", "zkLoggingClientEventSeverity",
+                                 ".1.3.6.1.4.1.32473.1.4411"})
+            QVERIFY2(text.contains(QLatin1String(line)), qPrintable(QString::fromLatin1(line) + " in: " + text));
         QVERIFY(text.indexOf("Valid SLP attributes") < text.indexOf("Slow restart"));
         QVERIFY(text.indexOf("Slow restart") < text.indexOf("No report"));
 
@@ -254,6 +259,9 @@ private slots:
         QVERIFY(first.contains(QStringLiteral("Mib properties")));
         QVERIFY(!window->getLogEntries().isEmpty());
         QVERIFY(window->getSnmpValues().contains(QStringList{"zkZk441xMaxChargeCurrent", "5000", "success"}));
+        // The maker's own device passes the attribute check without a warning.
+        QCOMPARE(iconImage(window->resultTree()->topLevelItem(0)->icon(2)), statusImage(QStringLiteral("success")));
+        QVERIFY(window->getLogEntries().contains(QStringList{"SLP", "test", "OK", "Valid SLP attributes"}));
         QTreeWidgetItem *snmp = window->resultTree()->topLevelItem(1);
         QVERIFY(snmp->childCount() > 0);
         QCOMPARE(iconImage(snmp->icon(2)), statusImage(QStringLiteral("success")));

@@ -110,7 +110,8 @@ void TestDeviceDevsim::deviceStatusFollowsDevice()
     QString description;
     QVERIFY(testsupport::waitFor([&] { return device.getConnectionStatus(text, description) == 1794; }, 10000));
     QCOMPARE(text, QStringLiteral("Supply branches: Supply branches chosen by jumper"));
-    QCOMPARE(description, QStringLiteral("Supply branches mask= 0\n"));
+    // The status text says what the mask means; its number is no detail for the user.
+    QVERIFY2(description.isEmpty(), qPrintable(description));
 
     events.clear();
     QCOMPARE(device.writeProperty("zkZk441xSupplyBranch", 1), 0);

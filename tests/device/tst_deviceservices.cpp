@@ -74,6 +74,11 @@ void TestDeviceServices::modelListServices()
     QCOMPARE(events.count(1840), 2);
     QVERIFY(testsupport::waitFor([&] { return device.getWebInterfaceService()->getState() == 1
                                               && device.getMibFileService()->getState() == 1; }, 3000));
+    // The device announcing a service the model list names as well: its
+    // announcement counts, though the model list's record comes first.
+    device.updateService(device_service_t{"service:web.vantor:http://127.0.2.5", "default", "127.0.2.5"});
+    QVERIFY(device.isServiceAvailable(1824));
+    QVERIFY(!device.isServiceAvailable(1840));
 }
 
 void TestDeviceServices::recognisedServices_data()

@@ -304,7 +304,7 @@ void TestDevsimProtocols::webServerServesPageAndMib_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<QByteArray>("content");
 
-    QTest::newRow("page") << "/index.html" << "200" << QByteArray("<title>Vantor VANTOR-4330 - Bridge terminal model 4330, serial 100123</title>");
+    QTest::newRow("page") << "/index.html" << "200" << QByteArray("<title>Vantor &amp; Vantor VANTOR-4330 - Bridge terminal model 4330, serial 100123</title>");
     QTest::newRow("home") << "/" << "200" << QByteArray("<title>");
     QTest::newRow("mib file") << "/vantor.mib" << "200" << QByteArray("-- File: VANTOR-ZK4330-MIB.mib --\n-- Version: 1.00 --\n");
     QTest::newRow("query ignored") << "/index.html?x=1" << "200" << QByteArray("<title>");

@@ -144,7 +144,7 @@ void TestDevsimSnmp::servesSystemGroupAndIdentity_data()
 {
     QTest::addColumn<QString>("object");
     QTest::addColumn<QString>("pattern");
-    QTest::newRow("sysDescr") << "sysDescr.0" << "^Vantor VANTOR-4350 .*01\\.09.*$";
+    QTest::newRow("sysDescr") << "sysDescr.0" << "^Vantor & Vantor VANTOR-4350 .*01\\.09.*$";
     QTest::newRow("sysObjectID") << "sysObjectID.0" << "^\\.1\\.3\\.6\\.1\\.4\\.1\\.32473\\.1\\.4350$";
     QTest::newRow("sysUpTime") << "sysUpTime.0" << "^\\d+$";
     QTest::newRow("sysContact") << "sysContact.0" << "^\\S.*$";

@@ -487,14 +487,14 @@ void TestDiscovery::discoversDevicesEndToEnd()
     QStringList ids;
     for (const device_param_t &d : qAsConst(news)) {
         ids << d.uniqueId;
-        QCOMPARE(d.vendor, QString("Vantor"));
+        QCOMPARE(d.vendor, QString("Vantor & Vantor"));
         QCOMPARE(d.model, QString("4320"));
         QCOMPARE(d.swversion, QString("01.07"));
         QCOMPARE(d.alias, QString("Bridge terminal"));
         QCOMPARE(d.srvurl, DevsimFleet::deviceUrl(d.serialno.toInt() - 100000));
     }
     ids.sort();
-    QCOMPARE(ids, (QStringList{"Vantor4320100002", "Vantor4320100003", "Vantor4320100004"}));
+    QCOMPARE(ids, (QStringList{"Vantor & Vantor4320100002", "Vantor & Vantor4320100003", "Vantor & Vantor4320100004"}));
 
     // Each device's web and MIB services.
     QStringList expected;
@@ -522,9 +522,9 @@ void TestDiscovery::discoversDevicesEndToEnd()
     QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 2, 15000);
     QVERIFY(fleet.start(4, {"--sw-version", "02.00"}));
     QTRY_COMPARE_WITH_TIMEOUT(updates.size(), 1, 15000);
-    QCOMPARE(updates[0].uniqueId, QString("Vantor4320100004"));
+    QCOMPARE(updates[0].uniqueId, QString("Vantor & Vantor4320100004"));
     QCOMPARE(updates[0].swversion, QString("02.00"));
-    QVERIFY(online.contains("Vantor4320100004"));
+    QVERIFY(online.contains("Vantor & Vantor4320100004"));
     QCOMPARE(news.size(), 3);
     QVERIFY(!lost.contains(DevsimFleet::deviceUrl(2)));
 }

@@ -29,10 +29,13 @@ public:
     bool isServiceAvailable(int serviceId) const override;
     QHostAddress getDeviceHostAddress() const override;
     QObject *getTftpServer() const override { return m_tftpServer; }
+    int getRebootTimeout() const override { return m_rebootTimeout; }
+    void setRebootTimeout(int seconds) { m_rebootTimeout = seconds; }
 
 private:
     device_param_t m_param;
     QString m_ipAddress;
     QList<device_test_service_t> m_services;
     QPointer<QObject> m_tftpServer;
+    int m_rebootTimeout = -1;
 };

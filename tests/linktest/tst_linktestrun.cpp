@@ -20,6 +20,7 @@ namespace {
 const QString DeviceAddress = QStringLiteral("127.0.1.40");
 const QString SilentAddress = QStringLiteral("127.0.1.41");
 const QString RebootAddress = QStringLiteral("127.0.1.43");
+const QString NeverBackAddress = QStringLiteral("127.0.1.44");
 
 QList<device_test_service_t> services(const QString &address)
 {
@@ -58,6 +59,8 @@ private slots:
     void fullRun();
     void silentDevice();
     void reboot();
+    void rebootNotSeen_data();
+    void rebootNotSeen();
     void diagnosticsDownload();
     void downloadWithoutLocalAddress();
 
@@ -65,6 +68,7 @@ private:
     testsupport::Peer m_device;
     testsupport::Peer m_silent;
     testsupport::Peer m_rebooting;
+    testsupport::Peer m_neverBack;
 };
 
 void TestLinkTestRun::initTestCase()
@@ -77,19 +81,24 @@ void TestLinkTestRun::initTestCase()
     QVERIFY(warmUpSnmp(DeviceAddress, "4411"));
     QVERIFY(testsupport::startDevsim(m_silent, {"--address", SilentAddress, "--no-slp", "--model", "4411", "--silent"}));
     QVERIFY(testsupport::startDevsim(m_rebooting, {"--address", RebootAddress, "--no-slp", "--model", "4411", "--restart-ms", "1500"}));
+    QVERIFY(testsupport::startDevsim(m_neverBack, {"--address", NeverBackAddress, "--no-slp", "--model", "4411", "--restart-ms", "3600000"}));
 }
 
 void TestLinkTestRun::fullRun()
 {
     TLinkSNMPIf::instance()->addDevice("dev40", DeviceAddress, "4411", "01.07");
-    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress, "4411"), DeviceAddress, services(DeviceAddress));
+    // The web page as the model list gives it: a path on the device's own address.
+    TDeviceTestRecordDevice device(slpRecord("dev40", DeviceAddress, "4411"), DeviceAddress,
+                                   services(DeviceAddress)
+                                       << device_test_service_t{1824, true, QStringLiteral("service:web.vantor:http://"),
+                                                                QStringLiteral("/index.html"), DeviceAddress});
     auto *test = new TDeviceTestIf(&device);
     LinkTestRun run(test);
     test->startTest();
     QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 60000), qPrintable(run.labels().join(',')));
 
-    QCOMPARE(run.labels().mid(0, 8), (QStringList{"SLP", "SNMP", "Service", "SwUpgrade", "Logging", "reboot",
-                                                   "Diagnostic", "Mib properties"}));
+    QCOMPARE(run.labels().mid(0, 9), (QStringList{"SLP", "SNMP", "Service", "SwUpgrade", "Logging", "reboot",
+                                                   "Diagnostic", "Http", "Mib properties"}));
     QCOMPARE(run.statuses("SLP"), times(7, "success"));
     QCOMPARE(run.entriesOf("SLP"), (QList<QStringList>{{"SLP", "test", "OK", "Valid SLP attributes"}}));
     QCOMPARE(run.statuses("SNMP"), times(18, "success"));
@@ -100,8 +109,9 @@ void TestLinkTestRun::fullRun()
                                                     {"Live Logging", "disabled", "success"},
                                                     {"Reset", "not reset", "success"},
                                                     {"Diagnostic Report", "init", "success"}}));
-    QCOMPARE(service.size(), 8);
+    QCOMPARE(service.size(), 9);
     QCOMPARE(service.at(4), (QStringList{"swupdate.vantor", "tftp://" + DeviceAddress, "success"}));
+    QCOMPARE(service.at(8), (QStringList{"web.vantor", "http://" + DeviceAddress + "/index.html", "success"}));
 
     QCOMPARE(run.statuses("SwUpgrade"), times(8, "success"));
     QCOMPARE(run.rows("SwUpgrade").at(0), (QStringList{"Protocol", "tftp", "success"}));
@@ -156,12 +166,11 @@ void TestLinkTestRun::silentDevice()
     QCOMPARE(run.labels().mid(0, 3), (QStringList{"SLP", "SNMP", "Service"}));
     QVERIFY(!run.labels().contains("SwUpgrade"));
     QVERIFY(!run.labels().contains("Diagnostic"));
-    // The tree test gives up waiting and reports every property without a value.
+    // The tree test gives up waiting and reports every property as not read.
     const QList<QStringList> properties = run.rows("Mib properties");
     QVERIFY(!properties.isEmpty());
-    for (const QStringList &row : properties) {
-        QVERIFY2(row.at(2) != QLatin1String("success"), qPrintable(row.join(QLatin1Char('|'))));
-    }
+    for (const QStringList &row : properties)
+        QCOMPARE(row.mid(1), (QStringList{"could not retrieve snmp value", "failed"}));
 
     QPointer<QThread> thread = test->workerThread();
     delete test;
@@ -185,8 +194,42 @@ void TestLinkTestRun::reboot()
     QVERIFY2(rows.first().at(1).startsWith("UPTIME "), qPrintable(rows.first().at(1)));
     QVERIFY(rows.first().at(1).mid(7).toInt() < 60);
     QCOMPARE(rows.first().at(2), QStringLiteral("success"));
+    // The log, and with it the report, tells the success too.
+    QCOMPARE(run.entriesOf("Reboot"),
+             (QList<QStringList>{{"Reboot", "test", "OK", "Device restarted, up for " + rows.first().at(1).mid(7) + " s"}}));
     QVERIFY(m_rebooting.output().contains("up again"));
     TLinkSNMPIf::instance()->removeDevice("dev43");
+}
+
+// A device that does not come back fails once the model's reboot time is
+// over, however long each clock read takes; one whose clock cannot be read
+// before the reset is not reset and fails at once.
+void TestLinkTestRun::rebootNotSeen_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("never back") << NeverBackAddress << "could not retrieve snmp value" << "Device did not restart.";
+    QTest::newRow("dead") << SilentAddress << "could not retrieve snmp value" << "Could not read the device clock.";
+}
+
+void TestLinkTestRun::rebootNotSeen()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, value);
+    QFETCH(QString, entry);
+    TLinkSNMPIf::instance()->addDevice("dev44", address, "4411", "01.07");
+    TDeviceTestRecordDevice device(slpRecord("dev44", address, "4411"), address, services(address));
+    device.setRebootTimeout(4);
+    TDeviceTestIf test(&device);
+    LinkTestRun run(&test);
+    test.rebootDevice();
+    // Each clock read against a silent device takes seconds of SNMP retries:
+    // a wait counted only in reads would last far beyond this bound.
+    QVERIFY2(testsupport::waitFor([&] { return run.finished >= 1; }, 90000), qPrintable(run.labels().join(',')));
+    QCOMPARE(run.rows(run.labels().last()), (QList<QStringList>{{"Reboot", value, "failed"}}));
+    QCOMPARE(run.entriesOf("Reboot"), (QList<QStringList>{{"Reboot", "test", "ERROR", entry}}));
+    TLinkSNMPIf::instance()->removeDevice("dev44");
 }
 
 void TestLinkTestRun::diagnosticsDownload()
@@ -224,6 +267,8 @@ void TestLinkTestRun::diagnosticsDownload()
     QCOMPARE(run.finished, 1);
     QCOMPARE(run.labels(), QStringList{"TFTP download"});
     QCOMPARE(run.rows("TFTP download"), (QList<QStringList>{{"TFTP download", "DiagReport.diag", "success"}}));
+    QCOMPARE(run.entriesOf("Diagnostic report"),
+             (QList<QStringList>{{"Diagnostic report", "test", "OK", "Report DiagReport.diag received"}}));
     // Only the first file after the request is reported.
     emit server.receivedFile("DiagReport.diag");
     QCOMPARE(run.finished, 1);

@@ -28,6 +28,7 @@ private slots:
     void cleanupTestCase();
     void readStoreAndReadBack();
     void tenthsWrittenExactly();
+    void storeWritesOnlyChanges();
     void refusedWrite();
 
 private:
@@ -104,6 +105,39 @@ void TestPsuDevsim::tenthsWrittenExactly()
         QCOMPARE(answer.items.value(0).second, QString::number(tenths * 100));
         QCOMPARE(answer.items.value(5).second, QString::number(std::llround(273.0 - tenths / 20.0)));
     }
+}
+
+void TestPsuDevsim::storeWritesOnlyChanges()
+{
+    // Against the record an editor started from, only the changed value is
+    // written; an unchanged record writes nothing and ends as stored.
+    SnmpPsuDevice device("psu42e", DeviceAddress);
+    TPsuBatteryIf psu(&device);
+    QVERIFY(testsupport::waitFor([&] { return psu.getConfig().dataValid; }, 10000));
+    const psu_battery_cfg_t base = psu.getConfig();
+    psu_battery_cfg_t cfg = base;
+    cfg.floatVoltage = 26.5;
+    QSignalSpy written(TLinkSNMPIf::instance(), &TLinkSNMPIf::getValuesDone);
+    QSignalSpy completed(&psu, &TPsuBatteryIf::storeCompleted);
+    psu.store(cfg, base);
+    QVERIFY(completed.wait(10000));
+    QCOMPARE(completed.first().at(0).value<TPsuBatteryIf::Result>(), TPsuBatteryIf::Stored);
+    QCOMPARE(written.count(), 1);
+    const snmp_req_list_t answer = written.first().at(0).value<snmp_req_list_t>();
+    QCOMPARE(answer.items.size(), 1);
+    QCOMPARE(answer.items.first().first, QStringLiteral("zkZk441xFloatVoltage"));
+    QCOMPARE(answer.items.first().second, QStringLiteral("26500"));
+
+    written.clear();
+    completed.clear();
+    psu.store(base, base);
+    QVERIFY(completed.wait(10000));
+    QCOMPARE(completed.first().at(0).value<TPsuBatteryIf::Result>(), TPsuBatteryIf::Stored);
+    QCOMPARE(written.count(), 0);
+
+    completed.clear();
+    psu.store(base, cfg); // back to the unit's first value
+    QVERIFY(completed.wait(10000));
 }
 
 void TestPsuDevsim::refusedWrite()

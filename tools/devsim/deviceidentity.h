@@ -7,7 +7,7 @@
 struct DeviceIdentity
 {
     QHostAddress address{QStringLiteral("127.0.0.2")};
-    QString vendor = QStringLiteral("Vantor");
+    QString vendor = QStringLiteral("Vantor & Vantor"); // as the maker's devices announce it
     QString model = QStringLiteral("4320");
     QString serial = QStringLiteral("100001");
     QString product = QStringLiteral("VANTOR-4320");

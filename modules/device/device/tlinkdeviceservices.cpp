@@ -221,8 +221,10 @@ QString TLinkDevice::getServiceAddress(int serviceId) const
 
 bool TLinkDevice::isServiceAvailable(int serviceId) const
 {
+    // The model list's record of a service and the one the device announced
+    // may both be there, in either order: any announced one counts.
     for (const device_service_entry_t &entry : m_serviceList)
-        if (entry.serviceTypeId != 0 && entry.serviceTypeId == serviceId)
-            return entry.available;
+        if (entry.serviceTypeId != 0 && entry.serviceTypeId == serviceId && entry.available)
+            return true;
     return false;
 }

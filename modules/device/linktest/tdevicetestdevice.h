@@ -37,6 +37,9 @@ public:
     virtual QList<device_test_service_t> getServices() const = 0;
     // The announced flag of the first service with that id; false when there is none.
     virtual bool isServiceAvailable(int serviceId) const = 0;
+    // How long the model takes at most to restart, in seconds; 0 or less
+    // when its model list entry does not say.
+    virtual int getRebootTimeout() const { return -1; }
     // Address of the local interface whose network holds the device.
     virtual QHostAddress getDeviceHostAddress() const = 0;
     // The TFTP server front object (signal receivedFile(QString)); may be null.

@@ -15,7 +15,8 @@ const QString TDeviceTestHandler::DiagReportFileName = QStringLiteral("DiagRepor
 namespace {
 
 // Pause between two clock reads while waiting for a rebooting device, and
-// how many reads it gets before the reboot is reported as not seen.
+// how many reads it gets at most; the wait also ends after the model's
+// reboot time.
 constexpr int RebootPollMs = 1000;
 constexpr int MaxRebootReads = 120;
 
@@ -112,11 +113,20 @@ void TDeviceTestHandler::catchSNMPValue(const snmp_get_value_t &getValue)
 void TDeviceTestHandler::startReboot(const QString &uniqueId, const QString &Action)
 {
     bool ok = false;
-    m_timeBeforeReboot = m_values.value(QStringLiteral("zkSystemConfigPosixTime")).toInt(&ok, 10);
-    if (!ok)
-        m_timeBeforeReboot = 0;
+    const QString clock = m_values.value(QStringLiteral("zkSystemConfigPosixTime"));
+    m_timeBeforeReboot = clock.toInt(&ok, 10);
     m_rebootReads = 0;
     m_action = Action;
+    if (!ok) {
+        // Without the clock before the reset no restart can be told: a
+        // device that does not answer is not reset and waited for in vain.
+        m_timeBeforeReboot = 0;
+        log(QStringLiteral("Reboot"), QStringLiteral("test"), QStringLiteral("ERROR"),
+            QStringLiteral("Could not read the device clock."));
+        emit result({{QStringLiteral("Reboot"), clock.isEmpty() ? NotRetrieved : clock, QStringLiteral("failed")}});
+        return;
+    }
+    m_rebootClock.start();
     expectAnswer(uniqueId, QStringLiteral("zkSystemConfigReset"));
     TLinkSNMPIf::instance()->setProperty(uniqueId, QStringLiteral("zkSystemConfigReset"), QStringLiteral("2"));
 }
@@ -128,12 +138,15 @@ void TDeviceTestHandler::verifyReboot()
     const int now = text.toInt(&ok, 10);
     // A clock text that is no number is not taken as a restart.
     if (text != NotRetrieved && ok && m_timeBeforeReboot > now) {
+        log(QStringLiteral("Reboot"), QStringLiteral("test"), QStringLiteral("OK"),
+            QStringLiteral("Device restarted, up for %1 s").arg(now));
         emit result({{QStringLiteral("Reboot"), QStringLiteral("UPTIME %1").arg(now),
                       QStringLiteral("success")}});
         return;
     }
-    if (++m_rebootReads >= MaxRebootReads) {
-        qDebug().noquote() << "TDeviceTestHandler::verifyReboot: no restart seen after" << m_rebootReads << "reads";
+    if (++m_rebootReads >= MaxRebootReads || m_rebootClock.hasExpired(m_rebootTimeoutMs)) {
+        qDebug().noquote() << "TDeviceTestHandler::verifyReboot: no restart seen after" << m_rebootReads << "reads in"
+                           << m_rebootClock.elapsed() << "ms";
         log(QStringLiteral("Reboot"), QStringLiteral("test"), QStringLiteral("ERROR"),
             QStringLiteral("Device did not restart."));
         emit result({{QStringLiteral("Reboot"), text, QStringLiteral("failed")}});

@@ -9,6 +9,7 @@
 
 #include "snmpvalues.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -35,6 +36,8 @@ public:
 
     // How long the web page and MIB file requests may take (queued from the front object).
     Q_INVOKABLE void setHttpTimeout(int ms) { m_httpTimeoutMs = ms; }
+    // How long the reboot test waits for the device to come back (queued from the front object).
+    Q_INVOKABLE void setRebootTimeout(int ms) { m_rebootTimeoutMs = ms; }
     // Tells the handler's test device (the device's unique id, "test", this
     // number) from those of other handlers testing the same device.
     int testNumber() const { return m_testNumber; }
@@ -117,6 +120,8 @@ private:
     QHash<QString, int> m_pending; // "unique id\nobject name" of the answers still awaited
     int m_timeBeforeReboot = 0;
     int m_rebootReads = 0;
+    int m_rebootTimeoutMs = 120000;
+    QElapsedTimer m_rebootClock; // since the reset was sent
     QStringList m_slpAttributes;
     QMap<QString, QString> m_values;
     QString m_action;

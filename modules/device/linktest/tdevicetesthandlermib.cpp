@@ -97,7 +97,8 @@ void TDeviceTestHandler::fetchProperties()
         const QString &name = record.mibObjectName;
         const QString &v = record.value;
         if (!record.valueValid) {
-            rows.append({name, v, QStringLiteral("notify")});
+            // Never read: a failure, said as for every other read that failed.
+            rows.append({name, NotRetrieved, QStringLiteral("failed")});
             continue;
         }
         switch (record.kind) {

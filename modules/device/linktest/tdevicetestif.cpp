@@ -17,6 +17,8 @@ namespace {
 
 // How long the download step waits for the device's report.
 constexpr int DownloadTimeoutMs = 60000;
+// How long a device whose model does not say may take to restart.
+constexpr int DefaultRebootTimeoutS = 120;
 
 } // namespace
 
@@ -82,6 +84,8 @@ void TDeviceTestIf::startTest()
 
 void TDeviceTestIf::rebootDevice()
 {
+    const int seconds = m_device->getRebootTimeout();
+    queue("setRebootTimeout", Q_ARG(int, (seconds > 0 ? seconds : DefaultRebootTimeoutS) * 1000));
     queue("fetchSNMPValues", Q_ARG(QStringList, QStringList{QStringLiteral("zkSystemConfigPosixTime")}),
           Q_ARG(QString, m_uniqueId), Q_ARG(QString, QStringLiteral("REBOOT")));
 }
@@ -208,8 +212,12 @@ void TDeviceTestIf::handleUpdated(const QList<QStringList> &result_list)
             endTftpDownload(result_list);
         return;
     }
-    if (!result_list.isEmpty())
-        emit updated({m_action}, result_list);
+    if (!result_list.isEmpty()) {
+        if (m_action == QLatin1String("Service"))
+            emit updated({m_action}, withDeviceAddress(result_list));
+        else
+            emit updated({m_action}, result_list);
+    }
 
     if (m_action == QLatin1String("SNMP"))
         queue("fetchSNMPValues", Q_ARG(QStringList, serviceEnablePropertyNames), Q_ARG(QString, m_uniqueId),
@@ -236,8 +244,19 @@ void TDeviceTestIf::handleUpdated(const QList<QStringList> &result_list)
         // The run ends with the table rows, not before.
         queue("startMibTabelTest");
         m_action = QStringLiteral("Tables");
-    } else if (m_action == QLatin1String("Tables") || m_action == QLatin1String("BOOTING"))
+    } else if (m_action == QLatin1String("Tables") || m_action == QLatin1String("BOOTING")
+               || m_action == QLatin1String("REBOOT"))
+        // A reboot that cannot be started ends with its row under "REBOOT".
         emit finished();
+}
+
+QList<QStringList> TDeviceTestIf::withDeviceAddress(QList<QStringList> rows) const
+{
+    // A service reached at the device's own address shows that address.
+    for (QStringList &row : rows)
+        if (row.size() > 1)
+            row[1].replace(QLatin1String("<ip>"), m_ipAddress);
+    return rows;
 }
 
 void TDeviceTestIf::tftpSessionStarted(const QString &srvurl)
@@ -254,6 +273,8 @@ void TDeviceTestIf::tftpFileDownloaded(const QString &keyFileName)
                            << keyFileName;
         return;
     }
+    emit sendLogEntry({QStringLiteral("Diagnostic report"), QStringLiteral("test"), QStringLiteral("OK"),
+                       QStringLiteral("Report %1 received").arg(keyFileName)});
     endTftpDownload({{QStringLiteral("TFTP download"), keyFileName, QStringLiteral("success")}});
 }
 

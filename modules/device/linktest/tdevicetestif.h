@@ -54,6 +54,8 @@ public slots:
     void receiveLogEntry(const QStringList &logEntry);
 
 private:
+    // The service step's rows with the "<ip>" of an address filled in.
+    QList<QStringList> withDeviceAddress(QList<QStringList> rows) const;
     void queue(const char *slot, QGenericArgument a0 = QGenericArgument(), QGenericArgument a1 = QGenericArgument(),
                QGenericArgument a2 = QGenericArgument(), QGenericArgument a3 = QGenericArgument());
 

@@ -64,6 +64,11 @@ QList<device_test_service_t> TDeviceTestLinkDevice::getServices() const
     return services;
 }
 
+int TDeviceTestLinkDevice::getRebootTimeout() const
+{
+    return m_device ? m_device->getRebootTimeout() : -1;
+}
+
 bool TDeviceTestLinkDevice::isServiceAvailable(int serviceId) const
 {
     return m_device && m_device->isServiceAvailable(serviceId);

@@ -23,6 +23,7 @@ public:
     QString getAliasName() const override;
     QList<device_test_service_t> getServices() const override;
     bool isServiceAvailable(int serviceId) const override;
+    int getRebootTimeout() const override;
     QHostAddress getDeviceHostAddress() const override;
     QObject *getTftpServer() const override;
 

@@ -55,9 +55,6 @@ void TPsuBatteryIf::handleUpdated()
         if (properties.size() < psuPropertyNames.size())
             m_config.dataValid = false;
     }
-    if (m_config.dataValid)
-        followDevice(false);
-
     // Taken by name, so a shorter list is never read past its end.
     int raw[8] = {};
     for (int i = 0; i < psuPropertyNames.size() && i < 8; ++i) {
@@ -87,7 +84,6 @@ void TPsuBatteryIf::handleUpdated()
     if (m_lastResult > 1) {
         markDynamic();
         m_lastResult = 0;
-        followDevice(false);
     }
     emit updated();
 }
@@ -106,26 +102,65 @@ QString kelvin(double celsius)
     return QString::number(std::llround(celsius + 273.0));
 }
 
+QStringList deviceTexts(const psu_battery_cfg_t &config)
+{
+    return {thousandths(config.maxChargeCurrent), thousandths(config.maxChargeVoltage),
+            thousandths(config.floatVoltage),     thousandths(config.minAlarmVoltage),
+            thousandths(config.maxAlarmVoltage),  kelvin(config.minAlarmTemp),
+            kelvin(config.maxAlarmTemp),          QString::number(config.supplyBranch)};
+}
+
 } // namespace
 
 void TPsuBatteryIf::store(const psu_battery_cfg_t &config)
 {
-    if (!m_device)
+    QList<int> all;
+    for (int i = 0; i < psuPropertyNames.size(); ++i)
+        all.append(i);
+    write(deviceTexts(config), all);
+}
+
+void TPsuBatteryIf::store(const psu_battery_cfg_t &config, const psu_battery_cfg_t &base)
+{
+    const QStringList texts = deviceTexts(config);
+    const QStringList before = deviceTexts(base);
+    QList<int> changed;
+    for (int i = 0; i < psuPropertyNames.size(); ++i)
+        if (texts.at(i) != before.at(i))
+            changed.append(i);
+    if (changed.isEmpty()) {
+        finishUnsent(Stored);
         return;
+    }
+    write(texts, changed);
+}
+
+void TPsuBatteryIf::write(const QStringList &texts, const QList<int> &positions)
+{
+    if (!m_device) {
+        // The device is gone: nothing can be written, and the caller hears so.
+        qWarning().noquote() << "TPsuBatteryIf::store:" << tr("Configuration data NOT updated") << "-"
+                             << tr("Device data write ERROR");
+        finishUnsent(WriteError);
+        return;
+    }
     connect(m_device, &TPsuDevice::updatedConfigProperties, this, &TPsuBatteryIf::handleConfigUpdated,
             Qt::UniqueConnection);
-    const QStringList texts = {thousandths(config.maxChargeCurrent), thousandths(config.maxChargeVoltage),
-                               thousandths(config.floatVoltage),     thousandths(config.minAlarmVoltage),
-                               thousandths(config.maxAlarmVoltage),  kelvin(config.minAlarmTemp),
-                               kelvin(config.maxAlarmTemp),          QString::number(config.supplyBranch)};
     snmp_req_list_t request;
     request.uniqueId = m_device->getUniqueId();
     request.kind = 4;
-    for (int i = 0; i < psuPropertyNames.size(); ++i)
+    for (int i : positions)
         request.items.append({psuPropertyNames.at(i), texts.at(i)});
     request.result = 0;
     TLinkSNMPIf::instance()->setProperties(request);
     markDynamic();
+}
+
+void TPsuBatteryIf::finishUnsent(Result result)
+{
+    // Reported from the event loop, as a written record would be.
+    QMetaObject::invokeMethod(
+        this, [this, result] { emit storeCompleted(result); }, Qt::QueuedConnection);
 }
 
 void TPsuBatteryIf::handleConfigUpdated(snmp_req_res_t res)

@@ -2,7 +2,9 @@
 // TPsuBatteryIf: the battery charging and alarm limits and the supply branch
 // choice of the power supply unit (model 4411). It reads the device object's
 // properties, converts mA/mV/K to A/V/degrees Celsius, and writes a changed
-// record back as one SNMP list write. GUI thread only.
+// record back as one SNMP list write. The record follows every update of the
+// device, so a window opened after another one stored sees the stored values.
+// GUI thread only.
 //
 // Supply branch bits: 0x001 branches chosen by the bits below (clear: by the
 // unit's jumper), 0x010/0x020/0x040 primary VHF/Inm-C/MFHF, 0x100/0x200/0x400
@@ -13,6 +15,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 class TPsuDevice;
 
@@ -30,7 +33,12 @@ public:
     TPsuBatteryIf(TPsuDevice *device, QObject *parent = nullptr);
 
     psu_battery_cfg_t getConfig() const { return m_config; }
+    // Writes all eight values of the record.
     void store(const psu_battery_cfg_t &config);
+    // Writes only the values in which config differs from base, the record
+    // the editor started from: what another editor stored meanwhile stays.
+    // A record without a change ends at once as stored.
+    void store(const psu_battery_cfg_t &config, const psu_battery_cfg_t &base);
 
 signals:
     void updated();
@@ -43,6 +51,8 @@ public slots:
 private:
     void followDevice(bool follow);
     void markDynamic();
+    void write(const QStringList &texts, const QList<int> &positions);
+    void finishUnsent(Result result);
 
     QPointer<TPsuDevice> m_device;
     psu_battery_cfg_t m_config;

@@ -270,6 +270,10 @@ void PowerBatteryCfgWindow::updateData()
     setDecimal(MaxVoltageInt, m_record.maxAlarmVoltage);
     setTemperature(MinTempSign, m_record.minAlarmTemp);
     setTemperature(MaxTempSign, m_record.maxAlarmTemp);
+    m_base = m_record;
+    m_shownTexts.clear();
+    for (const TLineEdit *edit : qAsConst(m_fields))
+        m_shownTexts << edit->text();
     showEditingFrame();
 }
 
@@ -329,13 +333,29 @@ bool PowerBatteryCfgWindow::validateInput()
 
 void PowerBatteryCfgWindow::storeData()
 {
-    m_record.maxChargeCurrent = decimal(CurrentInt);
-    m_record.maxChargeVoltage = decimal(ChargeVoltageInt);
-    m_record.floatVoltage = decimal(FloatVoltageInt);
-    m_record.minAlarmVoltage = decimal(MinVoltageInt);
-    m_record.maxAlarmVoltage = decimal(MaxVoltageInt);
-    m_record.minAlarmTemp = temperature(MinTempSign);
-    m_record.maxAlarmTemp = temperature(MaxTempSign);
+    // A value whose two fields still show what they were filled with keeps
+    // the device's own value, hundredths included: only edited values change.
+    auto edited = [this](int firstField) {
+        for (int f = firstField; f <= firstField + 1; ++f)
+            if (f >= m_shownTexts.size() || m_fields.at(f)->text() != m_shownTexts.at(f))
+                return true;
+        return false;
+    };
+    m_record = m_base;
+    if (edited(CurrentInt))
+        m_record.maxChargeCurrent = decimal(CurrentInt);
+    if (edited(ChargeVoltageInt))
+        m_record.maxChargeVoltage = decimal(ChargeVoltageInt);
+    if (edited(FloatVoltageInt))
+        m_record.floatVoltage = decimal(FloatVoltageInt);
+    if (edited(MinVoltageInt))
+        m_record.minAlarmVoltage = decimal(MinVoltageInt);
+    if (edited(MaxVoltageInt))
+        m_record.maxAlarmVoltage = decimal(MaxVoltageInt);
+    if (edited(MinTempSign))
+        m_record.minAlarmTemp = temperature(MinTempSign);
+    if (edited(MaxTempSign))
+        m_record.maxAlarmTemp = temperature(MaxTempSign);
     if (!validateInput() || !m_interface)
         return;
     connect(m_interface.data(), &TPsuBatteryIf::storeCompleted, this, &PowerBatteryCfgWindow::handleStoreCompleted,
@@ -343,7 +363,7 @@ void PowerBatteryCfgWindow::storeData()
     m_storing = true;
     m_storeResult = TPsuBatteryIf::WriteTimeout; // unless the interface reports an end in time
     setBusy(QStringLiteral("zkgui_option_store"), tr("Storing battery settings"), nullptr, PowerCfgField::StoreTimeoutMs);
-    m_interface->store(m_record);
+    m_interface->store(m_record, m_base);
 }
 
 void PowerBatteryCfgWindow::handleStoreCompleted(int res)

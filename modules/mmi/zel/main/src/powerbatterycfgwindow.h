@@ -63,6 +63,8 @@ private:
     QPointer<TLinkDeviceIf> m_device;
     QPointer<TPsuBatteryIf> m_interface;
     psu_battery_cfg_t m_record;
+    psu_battery_cfg_t m_base;  // the record the fields were filled from
+    QStringList m_shownTexts;  // the field texts it gave, to tell what the user changed
     bool m_storing = false;
     int m_storeResult = 0; // TPsuBatteryIf::Result of the last store
 };

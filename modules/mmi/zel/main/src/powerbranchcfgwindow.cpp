@@ -23,7 +23,8 @@ PowerBranchCfgWindow::PowerBranchCfgWindow(TLinkDeviceIf *device, TPsuBatteryIf 
     auto *names = new TListColumnDesc(2, 250, 1000, 5, m_list);
     names->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_list->addColumn(names);
-    m_list->addColumn(new TListColumnDesc(4, 58, 58, 0, m_list));
+    // A gap keeps the right-aligned names off their check boxes.
+    m_list->addColumn(new TListColumnDesc(4, 58, 58, 16, m_list));
     m_list->setEmptyListText(tr("No services"));
     m_list->setCheckable(true);
     m_list->setMinimumWidth(360);
@@ -61,6 +62,7 @@ void PowerBranchCfgWindow::updateData()
         return;
     }
     m_record = m_interface->getConfig();
+    m_base = m_record;
     const bool automatic = (m_record.supplyBranch & PowerBranchCfgField::RowBits[0]) == 0;
     m_items.at(0)->setEnabled(true);
     m_items.at(0)->setChecked(automatic);
@@ -83,7 +85,8 @@ void PowerBranchCfgWindow::storeData()
 {
     if (!m_interface)
         return;
-    int mask = m_record.supplyBranch;
+    m_record = m_base;
+    int mask = m_base.supplyBranch;
     for (int i = 0; i < m_items.size(); ++i) {
         const int bit = PowerBranchCfgField::RowBits[i];
         const bool set = (i == 0) ? !m_items.at(i)->isChecked() : m_items.at(i)->isChecked();
@@ -95,7 +98,8 @@ void PowerBranchCfgWindow::storeData()
     m_storing = true;
     m_storeResult = TPsuBatteryIf::WriteTimeout; // unless the interface reports an end in time
     setBusy(QStringLiteral("zkgui_option_store"), tr("Storing supply branch settings"), nullptr, PowerCfgField::StoreTimeoutMs);
-    m_interface->store(m_record);
+    // Only the mask can differ from what the window was filled with.
+    m_interface->store(m_record, m_base);
 }
 
 void PowerBranchCfgWindow::handleStoreCompleted(int res)

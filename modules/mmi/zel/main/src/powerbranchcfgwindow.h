@@ -37,6 +37,7 @@ private:
     QPointer<TLinkDeviceIf> m_device;
     QPointer<TPsuBatteryIf> m_interface;
     psu_battery_cfg_t m_record;
+    psu_battery_cfg_t m_base; // the record the rows were filled from
     bool m_storing = false;
     int m_storeResult = 0; // TPsuBatteryIf::Result of the last store
 };

@@ -20,6 +20,9 @@ PowerCfgField::PowerCfgField(const QString &heading, const QString &imageName, T
     // The interface stops following the device once it has every value; the
     // field still has to notice when the device goes offline.
     connect(device, &TLinkDeviceIf::updated, this, &PowerCfgField::updateData);
+    // A deleted device takes its password window and editor with it, as the
+    // details window goes with it.
+    connect(device, &QObject::destroyed, this, &PowerCfgField::updateData);
 }
 
 void PowerCfgField::addRows(const QStringList &texts, int kind, int minimumHeight)

@@ -97,7 +97,8 @@ TLineEdit *SyslogCfgWindow::makeField(int maxLength, int top)
     field->setAlignment(Qt::AlignRight);
     field->setMaxLength(maxLength);
     field->setValidator(new TUintValidator(0, top, field));
-    field->setZeroPadding(1);
+    // No zeros in front: an emptied field stays visibly empty, and a port
+    // reads as the number it is.
     field->setMaximumWidth(58);
     return field;
 }

@@ -167,7 +167,9 @@ void ZelTestLinkWindow::handleResult(const QStringList &test_name_list, const QL
         auto *child = new QTreeWidgetItem(step);
         for (int c = 0; c < row.size(); ++c) {
             const QString &text = row.at(c);
-            const int rowSeverity = severityOf(text);
+            // Only the result column holds a status; a value that reads like
+            // one ("warning" as a severity setting) stays text.
+            const int rowSeverity = c == 2 ? severityOf(text) : -1;
             if (rowSeverity < 0) {
                 child->setText(c, text);
                 continue;

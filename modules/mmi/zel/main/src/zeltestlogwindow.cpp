@@ -15,12 +15,15 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QHBoxLayout>
+#include <QRegularExpression>
 #include <QIcon>
 #include <QScrollBar>
 #include <QSettings>
+#include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextOption>
 #include <QTextTable>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -28,13 +31,22 @@
 static const char *const GeometryGroup = "TTestLogWindow";
 
 namespace {
-// Appends one row to the table and fills its cells with the texts.
+// Appends one row to the table and fills its cells with the texts. A text
+// of one word (an object name, an OID) is never broken: its column gets the
+// width it needs.
 void appendRow(QTextTable *table, const QStringList &texts)
 {
     const int row = table->rows();
     table->appendRows(1);
-    for (int c = 0; c < table->columns() && c < texts.size(); ++c)
-        table->cellAt(row, c).firstCursorPosition().insertText(texts.at(c));
+    for (int c = 0; c < table->columns() && c < texts.size(); ++c) {
+        QTextCursor cursor = table->cellAt(row, c).firstCursorPosition();
+        if (!texts.at(c).contains(QRegularExpression(QStringLiteral("\\s")))) {
+            QTextBlockFormat unbroken = cursor.blockFormat();
+            unbroken.setNonBreakableLines(true);
+            cursor.setBlockFormat(unbroken);
+        }
+        cursor.insertText(texts.at(c));
+    }
 }
 } // namespace
 
@@ -132,6 +144,11 @@ void ZelTestLogWindow::handlePrint(QWidget *pEmittedBy)
 
     QTextDocument document;
     document.setDocumentMargin(1.0);
+    // Names and values break only between words: a column takes the width
+    // of its longest name rather than cutting it.
+    QTextOption wrapping = document.defaultTextOption();
+    wrapping.setWrapMode(QTextOption::WordWrap);
+    document.setDefaultTextOption(wrapping);
     QTextCursor cursor(&document);
     QTextTableFormat format = ZelReportDocument::tableFormat();
     QTextTable *header = cursor.insertTable(4, 3, format);
@@ -153,7 +170,9 @@ void ZelTestLogWindow::handlePrint(QWidget *pEmittedBy)
     cursor.insertText(tr("\n\n\nZEL moitored SNMP values:\n\n"));
     cursor.movePosition(QTextCursor::End);
 
-    format.setCellPadding(0);
+    // A little room between the cells: a name as wide as its column would
+    // otherwise run straight into its value.
+    format.setCellPadding(4);
     format.setCellSpacing(0);
     format.setWidth(QTextLength(QTextLength::PercentageLength, 75));
     QTextTable *values = cursor.insertTable(1, 3, format);
