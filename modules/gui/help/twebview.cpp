@@ -98,7 +98,7 @@ void TWebView::dragTriggered(TMouseDragGesture *gesture)
     if (!m_dragged) {
         m_dragged = true;
         // The page drops the press it received, so no link is followed.
-        QMouseEvent away(QEvent::MouseMove, QPointF(-1, -1), QPointF(-1, -1), Qt::NoButton, Qt::LeftButton,
+        QMouseEvent away(QEvent::MouseMove, QPointF(-1, -1), QPointF(-1, -1), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QWebView::mouseMoveEvent(&away);
         if (GuiApp *app = GuiApp::instance())
