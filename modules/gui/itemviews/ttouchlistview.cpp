@@ -3,12 +3,17 @@
 #include "tabstracttouchlist.h"
 #include "tabstracttouchlistitem.h"
 #include "tmainwindow.h"
+#include "tmousedraggesture.h"
+#include "tscrollanimation.h"
 #include "tstylesheet.h"
 #include "ttouchlistwidget.h"
+#include "tviewport.h"
 
+#include <QGestureEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSequentialAnimationGroup>
 #include <QToolTip>
 
 namespace {
@@ -17,6 +22,15 @@ QPoint toMainWindow(QWidget *widget, const QPoint &pos)
     if (TMainWindow *main = TMainWindow::instance())
         return main->mapToMainWindow(widget, pos);
     return QPoint(-1, -1);
+}
+
+const char instantEndSlot[] = "1instantScrollAnimationEnd()";
+
+// Swipes handled by any touch list view.
+TScrollAnimation::SwipeClock &listSwipeClock()
+{
+    static TScrollAnimation::SwipeClock clock;
+    return clock;
 }
 } // namespace
 
@@ -27,8 +41,27 @@ TTouchListView::TTouchListView(TTouchListWidget *owner)
 {
     setFocusPolicy(Qt::TabFocus);
     connect(m_scrollBar, &QScrollBar::valueChanged, this, &TTouchListView::slicderValueChanged);
+    m_scroll = new TScrollAnimation(m_scrollBar, this);
+    connect(m_scroll->scrollGroup(), &QAbstractAnimation::finished, this,
+            &TTouchListView::handleScrollAnimationFinished);
     m_scrollBar->setRange(0, 0);
     m_owner->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TViewPort::grabFingerGestures(this);
+}
+
+QPropertyAnimation *TTouchListView::easeAnimation() const
+{
+    return m_scroll->easeAnimation();
+}
+
+QPropertyAnimation *TTouchListView::linearAnimation() const
+{
+    return m_scroll->linearAnimation();
+}
+
+QSequentialAnimationGroup *TTouchListView::scrollGroup() const
+{
+    return m_scroll->scrollGroup();
 }
 
 void TTouchListView::setList(TAbstractTouchList *list)
@@ -178,7 +211,72 @@ bool TTouchListView::event(QEvent *event)
         toolTipEvent(static_cast<QHelpEvent *>(event));
         return true;
     }
+    if (event->type() == QEvent::Gesture)
+        return gestureEvent(static_cast<QGestureEvent *>(event));
     return QWidget::event(event);
+}
+
+bool TTouchListView::gestureEvent(QGestureEvent *event)
+{
+    // A release can end a drag and make a flick at once: the drag is
+    // finished first, then the flick scrolls on from where it left off.
+    if (auto *drag = static_cast<TMouseDragGesture *>(event->gesture(TViewPort::dragGestureType()))) {
+        event->accept(drag);
+        dragTriggered(drag);
+    }
+    if (QSwipeGesture *swipe = TViewPort::swipeOf(event)) {
+        event->accept(swipe);
+        swipeTriggered(swipe);
+    }
+    event->accept();
+    return true;
+}
+
+void TTouchListView::swipeTriggered(QSwipeGesture *gesture)
+{
+    clearTrackedItem();
+    if (gesture->state() != Qt::GestureFinished)
+        return;
+    const bool repeated = listSwipeClock().swipe(gesture->verticalDirection());
+    m_scroll->stop();
+    if (!m_scroll->prepareSwipe(gesture->verticalDirection(), repeated, height()))
+        return;
+    if (TMainWindow *main = TMainWindow::instance())
+        main->addAnimatingWidget(this, instantEndSlot);
+    m_scroll->scrollGroup()->start();
+}
+
+void TTouchListView::dragTriggered(TMouseDragGesture *gesture)
+{
+    clearTrackedItem();
+    if (gesture->state() != Qt::GestureStarted && gesture->state() != Qt::GestureUpdated)
+        return;
+    m_scroll->dragBy(gesture->verticalOffset());
+    if (m_pressedRow) {
+        TAbstractTouchListItem *row = m_pressedRow;
+        m_pressedRow = nullptr;
+        row->release(false, QPoint(0, 0));
+    }
+}
+
+void TTouchListView::handleScrollAnimationFinished()
+{
+    if (TMainWindow *main = TMainWindow::instance())
+        main->removeAnimatingWidget(this, instantEndSlot);
+}
+
+void TTouchListView::instantScrollAnimationEnd()
+{
+    if (!m_scroll->isRunning())
+        return;
+    m_scroll->stop();
+    handleScrollAnimationFinished();
+}
+
+void TTouchListView::hideEvent(QHideEvent *event)
+{
+    instantScrollAnimationEnd();
+    QWidget::hideEvent(event);
 }
 
 void TTouchListView::toolTipEvent(QHelpEvent *event)
@@ -203,11 +301,16 @@ void TTouchListView::mousePressEvent(QMouseEvent *event)
             m_selectedRow->deselect();
             m_selectedRow = nullptr;
         }
-        m_pressPos = event->pos();
-        QRect rect;
-        m_pressedRow = itemAt(m_pressPos, &rect);
-        if (m_pressedRow && !m_pressedRow->press(m_pressPos, rect))
-            m_pressedRow = nullptr;
+        if (m_scroll->isRunning()) {
+            // A touch on a scrolling list only stops it.
+            instantScrollAnimationEnd();
+        } else {
+            m_pressPos = event->pos();
+            QRect rect;
+            m_pressedRow = itemAt(m_pressPos, &rect);
+            if (m_pressedRow && !m_pressedRow->press(m_pressPos, rect))
+                m_pressedRow = nullptr;
+        }
     } else if (event->button() == Qt::RightButton) {
         m_pressPos = event->pos();
         QRect rect;

@@ -3,14 +3,22 @@
 #include <QPointer>
 #include <QWidget>
 
+class QGestureEvent;
 class QHelpEvent;
+class QPropertyAnimation;
 class QScrollBar;
+class QSequentialAnimationGroup;
+class QSwipeGesture;
 class TAbstractTouchList;
 class TAbstractTouchListItem;
+class TMouseDragGesture;
+class TScrollAnimation;
 class TTouchListWidget;
 
-// Paints the rows of a touch list, maps taps, keys and focus onto them and
-// keeps the owner's scroll bar in step with the rows' heights.
+// Paints the rows of a touch list, maps taps, keys and focus onto them,
+// keeps the owner's scroll bar in step with the rows' heights, and scrolls
+// by finger: a drag moves the rows, a flick turns a page with a kinetic
+// scroll that a press, hiding the view or the main window's instant end stops.
 class TTouchListView : public QWidget
 {
     Q_OBJECT
@@ -32,11 +40,20 @@ public:
     TAbstractTouchListItem *pressedRow() const { return m_pressedRow; }
     TAbstractTouchListItem *selectedRow() const { return m_selectedRow; }
 
+    QPropertyAnimation *easeAnimation() const;
+    QPropertyAnimation *linearAnimation() const;
+    QSequentialAnimationGroup *scrollGroup() const;
+
+    virtual bool gestureEvent(QGestureEvent *event);
+    virtual void swipeTriggered(QSwipeGesture *gesture);
+    virtual void dragTriggered(TMouseDragGesture *gesture);
     virtual void toolTipEvent(QHelpEvent *event);
 
 public slots:
     void handleTouchListUpdated();
     void slicderValueChanged(int value);
+    void handleScrollAnimationFinished();
+    void instantScrollAnimationEnd();
 
 protected:
     bool event(QEvent *event) override;
@@ -50,6 +67,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
@@ -64,6 +82,7 @@ private:
     TTouchListWidget *m_owner;
     TAbstractTouchList *m_list = nullptr;
     QScrollBar *m_scrollBar;
+    TScrollAnimation *m_scroll;
     QPoint m_pressPos;
     int m_totalHeight = 0;
     bool m_inEnsureVisible = false;

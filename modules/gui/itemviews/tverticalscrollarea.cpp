@@ -1,6 +1,7 @@
 #include "tverticalscrollarea.h"
 
 #include "tfadeboarder.h"
+#include "tviewport.h"
 
 #include <QDebug>
 #include <QResizeEvent>
@@ -11,9 +12,9 @@ TVerticalScrollArea::TVerticalScrollArea(QWidget *parent)
     : QScrollArea(parent)
 {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // A plain viewport: unlike the scroll area's own it fills no background,
-    // so the page behind shows through.
-    setViewport(new QWidget(this));
+    // The finger scrolls the content; like a plain widget the viewport fills
+    // no background, so the page behind shows through.
+    setViewport(new TViewPort(this));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -21,6 +22,11 @@ TVerticalScrollArea::TVerticalScrollArea(QWidget *parent)
     layout->addWidget(m_fadeBoarder);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TVerticalScrollArea::slicderValueChanged);
     connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &TVerticalScrollArea::slicderRangeChanged);
+}
+
+TViewPort *TVerticalScrollArea::viewPort() const
+{
+    return static_cast<TViewPort *>(viewport());
 }
 
 void TVerticalScrollArea::slicderValueChanged(int value)

@@ -3,9 +3,10 @@
 #include <QScrollArea>
 
 class TFadeBoarder;
+class TViewPort;
 
-// Vertical-only scroll area with fade images at the edges that have more
-// content beyond them.
+// Vertical-only scroll area, scrolled by finger through its TViewPort, with
+// fade images at the edges that have more content beyond them.
 class TVerticalScrollArea : public QScrollArea
 {
     Q_OBJECT
@@ -13,6 +14,7 @@ public:
     explicit TVerticalScrollArea(QWidget *parent = nullptr);
 
     TFadeBoarder *fadeBoarder() const { return m_fadeBoarder; }
+    TViewPort *viewPort() const;
 
 public slots:
     void slicderValueChanged(int value);

@@ -1,0 +1,6 @@
+#include "tflickgesture.h"
+
+TFlickGesture::TFlickGesture(QObject *parent)
+    : QSwipeGesture(parent)
+{
+}

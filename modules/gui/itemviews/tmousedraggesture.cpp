@@ -1,0 +1,6 @@
+#include "tmousedraggesture.h"
+
+TMouseDragGesture::TMouseDragGesture(QObject *parent)
+    : QGesture(parent)
+{
+}
