@@ -70,6 +70,17 @@ bool sameOid(const snmp_req_t *request, const netsnmp_variable_list *var)
     return true;
 }
 
+// An exception in place of a value (SNMPv2c): the agent has no such object
+// or instance, or the walk ran off its MIB view.
+bool isException(const netsnmp_variable_list *var)
+{
+    return var->type == SNMP_NOSUCHOBJECT || var->type == SNMP_NOSUCHINSTANCE || var->type == SNMP_ENDOFMIBVIEW;
+}
+
+// Result code for a reply that came without error status but carries no
+// usable value.
+const int NoValueAnswer = SNMP_ERR_NOSUCHNAME;
+
 // Parses strict dotted-quad text ("10.0.0.1") into four bytes.
 bool parseDottedQuad(const QString &text, u_char out[4])
 {
@@ -323,19 +334,22 @@ int SNMPHelper::get(const QString &hostAddress, snmp_req_t *request)
     oid name[SNMP_MAX_OID_LEN];
     snmp_add_null_var(pdu, name, toNetSnmpOid(request, name));
     netsnmp_pdu *response = nullptr;
-    const int result = exchange(session, pdu, &response, nullptr);
+    int result = exchange(session, pdu, &response, nullptr);
+    netsnmp_variable_list *var = result == 0 ? response->variables : nullptr;
+    if (result == 0 && (!var || isException(var) || !sameOid(request, var)))
+        result = NoValueAnswer;
     if (result != 0) {
         request->value.clear();
     } else {
-        for (netsnmp_variable_list *var = response->variables; var; var = var->next_variable) {
-            if (var->next_variable)
-                fprintf(stdout, "More than one response!\n");
-            request->type = var->type;
-            bool handled = true;
-            request->value = valueText(var, &handled);
-            if (!handled)
-                warnUnhandled(QStringLiteral("Url <%1>").arg(hostAddress),
-                              oidToString(request->oid, request->oidLength), var->type);
+        if (var->next_variable)
+            fprintf(stdout, "More than one response!\n");
+        request->type = var->type;
+        bool handled = true;
+        request->value = valueText(var, &handled);
+        if (!handled) {
+            warnUnhandled(QStringLiteral("Url <%1>").arg(hostAddress),
+                          oidToString(request->oid, request->oidLength), var->type);
+            result = NoValueAnswer;
         }
     }
     request->done = 1;
@@ -358,6 +372,8 @@ int SNMPHelper::getNext(const QString &hostAddress, snmp_req_t *request)
     snmp_add_null_var(pdu, name, toNetSnmpOid(request, name));
     netsnmp_pdu *response = nullptr;
     int result = exchange(session, pdu, &response, nullptr);
+    if (result == 0 && (!response->variables || isException(response->variables)))
+        result = NoValueAnswer; // the walk ran off the agent's view
     if (result != 0) {
         request->value.clear();
     } else if (netsnmp_variable_list *first = response->variables) {
@@ -450,14 +466,17 @@ int SNMPHelper::getList(const QString &hostAddress, const QList<snmp_req_t *> &r
     } else {
         for (netsnmp_variable_list *var = response->variables; var; var = var->next_variable) {
             for (snmp_req_t *request : requests) {
-                if (!sameOid(request, var))
-                    continue;
+                if (!sameOid(request, var) || isException(var))
+                    continue; // an object the agent lacks stays unanswered
                 request->type = var->type;
                 bool handled = true;
-                request->value = valueText(var, &handled);
-                if (!handled)
+                const QString text = valueText(var, &handled);
+                if (!handled) {
                     warnUnhandled(QStringLiteral("Url <%1>").arg(hostAddress),
                                   oidToString(request->oid, request->oidLength), var->type);
+                    continue;
+                }
+                request->value = text;
                 request->done = 1;
             }
         }
@@ -647,18 +666,31 @@ void SNMPHelper::endChain(snmp_async_dev_t *entry, bool reachedEnd)
 void SNMPHelper::storePolled(snmp_async_dev_t *entry, netsnmp_pdu *pdu)
 {
     snmp_req_t *request = entry->requests.at(entry->current);
-    for (netsnmp_variable_list *var = pdu ? pdu->variables : nullptr; var; var = var->next_variable) {
-        if (var->next_variable)
-            qDebug().noquote() << QStringLiteral("SNMPHelper::asyncResponse: Device <%1>: More than one response!")
-                                      .arg(entry->uniqueId);
-        bool handled = true;
-        request->value = valueText(var, &handled);
-        if (!handled)
-            warnUnhandled(QStringLiteral("Device <%1>").arg(entry->uniqueId),
-                          oidToString(request->oid, request->oidLength), request->type);
-    }
     request->done = 1;
     request->timedOut = 0;
+    request->failed = 0;
+    // An error answer (the device lacks the object, or refuses it) is no
+    // value: the record stays as it was, marked as failed.
+    netsnmp_variable_list *var = pdu ? pdu->variables : nullptr;
+    if (!pdu || pdu->errstat != SNMP_ERR_NOERROR || !var || isException(var) || !sameOid(request, var)) {
+        request->failed = 1;
+        qDebug().noquote() << QStringLiteral("SNMPHelper::asyncResponse: Device <%1> property <%2> answered with an error (%3)")
+                                  .arg(entry->uniqueId, request->name)
+                                  .arg(pdu ? pdu->errstat : -1);
+        return;
+    }
+    if (var->next_variable)
+        qDebug().noquote() << QStringLiteral("SNMPHelper::asyncResponse: Device <%1>: More than one response!")
+                                  .arg(entry->uniqueId);
+    bool handled = true;
+    const QString text = valueText(var, &handled);
+    if (!handled) {
+        warnUnhandled(QStringLiteral("Device <%1>").arg(entry->uniqueId),
+                      oidToString(request->oid, request->oidLength), var->type);
+        request->failed = 1;
+        return;
+    }
+    request->value = text;
 }
 
 int SNMPHelper::asyncResponse(int operation, snmp_session *, int, snmp_pdu *pdu, snmp_async_dev_t *entry)
@@ -718,6 +750,7 @@ void SNMPHelper::sendAsync()
             for (snmp_req_t *request : qAsConst(entry->requests)) {
                 request->done = 0;
                 request->timedOut = 0;
+                request->failed = 0;
             }
             entry->current = 0;
             const int first = nextRecord(entry, 0);

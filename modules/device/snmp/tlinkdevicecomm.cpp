@@ -515,13 +515,15 @@ void TLinkDeviceComm::setProperties(const snmp_req_list_t &setRequests)
         for (int i = 0; i < job.requests.size(); ++i) {
             const snmp_req_t *request = job.requests.at(i);
             snmp_property_t *record = nullptr;
+            if (!request->done) {
+                result.result = 2; // not read back: no value
+                continue;
+            }
             if (findDeviceWith(setRequests.uniqueId, job.names.at(i), &record)) {
                 record->value = formatDecimals(request->value, record->decimals);
                 record->valueValid = 1;
                 result.items[offset + i].second = record->value;
             }
-            if (!request->done)
-                result.result = 2;
         }
     }
     emit getValuesDone(result);
@@ -575,7 +577,7 @@ void TLinkDeviceComm::propertyUpdatedHandler(const QString &uniqueId)
             const snmp_req_t *request = answered.value(record.mibObjectName);
             if (!request)
                 continue;
-            if (request->timedOut) {
+            if (request->timedOut || request->failed) {
                 record.valueValid = 0; // the last good value stays
                 continue;
             }
