@@ -330,6 +330,13 @@ snmp_property_t TLinkDeviceComm::getProperty(const QString &uniqueId, const QStr
     return snmp_property_t();
 }
 
+bool TLinkDeviceComm::isDeviceAnswering(const QString &uniqueId) const
+{
+    QMutexLocker locker(&snmpLock());
+    const snmp_device_t *device = findDevice(uniqueId);
+    return !device || device->answering; // a device never asked is not known to be silent
+}
+
 // ---- requests ------------------------------------------------------------------
 
 void TLinkDeviceComm::singleRead(SingleRead how, const QString &uniqueId, const QString &mibObjectName)
@@ -570,9 +577,19 @@ void TLinkDeviceComm::propertyUpdatedHandler(const QString &uniqueId)
         // The request records are the request layer's; they are read under the same lock.
         QHash<QString, const snmp_req_t *> answered;
         const QList<snmp_req_t *> requests = SNMPHelper::instance()->getRequests(uniqueId);
-        for (const snmp_req_t *request : requests)
-            if (request->done)
-                answered.insert(request->name, request);
+        bool anyAnswer = false;
+        bool anyTimeOut = false;
+        for (const snmp_req_t *request : requests) {
+            if (!request->done)
+                continue;
+            answered.insert(request->name, request);
+            anyAnswer = anyAnswer || !request->timedOut;
+            anyTimeOut = anyTimeOut || request->timedOut;
+        }
+        if (anyAnswer)
+            device->answering = true;
+        else if (anyTimeOut)
+            device->answering = false;
         for (snmp_property_t &record : device->properties) {
             const snmp_req_t *request = answered.value(record.mibObjectName);
             if (!request)
