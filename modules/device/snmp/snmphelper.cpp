@@ -3,6 +3,7 @@
 #include "snmplock.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -499,6 +500,7 @@ snmp_async_dev_t *SNMPHelper::findEntry(const QString &uniqueId) const
 
 static void replaceList(snmp_async_dev_t *entry, const QList<snmp_req_t *> &requests, bool cycleRunning)
 {
+    cycleRunning = cycleRunning || entry->chainRunning;
     for (snmp_req_t *old : qAsConst(entry->requests)) {
         if (requests.contains(old))
             continue;
@@ -549,7 +551,7 @@ void SNMPHelper::removeDevice(const QString &uniqueId)
     if (!entry)
         return;
     m_devices.removeOne(entry);
-    if (m_cycleRunning) {
+    if (m_cycleRunning || entry->chainRunning) {
         // A chain of this cycle may still point at the entry: free it when the cycle ends.
         entry->removed = true;
         entry->pollingOn = 0;
@@ -659,8 +661,9 @@ void SNMPHelper::endChain(snmp_async_dev_t *entry, bool reachedEnd)
     // Only a chain that got through the whole list has read everything once.
     if (reachedEnd)
         entry->readAll = 0;
-    if (m_runningChains > 0)
+    if (entry->chainRunning && m_runningChains > 0)
         --m_runningChains;
+    entry->chainRunning = false;
 }
 
 void SNMPHelper::storePolled(snmp_async_dev_t *entry, netsnmp_pdu *pdu)
@@ -738,13 +741,14 @@ int SNMPHelper::asyncResponse(int operation, snmp_session *, int, snmp_pdu *pdu,
     return 1;
 }
 
-void SNMPHelper::sendAsync()
+void SNMPHelper::sendAsync(int quietLimitMs)
 {
     {
         QMutexLocker locker(&snmpLock());
-        m_runningChains = 0;
         m_cycleRunning = true;
         for (snmp_async_dev_t *entry : qAsConst(m_devices)) {
+            if (entry->chainRunning)
+                continue; // still waiting on its agent since an earlier cycle
             if (!entry->pollingOn || entry->requests.isEmpty())
                 continue;
             for (snmp_req_t *request : qAsConst(entry->requests)) {
@@ -764,13 +768,18 @@ void SNMPHelper::sendAsync()
             }
             entry->current = first;
             entry->chainGeneration = entry->listGeneration;
-            if (sendPoll(entry))
+            if (sendPoll(entry)) {
+                entry->chainRunning = true;
                 ++m_runningChains;
-            else
+            } else {
                 fprintf(stdout, "\nsnmp_send error\n");
+            }
         }
     }
 
+    QElapsedTimer sinceAnswer;
+    sinceAnswer.start();
+    bool keepWaitingChains = false;
     for (;;) {
         int numfds = 0;
         fd_set fds;
@@ -782,6 +791,10 @@ void SNMPHelper::sendAsync()
             QMutexLocker locker(&snmpLock());
             if (m_runningChains == 0)
                 break;
+            if (quietLimitMs >= 0 && sinceAnswer.elapsed() >= quietLimitMs) {
+                keepWaitingChains = true; // the silent ones are waited for in the next cycles
+                break;
+            }
             snmp_select_info(&numfds, &fds, &timeout, &block);
             wait = m_select;
         }
@@ -798,19 +811,25 @@ void SNMPHelper::sendAsync()
                                  << "- ending this polling cycle";
             break;
         }
-        if (count > 0)
+        if (count > 0) {
             snmp_read(&fds);
-        else
+            sinceAnswer.start();
+        } else {
             snmp_timeout();
+        }
     }
-    finishCycle();
+    finishCycle(keepWaitingChains);
 }
 
-void SNMPHelper::finishCycle()
+void SNMPHelper::finishCycle(bool keepWaitingChains)
 {
     QMutexLocker locker(&snmpLock());
     const QList<snmp_async_dev_t *> all = m_devices + m_removedDuringCycle;
     for (snmp_async_dev_t *entry : all) {
+        if (entry->chainRunning && keepWaitingChains)
+            continue; // its session, its records and the entry itself stay until the chain ends
+        // A cycle given up (the thread must end, the wait failed) ends its chains unanswered.
+        entry->chainRunning = false;
         if (entry->session) {
             snmp_close(entry->session);
             entry->session = nullptr;
@@ -818,11 +837,17 @@ void SNMPHelper::finishCycle()
         qDeleteAll(entry->retiredRequests);
         entry->retiredRequests.clear();
     }
+    QList<snmp_async_dev_t *> stillWaiting;
     for (snmp_async_dev_t *entry : qAsConst(m_removedDuringCycle)) {
+        if (entry->chainRunning) {
+            stillWaiting.append(entry);
+            continue;
+        }
         qDeleteAll(entry->requests);
         delete entry;
     }
-    m_removedDuringCycle.clear();
-    m_runningChains = 0;
+    m_removedDuringCycle = stillWaiting;
+    if (!keepWaitingChains)
+        m_runningChains = 0;
     m_cycleRunning = false;
 }

@@ -564,7 +564,9 @@ void TLinkDeviceComm::reReadAllProperties(const QString &uniqueId)
 
 void TLinkDeviceComm::timerOneSecTimeOut()
 {
-    SNMPHelper::instance()->sendAsync();
+    // A silent agent holds only its own chain: the others are polled again
+    // after one second without any answer.
+    SNMPHelper::instance()->sendAsync(1000);
 }
 
 void TLinkDeviceComm::propertyUpdatedHandler(const QString &uniqueId)
