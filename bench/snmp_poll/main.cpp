@@ -55,15 +55,17 @@ public:
     // Devices first .. first + count - 1; extra switches go to each.
     bool start(int count, int first = 0, const QStringList &extra = {})
     {
+        const size_t started = m_processes.size();
         for (int i = first; i < first + count; ++i) {
             auto process = std::make_unique<QProcess>();
             process->setProcessChannelMode(QProcess::MergedChannels);
-            process->start(QStringLiteral(ZEL_DEVSIM),
-                           {"--address", deviceIp(i), "--snmp-port", QString::number(snmpPort()), "--no-slp", "--model", Model,
-                            "--serial", QString::number(200000 + i)} + extra);
+            const QStringList arguments{"--address", deviceIp(i), "--snmp-port", QString::number(snmpPort()), "--no-slp",
+                                        "--model", Model, "--serial", QString::number(200000 + i)};
+            process->start(QStringLiteral(ZEL_DEVSIM), arguments + extra);
             m_processes.push_back(std::move(process));
         }
-        for (auto &process : m_processes) {
+        for (size_t p = started; p < m_processes.size(); ++p) {
+            QProcess *process = m_processes[p].get();
             QByteArray output;
             QElapsedTimer clock;
             clock.start();
