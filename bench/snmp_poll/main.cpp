@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
@@ -50,17 +52,20 @@ QString deviceAddress(int i)
 class Devices
 {
 public:
-    bool start(int count)
+    // Devices first .. first + count - 1; extra switches go to each.
+    bool start(int count, int first = 0, const QStringList &extra = {})
     {
-        for (int i = 0; i < count; ++i) {
+        const size_t started = m_processes.size();
+        for (int i = first; i < first + count; ++i) {
             auto process = std::make_unique<QProcess>();
             process->setProcessChannelMode(QProcess::MergedChannels);
-            process->start(QStringLiteral(ZEL_DEVSIM),
-                           {"--address", deviceIp(i), "--snmp-port", QString::number(snmpPort()), "--no-slp", "--model", Model,
-                            "--serial", QString::number(200000 + i)});
+            const QStringList arguments{"--address", deviceIp(i), "--snmp-port", QString::number(snmpPort()), "--no-slp",
+                                        "--model", Model, "--serial", QString::number(200000 + i)};
+            process->start(QStringLiteral(ZEL_DEVSIM), arguments + extra);
             m_processes.push_back(std::move(process));
         }
-        for (auto &process : m_processes) {
+        for (size_t p = started; p < m_processes.size(); ++p) {
+            QProcess *process = m_processes[p].get();
             QByteArray output;
             QElapsedTimer clock;
             clock.start();
@@ -124,7 +129,11 @@ int main(int argc, char *argv[])
     printf("%-8s %10s %10s %12s %10s %10s %12s\n", "devices", "requests", "cycle ms", "requests/s", "vs 1 dev", "cpu ms",
            "cpu us/req");
     double single = 0;
+    // SNMP_POLL_SILENT_ONLY=1 runs only the last part (an answering device beside a silent one).
+    const bool silentOnly = qEnvironmentVariableIntValue("SNMP_POLL_SILENT_ONLY") > 0;
     for (int count : {1, 10, 50}) {
+        if (silentOnly)
+            break;
         Devices devices;
         if (!devices.start(count))
             return 1;
@@ -160,7 +169,7 @@ int main(int argc, char *argv[])
     }
 
     // The facade's SNMP thread between full reads: 50 devices, one active.
-    {
+    if (!silentOnly) {
         const int count = 50;
         Devices devices;
         if (!devices.start(count))
@@ -182,6 +191,42 @@ int main(int argc, char *argv[])
                count, 100.0 * used / (clock.elapsed() / 1000.0), clock.elapsed() / 1000.0);
         for (int i = 0; i < count; ++i)
             facade->removeDevice(QStringLiteral("dev%1").arg(i));
+    }
+
+    // An answering device beside one whose agent is silent: how often the
+    // answering one's values are refreshed by the facade's polling.
+    {
+        Devices devices;
+        if (!devices.start(1) || !devices.start(1, 1, {"--silent"}))
+            return 1;
+        TLinkSNMPIf *facade = TLinkSNMPIf::instance();
+        facade->addDevice(QStringLiteral("live"), deviceAddress(0), Model, "01.07");
+        facade->addDevice(QStringLiteral("mute"), deviceAddress(1), Model, "01.07");
+        facade->setActiveDevice(QStringLiteral("live"));
+        std::vector<double> gaps;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = -1;
+        QObject::connect(facade, &TLinkSNMPIf::updated, &app, [&](const QString &id) {
+            if (id != QLatin1String("live"))
+                return;
+            const qint64 now = clock.elapsed();
+            if (last >= 0 && now > 5000) // after the first full reads
+                gaps.push_back(double(now - last));
+            last = now;
+        });
+        QEventLoop loop;
+        QTimer::singleShot(25000, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (gaps.empty()) {
+            printf("refresh beside a silent device: none in 20 s\n");
+        } else {
+            printf("refresh of an answering device beside a silent one: median %.0f ms, longest %.0f ms (%zu refreshes)\n",
+                   median(gaps), *std::max_element(gaps.begin(), gaps.end()), gaps.size());
+        }
+        facade->setActiveDevice(QString());
+        facade->removeDevice(QStringLiteral("live"));
+        facade->removeDevice(QStringLiteral("mute"));
     }
     fflush(stdout);
     _exit(0); // the facade and its thread live until the process ends

@@ -67,6 +67,7 @@ private slots:
     void failuresGiveOneResult_data();
     void failuresGiveOneResult();
     void brokenDeviceOutputIsSafe();
+    void answersInPiecesMakeOneStep();
     void listingThatStopsTimesOut();
     void logOnPromptsInOutputAreOutput();
 };
@@ -81,21 +82,22 @@ void TestDebugSession::parsesProductionData_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("command");
     QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("complete"); // every field there, in its form: else the session fails
 
     const QString full = QStringLiteral("ADU debug mask set to 0x10\r\ntelnet:/$ "
                                         "Real time: 2017-04-26 10:05:33\r\nLife time: 1234 days 05:00:00\r\n"
                                         "telnet:/$ Serial No:  A100001 \r\ntelnet:/$ "
                                         "Application 01.40 build 0041\r\ntelnet:/$ ");
-    QTest::newRow("all labels") << full << 0 << QStringLiteral("A100001,01.40,1234, 441a0a05");
+    QTest::newRow("all labels") << full << 0 << QStringLiteral("A100001,01.40,1234, 441a0a05") << true;
     QTest::newRow("no real time ends with a comma")
-        << QStringLiteral("Serial No: 7\nApplication 2.1\nLife time: 3 days\n") << 0 << QStringLiteral("7,2.1,3,");
-    QTest::newRow("no labels") << QStringLiteral("sh: adu_debug: not found\r\n") << 0 << QString();
-    QTest::newRow("label at the very end") << QStringLiteral("Serial No:") << 0 << QStringLiteral(",");
+        << QStringLiteral("Serial No: 7\nApplication 2.1\nLife time: 3 days\n") << 0 << QStringLiteral("7,2.1,3,") << false;
+    QTest::newRow("no labels") << QStringLiteral("sh: adu_debug: not found\r\n") << 0 << QString() << false;
+    QTest::newRow("label at the very end") << QStringLiteral("Serial No:") << 0 << QStringLiteral(",") << false;
     QTest::newRow("life time without days stays on its line")
-        << QStringLiteral("Life time: 12\r\nother, text\r\n") << 0 << QStringLiteral("12,");
+        << QStringLiteral("Life time: 12\r\nother, text\r\n") << 0 << QStringLiteral("12,") << false;
     QTest::newRow("unreadable stamp fields read 0")
-        << QStringLiteral("Real time: 2019-xx-05 1:07") << 0 << QStringLiteral(" 60050007");
-    QTest::newRow("other commands keep the text") << full << 1 << full;
+        << QStringLiteral("Real time: 2019-xx-05 1:07") << 0 << QStringLiteral(" 60050007") << false;
+    QTest::newRow("other commands keep the text") << full << 1 << full << true;
 }
 
 void TestDebugSession::parsesProductionData()
@@ -103,7 +105,9 @@ void TestDebugSession::parsesProductionData()
     QFETCH(QString, answer);
     QFETCH(int, command);
     QFETCH(QString, line);
+    QFETCH(bool, complete);
     QCOMPARE(TLinkDeviceDebugSession::parseProductionData(answer, command), line);
+    QCOMPARE(TLinkDeviceDebugSession::productionDataComplete(answer), complete);
 }
 
 void TestDebugSession::certificateSeriesGivesProductionLine()
@@ -177,6 +181,10 @@ void TestDebugSession::failuresGiveOneResult_data()
     QTest::newRow("answers too late") << QStringList{"--delay-ms", "400"} << 150 << "Telnet command timeout" << -2;
     QTest::newRow("hangs up mid-series") << QStringList{"--telnet-hangup-on", "prod pcb"} << 5000
                                          << "Telnet connection closed" << -2;
+    QTest::newRow("answer without end") << QStringList{"--telnet-flood-bytes", "20000000"} << 5000
+                                        << "Telnet answer too long" << int(TLinkDeviceDebugSession::AnswerFailed);
+    QTest::newRow("field missing") << QStringList{"--serial", ""} << 5000 << "Telnet answer incomplete"
+                                   << int(TLinkDeviceDebugSession::AnswerFailed);
 }
 
 void TestDebugSession::failuresGiveOneResult()
@@ -211,7 +219,8 @@ void TestDebugSession::failuresGiveOneResult()
 void TestDebugSession::brokenDeviceOutputIsSafe()
 {
     // NUL bytes (telnet's CR NUL) amid prompts, a banner during log-on,
-    // binary junk as an answer and a flood without line end.
+    // binary junk as an answer, and a flood without prompt that ends the
+    // session as failed.
     TLinkDeviceDebugSession session(deviceAddress, QString());
     Results results(&session);
     ScriptedDevice device;
@@ -225,18 +234,60 @@ void TestDebugSession::brokenDeviceOutputIsSafe()
     QVERIFY(device.answer(QByteArray("Pass\0word:", 10))); // still the password prompt
     QVERIFY(device.answer("Last login: never\r\n"));        // no command output
     QTest::qWait(50);
-    device.peer->write("\r\nWelcome\r\n");
-    QVERIFY(device.answer(junk));                           // adu_debug
-    QVERIFY(device.answer("Real time: 2020-01-02 03:04\r\nLife time: 9 days\r\n")); // date
-    QVERIFY(device.answer("Serial No: 5\r\n"));             // prod pcb
-    QVERIFY(device.answer(flood));                          // ver: its first piece ends the series
+    device.peer->write("\r\nWelcome\r\ntelnet:/$ ");
+    QVERIFY(device.answer(junk + "telnet:/$ "));            // adu_debug
+    QVERIFY(device.answer("Real time: 2020-01-02 03:04\r\nLife time: 9 days\r\ntelnet:/$ ")); // date
+    QVERIFY(device.answer("Serial No: 5\r\ntelnet:/$ "));  // prod pcb
+    QVERIFY(device.answer(flood));                          // ver
     QVERIFY(testsupport::waitFor([&] { return !results.items.isEmpty(); }, 5000));
-    QCOMPARE(results.items.first().first, QStringLiteral("5,1.2,9, 71020304"));
-    QCOMPARE(results.items.first().second, 0);
+    QCOMPARE(results.items.first(),
+             qMakePair(QStringLiteral("Telnet answer too long"), int(TLinkDeviceDebugSession::AnswerFailed)));
     QTRY_VERIFY(device.peer->bytesAvailable() >= 2);
     QCOMPARE(device.peer->readAll(), QByteArray("\x03\r"));
-    QTest::qWait(200); // the rest of the flood arrives and changes nothing
+    device.peer->write("telnet:/$ ");
+    QTest::qWait(200); // a late prompt changes nothing
     QCOMPARE(results.items.size(), 1);
+}
+
+void TestDebugSession::answersInPiecesMakeOneStep()
+{
+    // Each answer of the series is taken up to the shell's prompt, however
+    // the device cuts it into segments; only then goes the next line.
+    TLinkDeviceDebugSession session(deviceAddress, QString());
+    Results results(&session);
+    ScriptedDevice device;
+    QVERIFY(device.accept(session));
+    QTest::qWait(100);
+    device.peer->readAll(); // what the client says on connecting
+    device.peer->write("Welcome\r\n");
+    device.peer->flush();
+    QTest::qWait(100);
+    QCOMPARE(device.peer->bytesAvailable(), qint64(0)); // no command before the shell's prompt
+    device.peer->write("telnet:/$ ");
+    const QList<QPair<QList<QByteArray>, QByteArray>> series{
+        {{"ADU debug\r\n", "telnet:", "/$ "}, "date\r"},
+        {{"Real time: 2020-01-02 03:04\r\n", "Life time: 9 days\r\n", "telnet:/$ "}, "prod pcb\r"},
+        {{"Serial No: 5\r\n", "telnet:/$ "}, "ver\r"},
+    };
+    QVERIFY(testsupport::waitFor([&] { return device.peer->bytesAvailable() >= 15; }, 5000));
+    QCOMPARE(device.peer->readAll(), QByteArray("adu_debug 0x10\r"));
+    for (const auto &step : series) {
+        for (const QByteArray &piece : step.first) {
+            device.peer->write(piece);
+            device.peer->flush();
+            QTest::qWait(50);
+            if (&piece != &step.first.last())
+                QCOMPARE(device.peer->bytesAvailable(), qint64(0)); // no line before the answer is whole
+        }
+        QVERIFY(testsupport::waitFor([&] { return device.peer->bytesAvailable() >= step.second.size(); }, 5000));
+        QCOMPARE(device.peer->readAll(), step.second);
+    }
+    device.peer->write("Application 1.2 build 3\r\n");
+    QTest::qWait(50);
+    QVERIFY(results.items.isEmpty());
+    device.peer->write("telnet:/$ ");
+    QVERIFY(testsupport::waitFor([&] { return !results.items.isEmpty(); }, 5000));
+    QCOMPARE(results.items.first(), qMakePair(QStringLiteral("5,1.2,9, 71020304"), 0));
 }
 
 void TestDebugSession::listingThatStopsTimesOut()
@@ -265,14 +316,14 @@ void TestDebugSession::logOnPromptsInOutputAreOutput()
     QVERIFY(device.accept(session));
     device.peer->write("Username:");
     QVERIFY(device.answer("Password:"));
-    QVERIFY(device.answer("Welcome\r\n"));
+    QVERIFY(device.answer("Welcome\r\ntelnet:/$ "));
     QVERIFY(testsupport::waitFor([&] { return device.peer->bytesAvailable() >= 15; }, 10000));
     QTest::qWait(20);
     QCOMPARE(device.peer->readAll(), QByteArray("adu_debug 0x10\r"));
     const QList<QPair<QByteArray, QByteArray>> series{
-        {"Password: unchanged\r\nUsername: admin\r\n", "date\r"},
-        {"Real time: 2020-01-02 03:04\r\nWelcome\r\n", "prod pcb\r"},
-        {"Serial No: 5\r\nPassword:\r\n", "ver\r"},
+        {"Password: unchanged\r\nUsername: admin\r\ntelnet:/$ ", "date\r"},
+        {"Real time: 2020-01-02 03:04\r\nLife time: 9 days\r\nWelcome\r\ntelnet:/$ ", "prod pcb\r"},
+        {"Serial No: 5\r\nPassword:\r\ntelnet:/$ ", "ver\r"},
     };
     for (const auto &step : series) {
         device.peer->write(step.first);
@@ -281,9 +332,9 @@ void TestDebugSession::logOnPromptsInOutputAreOutput()
         QTest::qWait(20);
         QCOMPARE(device.peer->readAll(), step.second);
     }
-    device.peer->write("Application 1.2 build 3\r\nWelcome\r\n");
+    device.peer->write("Application 1.2 build 3\r\nWelcome\r\ntelnet:/$ ");
     QVERIFY(testsupport::waitFor([&] { return !results.items.isEmpty(); }, 5000));
-    QCOMPARE(results.items.first(), qMakePair(QStringLiteral("5,1.2, 71020304"), 0));
+    QCOMPARE(results.items.first(), qMakePair(QStringLiteral("5,1.2,9, 71020304"), 0));
     QTRY_VERIFY(device.peer->bytesAvailable() >= 2);
     QTest::qWait(50);
     QCOMPARE(device.peer->readAll(), QByteArray("\x03\r"));

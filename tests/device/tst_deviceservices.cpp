@@ -86,19 +86,26 @@ void TestDeviceServices::recognisedServices_data()
     QTest::addColumn<device_service_t>("service");
     QTest::addColumn<int>("bit");
     QTest::addColumn<int>("typeId");
+    QTest::addColumn<int>("event");
+    QTest::addColumn<QString>("eventText"); // the host is not repeated after a URL that names it
     const QString host = QStringLiteral("127.0.2.5");
     const QString upgrade = QStringLiteral("(service-version=1),(service-protocol=tftp),(meta=x),(meta-version=2)");
-    QTest::newRow("web") << device_service_t{"service:web.vantor:http://127.0.2.5", "default", host} << 0x08 << 1824;
-    QTest::newRow("mib") << device_service_t{"service:mib.vantor:http://127.0.2.5", "/m.mib", host} << 0x80 << 1840;
-    QTest::newRow("reboot") << device_service_t{"service:reboot.vantor://127.0.2.5", "", host} << 0x02 << 1024;
+    QTest::newRow("web") << device_service_t{"service:web.vantor:http://127.0.2.5", "/index.html", host} << 0x08
+                         << 1824 << 1824 << " service:web.vantor:http://127.0.2.5/index.html";
+    QTest::newRow("mib") << device_service_t{"service:mib.vantor:http://127.0.2.5", "/m.mib", host} << 0x80 << 1840
+                         << 1840 << " service:mib.vantor:http://127.0.2.5/m.mib";
+    QTest::newRow("mib, URL without host") << device_service_t{"service:mib.vantor:http://", "/m.mib", host} << 0x80
+                                           << 1840 << 1840 << " service:mib.vantor:http://127.0.2.5/m.mib";
+    QTest::newRow("reboot") << device_service_t{"service:reboot.vantor://127.0.2.5", "", host} << 0x02 << 1024 << 1026
+                            << " service:reboot.vantor://127.0.2.5";
     QTest::newRow("firmware upgrade") << device_service_t{"service:firmware-upgrade.vantor:tftp://127.0.2.5", upgrade, host}
-                                      << 0x01 << 256;
+                                      << 0x01 << 256 << 264 << " service:firmware-upgrade.vantor:tftp://127.0.2.5" + upgrade;
     QTest::newRow("upgrade without meta-version")
         << device_service_t{"service:firmware-upgrade.vantor:tftp://127.0.2.5",
                             "(service-version=1),(service-protocol=tftp),(meta=x)", host}
-        << 0 << 0;
-    QTest::newRow("no host") << device_service_t{"service:reboot.vantor://", "", ""} << 0 << 0;
-    QTest::newRow("unknown") << device_service_t{"service:printer:lpr://127.0.2.5", "", host} << 0 << 0;
+        << 0 << 0 << 0 << QString();
+    QTest::newRow("no host") << device_service_t{"service:reboot.vantor://", "", ""} << 0 << 0 << 0 << QString();
+    QTest::newRow("unknown") << device_service_t{"service:printer:lpr://127.0.2.5", "", host} << 0 << 0 << 0 << QString();
 }
 
 void TestDeviceServices::recognisedServices()
@@ -106,13 +113,18 @@ void TestDeviceServices::recognisedServices()
     QFETCH(device_service_t, service);
     QFETCH(int, bit);
     QFETCH(int, typeId);
+    QFETCH(int, event);
+    QFETCH(QString, eventText);
     TLinkDevice device(makeParam("127.0.2.5", "9002"), nullptr);
     QSignalSpy services(&device, &TLinkDeviceIf::updatedServiceList);
     QSignalSpy updated(&device, SIGNAL(updated(TLinkDeviceIf *)));
+    EventLog events;
     device.addService(service);
     QCOMPARE(updated.count(), 1);
     QCOMPARE(device.getServices(), Services_t(bit));
     QCOMPARE(services.count(), bit ? 1 : 0);
+    if (event)
+        QCOMPARE(events.texts(event), QStringList{eventText});
     const QList<device_service_entry_t> entries = device.getServiceEntries();
     QCOMPARE(entries.size(), 1);
     QCOMPARE(entries.first().serviceBit, bit);

@@ -8,6 +8,7 @@
 #include "enumvalue.h"
 #include "eventlog.h"
 #include "infodevicemodelarray.h"
+#include "infoservice.h"
 #include "livedevice.h"
 #include "propertygroup.h"
 #include "statetrail.h"
@@ -54,6 +55,7 @@ private slots:
     void updateOutlastsSlowRestart();
     void updateOfDeviceThatNeverReturns();
     void rebootConfirmedOnlyWhenBack();
+    void rebootUnansweredIsNotConfirmed();
     void silentAgentKeepsLastValues();
     void mibReloadReadsAgain();
     void twoDevicesOfOneModel();
@@ -150,8 +152,11 @@ void TestDeviceSlowDevsim::updateOfDeviceThatNeverReturns()
     waited.start();
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == -1; }, 25000));
     QVERIFY2(waited.elapsed() >= 12000, qPrintable(QString::number(waited.elapsed())));
-    QCOMPARE(events.texts(260), QStringList{QString()});
-    QCOMPARE(events.count(258), 0);
+    // Not a refusal of the file: the device did not come back in its time.
+    QCOMPARE(events.count(260), 0);
+    const QStringList failures = events.texts(258);
+    QCOMPARE(failures.size(), 1);
+    QVERIFY2(failures.first().startsWith(" Device did not restart within "), qPrintable(failures.first()));
     QCOMPARE(device.getSoftwareVersion(), QStringLiteral("01.07"));
 }
 
@@ -178,6 +183,37 @@ void TestDeviceSlowDevsim::rebootConfirmedOnlyWhenBack()
     device.activateDevice(false);
 }
 
+void TestDeviceSlowDevsim::rebootUnansweredIsNotConfirmed()
+{
+    // The agent is silent when the restart is asked and answers again later,
+    // never having restarted: its "not reset" is no proof, the reboot ends
+    // in its time-out.
+    const QString ip = QStringLiteral("127.0.1.94");
+    testsupport::Peer sim;
+    QVERIFY(startDevice(sim, ip, 2000));
+    EventLog events;
+    LiveDevice live(ip, m_server);
+    TLinkDevice &device = live.device;
+    device.activateDevice(true);
+    QVERIFY(testsupport::waitFor([&] { return device.getServices() & ServiceReboot; }, 10000));
+    QVERIFY(testsupport::waitFor([&] { return isValid(device, "sysUpTime") && isValid(device, "zkSystemConfigReset"); },
+                                 10000));
+
+    device.setRebootTimeoutMs(20000);
+    signalPeer(sim, SIGUSR1);
+    device.rebootDevice();
+    // The request times out unanswered; then the agent speaks again.
+    QVERIFY(testsupport::waitFor([&] { return device.getRebootService()->getState() == 1025; }, 15000));
+    signalPeer(sim, SIGUSR2);
+    QVERIFY(testsupport::waitFor([&] { return isValid(device, "zkSystemConfigReset"); }, 15000));
+    QVERIFY(testsupport::waitFor([&] { return device.getRebootMode() != TLinkDevice::RebootRequested; }, 30000));
+    QCOMPARE(device.getRebootMode(), int(TLinkDevice::RebootNone));
+    QCOMPARE(device.getRebootService()->getState(), -2);
+    QCOMPARE(events.count(1024), 1);
+    QVERIFY(!sim.output().contains("up again"));
+    device.activateDevice(false);
+}
+
 void TestDeviceSlowDevsim::silentAgentKeepsLastValues()
 {
     // The agent stops answering while the device stays on the network: its
@@ -195,18 +231,22 @@ void TestDeviceSlowDevsim::silentAgentKeepsLastValues()
     QVERIFY(testsupport::waitFor([&] { return !record(device, "zkSystemConfigSoftwareVersion").valueValid; }, 20000));
     QCOMPARE(record(device, "zkSystemConfigSoftwareVersion").value, QStringLiteral("01.07"));
     QCOMPARE(record(device, "zkSoftwareDownloadStatus").value, QStringLiteral("5"));
-    // The device object holds the last good values as not current, and
-    // nothing changed for its viewers.
+    // The device object holds the last good values as not current, and its
+    // viewers see a device that does not answer.
     QTRY_VERIFY_WITH_TIMEOUT(!isValid(device, "zkSystemConfigSoftwareVersion"), 5000);
     QCOMPARE(device.findProperty("zkSystemConfigSoftwareVersion")->getValue(), QStringLiteral("01.07"));
+    QString status, description;
+    QTRY_COMPARE_WITH_TIMEOUT(device.getConnectionStatus(status, description), int(TLinkDevice::StatusOffline), 5000);
+    QCOMPARE(status, QStringLiteral("Offline"));
+    QVERIFY(updated.count() >= 1);
     QTest::qWait(2500); // an upload tick runs on what it holds
     QCOMPARE(device.getSoftwareVersion(), QStringLiteral("01.07"));
-    QCOMPARE(updated.count(), 0);
 
     // Answering again, the device's values come back.
     signalPeer(sim, SIGUSR2);
     QVERIFY(testsupport::waitFor([&] { return isValid(device, "zkSystemConfigSoftwareVersion"); }, 20000));
     QCOMPARE(device.findProperty("zkSystemConfigSoftwareVersion")->getValue(), QStringLiteral("01.07"));
+    QTRY_COMPARE_WITH_TIMEOUT(device.getConnectionStatus(status, description), int(TLinkDevice::StatusOk), 5000);
     QVERIFY(waitUntilReady(device));
 }
 

@@ -348,7 +348,7 @@ void TestDeviceUpload::failingStatus_data()
                                                         << " Device failed upload: (Device state: Failed)";
     QTest::newRow("started, aborted") << 2 << "3" << "" << 258 << " Device failed upload: (Device state: Aborted)";
     QTest::newRow("transfer, illegal") << 3 << "0" << "" << 258
-                                       << "Device report failed upload (1): (Device state: Illegal)";
+                                       << " Device report failed upload (1): (Device state: Illegal)";
     QTest::newRow("flashing, failed") << 4 << "4" << "Bad image CRC" << 258
                                       << " Device report failed upload (2): (Bad image CRC)";
 }
@@ -417,7 +417,7 @@ void TestDeviceUpload::tftpReports()
     QCOMPARE(device.getUploadState(), 3);
     device.errorFileTransfer(TargetKey, "Disk full");
     QCOMPARE(device.getUploadState(), -1);
-    QCOMPARE(events.texts(263), QStringList{"Disk full"});
+    QCOMPARE(events.texts(263), QStringList{" Disk full"});
 
     // Late reports of the failed transfer leave the error state alone.
     device.updateFileProgress(TargetKey, "127.0.2.61", 80);

@@ -44,7 +44,7 @@ class FileReceiver : public QObject
 {
     Q_OBJECT
 signals:
-    void receivedFile(const QString &fileName);
+    void receivedFileFrom(const QString &fileName, const QString &peerAddress);
     void tftpSessionStarted(const QString &srvurl);
 };
 
@@ -258,19 +258,20 @@ void TestLinkTestRun::diagnosticsDownload()
     QCOMPARE(run.finished, 0);
 
     // Files of other names or from other devices are not this step's.
-    emit server.receivedFile("Other.diag");
-    emit server.tftpSessionStarted("127.0.1.99");
-    emit server.receivedFile("DiagReport.diag");
-    QCOMPARE(run.finished, 0);
     emit server.tftpSessionStarted(DeviceAddress);
-    emit server.receivedFile("DiagReport.diag");
+    emit server.receivedFileFrom("Other.diag", DeviceAddress);
+    emit server.tftpSessionStarted("127.0.1.99");
+    // Another device's file of the same name, while this device's transfer runs.
+    emit server.receivedFileFrom("DiagReport.diag", "127.0.1.99");
+    QCOMPARE(run.finished, 0);
+    emit server.receivedFileFrom("DiagReport.diag", DeviceAddress);
     QCOMPARE(run.finished, 1);
     QCOMPARE(run.labels(), QStringList{"TFTP download"});
     QCOMPARE(run.rows("TFTP download"), (QList<QStringList>{{"TFTP download", "DiagReport.diag", "success"}}));
     QCOMPARE(run.entriesOf("Diagnostic report"),
              (QList<QStringList>{{"Diagnostic report", "test", "OK", "Report DiagReport.diag received"}}));
     // Only the first file after the request is reported.
-    emit server.receivedFile("DiagReport.diag");
+    emit server.receivedFileFrom("DiagReport.diag", DeviceAddress);
     QCOMPARE(run.finished, 1);
 
     // A report that never comes ends the step after its time.

@@ -19,6 +19,8 @@ namespace {
 
 const QString DeviceAddress = QStringLiteral("127.0.1.10");
 const QString SilentAddress = QStringLiteral("127.0.1.11");
+const QString LackingAddress = QStringLiteral("127.0.1.12");
+const QString LackedObject = QStringLiteral("zkLoggingClientDestinationPort");
 
 } // namespace
 
@@ -32,10 +34,12 @@ private slots:
     void listWrites_data();
     void listWrites();
     void changingValueReachesFacade();
+    void errorAnswersAreNoValues();
 
 private:
     testsupport::Peer m_device;
     testsupport::Peer m_silent;
+    testsupport::Peer m_lacking;
 };
 
 void TestSnmpDevsim::initTestCase()
@@ -49,6 +53,9 @@ void TestSnmpDevsim::initTestCase()
     QVERIFY(m_device.waitForOutput("devsim ready", 10000));
     QVERIFY(m_silent.start(ZEL_DEVSIM, {"--address", SilentAddress, "--no-slp", "--silent"}));
     QVERIFY(m_silent.waitForOutput("devsim ready", 10000));
+    QVERIFY(m_lacking.start(ZEL_DEVSIM, {"--address", LackingAddress, "--no-slp", "--model", "4411", "--missing",
+                                         LackedObject + QStringLiteral(",sysContact")}));
+    QVERIFY(m_lacking.waitForOutput("devsim ready", 10000));
 }
 
 void TestSnmpDevsim::requestLayer()
@@ -160,6 +167,46 @@ void TestSnmpDevsim::changingValueReachesFacade()
     QCOMPARE(updated.first().at(0).toString(), QStringLiteral("active"));
     facade->setActiveDevice(QString());
     facade->removeDevice("active");
+}
+
+void TestSnmpDevsim::errorAnswersAreNoValues()
+{
+    // A device that lacks objects answers them with an error: no value is
+    // made of that, neither by polling nor by a single read or a write.
+    TLinkDeviceComm engine;
+    engine.init();
+    engine.stopTimer();
+    engine.addDevice("lacking", LackingAddress, "4411", "01.07", false);
+    QSignalSpy updated(&engine, &TLinkDeviceComm::updated);
+    engine.timerOneSecTimeOut();
+    QCOMPARE(updated.count(), 1);
+    for (const snmp_property_t &r : engine.getProperties("lacking")) {
+        const bool lacked = r.mibObjectName == LackedObject || r.mibObjectName == QLatin1String("sysContact");
+        QVERIFY2(bool(r.valueValid) != lacked, qPrintable(r.mibObjectName));
+        if (lacked)
+            QVERIFY2(r.value.isEmpty(), qPrintable(r.mibObjectName + " = " + r.value));
+    }
+
+    QSignalSpy single(&engine, &TLinkDeviceComm::getValueDone);
+    engine.sendGetReq("lacking", LackedObject);
+    engine.setProperty("lacking", LackedObject, "5514");
+    QCOMPARE(single.count(), 2);
+    for (const QList<QVariant> &args : qAsConst(single)) {
+        const snmp_get_value_t answer = args.at(0).value<snmp_get_value_t>();
+        QVERIFY(!answer.ok);
+        QVERIFY(answer.value.isEmpty());
+    }
+    QVERIFY(!engine.getProperty("lacking", LackedObject).valueValid);
+
+    QSignalSpy list(&engine, &TLinkDeviceComm::getValuesDone);
+    snmp_req_list_t req;
+    req.uniqueId = "lacking";
+    req.kind = 4;
+    req.items = {{"zkSystemConfigAliasName", "Stern"}, {LackedObject, "5514"}};
+    engine.setProperties(req);
+    QCOMPARE(list.count(), 1);
+    QCOMPARE(list.first().at(0).value<snmp_req_list_t>().result, 3);
+    engine.removeDevice("lacking");
 }
 
 QTEST_GUILESS_MAIN(TestSnmpDevsim)

@@ -65,6 +65,7 @@ private slots:
     void removeWhilePolling();
     void pollWaitsThroughTheLibrarysRetries();
     void pollEndsWhenItsThreadMustEnd();
+    void silentAgentHoldsOnlyItsOwnChain();
     void requestEndsWhenItsThreadMustEnd();
 
 private:
@@ -499,6 +500,40 @@ void TestSnmpHelper::pollEndsWhenItsThreadMustEnd()
     helper()->sendAsync();
     QCOMPARE(silent.requestCount() - before, 3);
     QVERIFY(list[0]->done && !list[0]->timedOut);
+}
+
+void TestSnmpHelper::silentAgentHoldsOnlyItsOwnChain()
+{
+    // A silent agent's chain waits through the library's retries (seconds);
+    // a cycle with a quiet limit returns once nothing answered for that long
+    // and the other devices are polled again meanwhile.
+    FakeAgent silent(0);
+    FakeAgent agent;
+    QList<snmp_req_t *> quiet = pollList(3);
+    QList<snmp_req_t *> busy = pollList(3);
+    helper()->addDevice("quiet", silent.hostAddress(), quiet);
+    helper()->addDevice("busy", agent.hostAddress(), busy);
+    QSignalSpy updated(helper(), &SNMPHelper::propertyUpdated);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("Device <quiet> .*retrieving timed out"));
+
+    helper()->sendAsync(1500);
+    QCOMPARE(agent.requestCount(), 3);
+    QCOMPARE(updated.count(), 1);
+    QCOMPARE(updated.takeFirst().at(0).toString(), QStringLiteral("busy"));
+    QVERIFY(!quiet[0]->done);
+
+    helper()->setPropertyDynamic("busy", busy[0]->name, true);
+    helper()->sendAsync(1500);
+    QCOMPARE(agent.requestCount(), 4);
+    QVERIFY(!quiet[0]->done);
+
+    // In its time the silent chain ends, unanswered, and is reported.
+    QVERIFY(testsupport::waitFor([&] {
+        helper()->sendAsync(1500);
+        return quiet[0]->done;
+    }, 30000));
+    QVERIFY(quiet[0]->timedOut && quiet[2]->timedOut);
+    QVERIFY(silent.requestCount() > 1); // it was waited for through the resends
 }
 
 void TestSnmpHelper::requestEndsWhenItsThreadMustEnd()

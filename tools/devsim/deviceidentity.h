@@ -3,6 +3,7 @@
 
 #include <QHostAddress>
 #include <QString>
+#include <QStringList>
 
 struct DeviceIdentity
 {
@@ -32,6 +33,9 @@ struct DeviceIdentity
     bool broken = false;  // answer with malformed messages
     bool httpMute = false; // the web server takes connections and never answers
     int slpMtu = 1400;    // SLP datagram replies longer than this are cut (OVERFLOW)
+    QStringList missingObjects; // MIB objects (names) the agent lacks: asked for, they are errors
+    bool telnetSplitPrompt = false; // the shell's prompt goes out in a segment of its own
+    int telnetFloodBytes = 0;       // "ver" answers with this much more text before its prompt
 
     // Set while the device restarts: it answers on no protocol then.
     bool restarting = false;

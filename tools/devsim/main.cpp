@@ -79,6 +79,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption slpMtu("slp-mtu", "Cut SLP datagram replies to this size.", "bytes",
                                     QString::number(id.slpMtu));
     parser.addOption(slpMtu);
+    const QCommandLineOption missing("missing", "MIB objects (comma-separated names) the agent does not have.",
+                                     "names");
+    parser.addOption(missing);
+    const QCommandLineOption telnetSplit("telnet-split-prompt", "Send the shell prompt in a TCP segment of its own.");
+    const QCommandLineOption telnetFlood("telnet-flood-bytes", "Answer \"ver\" with this many bytes more.", "bytes",
+                                         "0");
+    parser.addOptions({telnetSplit, telnetFlood});
     parser.process(app);
 
     id.address = QHostAddress(parser.value(address));
@@ -98,6 +105,9 @@ int main(int argc, char *argv[])
     id.silent = parser.isSet(silent);
     id.broken = parser.isSet(broken);
     id.slpMtu = parser.value(slpMtu).toInt();
+    id.missingObjects = parser.value(missing).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    id.telnetSplitPrompt = parser.isSet(telnetSplit);
+    id.telnetFloodBytes = parser.value(telnetFlood).toInt();
     id.telnetPort = parser.value(telnetPort).toUShort();
     id.telnetPassword = parser.value(telnetPassword);
     id.telnetHangUpOn = parser.value(telnetHangUp);

@@ -191,6 +191,8 @@ bool SnmpAgent::start(QString *error)
         return false;
     }
     for (const MibObject &object : m_catalog.objects()) {
+        if (m_identity.missingObjects.contains(object.name))
+            continue; // asked for, the agent answers noSuchName (v1) or noSuchObject (v2c)
         if (!registerObject(object)) {
             *error = QStringLiteral("cannot register %1").arg(object.name);
             return false;

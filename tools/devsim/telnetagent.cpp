@@ -92,8 +92,14 @@ void TelnetAgent::handleLine(QTcpSocket *socket, const QByteArray &line)
         connection.stage = Connection::User;
         if (connection.user == "admin" && QString::fromLatin1(line) == m_identity.telnetPassword) {
             connection.stage = Connection::Shell;
-            send(socket, "\r\nWelcome to " + m_identity.product.toLatin1() + " (model " + m_identity.model.toLatin1()
-                             + ")\r\n" + prompt);
+            const QByteArray welcome = "\r\nWelcome to " + m_identity.product.toLatin1() + " (model "
+                                       + m_identity.model.toLatin1() + ")\r\n";
+            if (m_identity.telnetSplitPrompt) {
+                send(socket, welcome);
+                send(socket, prompt, 100);
+            } else {
+                send(socket, welcome + prompt);
+            }
         } else if (++connection.failures >= maxLogonAttempts) {
             send(socket, "\r\nLogin incorrect\r\n", failedLogonPauseMs, true);
         } else {
@@ -124,6 +130,8 @@ void TelnetAgent::runCommand(QTcpSocket *socket, const QByteArray &command)
     } else if (command == "ver") {
         out = "Bootloader 01.00 build 0003\r\nApplication " + m_identity.swVersion.toLatin1() + " build "
               + m_identity.swBuild.toLatin1() + "\r\n";
+        for (int left = m_identity.telnetFloodBytes; left > 0; left -= 64)
+            out += QByteArray(qMin(left, 64) - 2, 'v') + "\r\n";
     } else if (command == "eventhandler -l" || command == "eventhandler -a") {
         // A listing comes line by line, as a device's shell writes it.
         const bool all = command.endsWith("-l");
@@ -136,12 +144,18 @@ void TelnetAgent::runCommand(QTcpSocket *socket, const QByteArray &command)
             send(socket, line, after);
             after += 30;
         }
-        send(socket, prompt, after);
+        send(socket, prompt, after + (m_identity.telnetSplitPrompt ? 100 : 0));
         return;
     } else if (command == "\x03" || command.isEmpty()) {
         out = command.isEmpty() ? "" : "^C\r\n";
     } else {
         out = "sh: " + command.left(64) + ": not found\r\n";
+    }
+    if (m_identity.telnetSplitPrompt) {
+        // The answer, then after a pause the prompt: two segments.
+        send(socket, out);
+        send(socket, prompt, 100);
+        return;
     }
     send(socket, out + prompt);
 }

@@ -3,6 +3,7 @@
 #include "qdevicetelnet.h"
 
 #include <QDebug>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <atomic>
@@ -107,6 +108,8 @@ void TLinkDeviceDebugSession::connectToDevice()
     m_finished = false;
     m_step = 0;
     m_answer.clear();
+    m_pending.clear();
+    m_welcomed = false;
     m_state = Connecting;
     m_timer->start(connectTimeoutMs);
     m_telnet->connectToHost(m_hostAddress, telnetPort());
@@ -180,50 +183,74 @@ void TLinkDeviceDebugSession::processIncomingData(const QByteArray &data)
     // happens to hold them must not send the password into the device's
     // shell or start the series again.
     if (m_state == LoggingOn) {
-        if (chunk.contains(QLatin1String("Username:"))) {
-            sendLine(userName);
+        if (!m_welcomed) {
+            if (chunk.contains(QLatin1String("Username:"))) {
+                sendLine(userName);
+                return;
+            }
+            if (chunk.contains(QLatin1String("Password:"))) {
+                sendLine(configPassword);
+                return;
+            }
+            const int welcome = chunk.indexOf(QLatin1String("Welcome"));
+            if (welcome < 0) {
+                // Banners and "Login incorrect" are no command output: the
+                // log-on time-out goes on.
+                qDebug() << "TLinkDeviceDebugSession::processIncomingData:" << m_hostAddress << "log-on text"
+                         << chunk.left(80);
+                return;
+            }
+            m_welcomed = true;
+            m_pending.clear();
+            if (!collectUpToPrompt(chunk.mid(welcome)))
+                return;
+        } else if (!collectUpToPrompt(chunk)) {
             return;
         }
-        if (chunk.contains(QLatin1String("Password:"))) {
-            sendLine(configPassword);
-            return;
-        }
-        if (!chunk.contains(QLatin1String("Welcome"))) {
-            // Banners and "Login incorrect" are no command output: the log-on
-            // time-out goes on.
-            qDebug() << "TLinkDeviceDebugSession::processIncomingData:" << m_hostAddress << "log-on text"
-                     << chunk.left(80);
-            return;
-        }
+        // The shell is ready for the command.
         m_timer->stop();
         m_state = Idle;
         m_answer.clear();
+        m_pending.clear();
         const CommandLine command = commandLine(m_command);
         nextStep(command.line, command.firstStep);
         return;
     }
-    m_timer->stop();
-    m_state = Idle;
     switch (m_step) {
     case 3:
-        appendAnswer(chunk);
-        nextStep("date", 2);
-        break;
     case 2:
-        appendAnswer(chunk);
-        nextStep("prod pcb", 1);
-        break;
     case 1:
     case 101:
-        appendAnswer(chunk);
-        nextStep("ver", 1000);
+    case 1000: {
+        // Each answer of the series is taken whole, up to the shell's prompt,
+        // before the next line goes out.
+        if (!collectUpToPrompt(chunk))
+            return;
+        m_timer->stop();
+        m_state = Idle;
+        m_answer += m_pending;
+        m_pending.clear();
+        if (m_step == 3) {
+            nextStep("date", 2);
+        } else if (m_step == 2) {
+            nextStep("prod pcb", 1);
+        } else if (m_step != 1000) {
+            nextStep("ver", 1000);
+        } else {
+            sendEndOfText();
+            if (m_command == 0 && !productionDataComplete(m_answer)) {
+                qDebug() << "TLinkDeviceDebugSession::processIncomingData:" << m_hostAddress
+                         << "production data incomplete:" << m_answer.left(400);
+                finish(QStringLiteral("Telnet answer incomplete"), AnswerFailed);
+            } else {
+                finish(parseProductionData(m_answer, m_command), 0);
+            }
+        }
         break;
-    case 1000:
-        appendAnswer(chunk);
-        sendEndOfText();
-        finish(parseProductionData(m_answer, m_command), 0);
-        break;
+    }
     case 0: {
+        m_timer->stop();
+        m_state = Idle;
         const int prompt = chunk.indexOf(QLatin1String(shellPrompt));
         if (prompt >= 0) {
             finish(chunk.left(chunk.indexOf(QLatin1String("teln"))) + QLatin1String("<<<"), 0);
@@ -236,13 +263,33 @@ void TLinkDeviceDebugSession::processIncomingData(const QByteArray &data)
         break;
     }
     case 100:
-        appendAnswer(chunk);
+        m_timer->stop();
+        m_state = Idle;
+        m_answer += chunk.left(maxAnswer - m_answer.size());
         sendEndOfText();
         m_step = 101;
         break;
     default:
         break;
     }
+}
+
+// Adds chunk to the pending answer; true once the answer is whole (the
+// shell's prompt came). A device that sends more than maxAnswer without a
+// prompt has failed: the session ends with AnswerFailed.
+bool TLinkDeviceDebugSession::collectUpToPrompt(const QString &chunk)
+{
+    m_pending += chunk;
+    if (m_pending.contains(QLatin1String(shellPrompt)))
+        return true;
+    if (m_answer.size() + m_pending.size() > maxAnswer) {
+        qDebug() << "TLinkDeviceDebugSession::collectUpToPrompt:" << m_hostAddress << "answer over" << maxAnswer
+                 << "characters without a prompt";
+        m_pending.clear();
+        sendEndOfText();
+        finish(QStringLiteral("Telnet answer too long"), AnswerFailed);
+    }
+    return false;
 }
 
 void TLinkDeviceDebugSession::timeoutSession()
@@ -285,16 +332,6 @@ void TLinkDeviceDebugSession::sendEndOfText()
         m_telnet->sendData(QByteArray("\x03\r"));
 }
 
-void TLinkDeviceDebugSession::appendAnswer(const QString &chunk)
-{
-    const int room = maxAnswer - m_answer.size();
-    if (chunk.size() > room)
-        qDebug() << "TLinkDeviceDebugSession::appendAnswer:" << m_hostAddress << "answer too long, dropped"
-                 << chunk.size() - qMax(room, 0) << "characters";
-    if (room > 0)
-        m_answer.append(chunk.left(room));
-}
-
 void TLinkDeviceDebugSession::nextStep(const QByteArray &line, int step)
 {
     sendLine(line);
@@ -311,6 +348,25 @@ void TLinkDeviceDebugSession::finish(const QString &result, int rc)
     m_step = -1;
     emit debugResultReceived(result, rc);
     emit commandFinished(this, m_command);
+}
+
+bool TLinkDeviceDebugSession::productionDataComplete(const QString &answer)
+{
+    QString serial, application, lifeTime, stamp;
+    if (!valueAfter(answer, QStringLiteral("Serial No:"), &serial) || serial.isEmpty())
+        return false;
+    if (!valueAfter(answer, QStringLiteral("Application"), &application) || application.isEmpty())
+        return false;
+    bool ok = false;
+    if (!valueAfter(answer, QStringLiteral("Life time:"), &lifeTime, QStringLiteral("days")))
+        return false;
+    lifeTime.toLongLong(&ok);
+    if (!ok)
+        return false;
+    if (!valueAfter(answer, QStringLiteral("Real time:"), &stamp))
+        return false;
+    static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}"));
+    return form.match(stamp).hasMatch();
 }
 
 QString TLinkDeviceDebugSession::parseProductionData(const QString &answer, int command)

@@ -50,8 +50,14 @@ public:
     // answer (10000 ms). Tests shorten them; read when a timer starts.
     static void setTimeouts(int connectMs, int logonMs, int commandMs);
 
-    // Most answer text kept for one command; more is dropped.
+    // True when the series' answer holds every field of the production
+    // data, each in its form.
+    static bool productionDataComplete(const QString &answer);
+
+    // Most answer text taken for one command; a device that sends more has
+    // failed (AnswerFailed), as has one whose answer lacks a field.
     static constexpr int maxAnswer = 64 * 1024;
+    static constexpr int AnswerFailed = -4;
 
 signals:
     void debugResultReceived(const QString &result, int rc);
@@ -69,7 +75,7 @@ public slots:
 private:
     void sendLine(const QByteArray &line);
     void sendEndOfText();
-    void appendAnswer(const QString &chunk);
+    bool collectUpToPrompt(const QString &chunk);
     void nextStep(const QByteArray &line, int step);
     void finish(const QString &result, int rc);
     void releaseTelnet();
@@ -82,6 +88,9 @@ private:
     int m_command = 0;
     int m_step = 0;
     QString m_answer;
+    // The answer to the last line sent, collected until the shell's prompt.
+    QString m_pending;
+    bool m_welcomed = false;
     QTimer *m_timer = nullptr;
     int m_state = Idle;
     bool m_finished = false;

@@ -209,6 +209,7 @@ private:
     // the setting `folderKey`; false (event 770) when the folder is missing.
     bool takeDestination(const QString &path, const QString &folderKey, QString &folder, QString &fileName);
     bool checkRebootState();
+    bool rebootEvidenceSeen() const;
     void endReboot(int serviceState);
     bool propertyChangedBy(const AbstractProperty *property, const QString &valueText) const;
     // Forgets the value the device object holds: only a later answer of the
@@ -284,6 +285,15 @@ private:
     int m_liveLoggingStep = 0;
     int m_diagReportStep = 0;
     int m_rebootMode = RebootNone;
+    // Evidence that the device restarted after the last reboot request: its
+    // up time (seconds, -1 unknown) when asked, whether it answered the
+    // request, and whether it was seen gone since.
+    qint64 m_rebootUpTime = -1;
+    // The SNMP agent answered the last polling cycle that asked it; a device
+    // whose agent is silent counts as not reachable, whatever discovery says.
+    bool m_snmpAnswering = true;
+    bool m_rebootSetAnswered = false;
+    bool m_rebootSeenGone = false;
     QString m_diagReportFileKey;
     QString m_mibFileName;
     QTimer *m_certificateSource = nullptr;

@@ -3,6 +3,7 @@
 // and the device's MIB file, fetched over HTTP.
 
 #include "tlinkdevice.h"
+#include "eventtext.h"
 
 #include "infoservice.h"
 #include "tlinksnmpif.h"
@@ -23,6 +24,11 @@ const char *const DiagReportObjects[] = {"zkDiagReportIpAddress", "zkDiagReportP
                                          "zkDiagReportControl", "zkDiagReportStatus"};
 
 enum DiagReportStep { DiagNone = 0, DiagEnded = 1, DiagUnderWay = 2 };
+
+// A MIB file download ends within this time, and brings no more than this.
+const int MibDownloadTimeoutMs = 10000;
+const qint64 MaxMibFileBytes = 1024 * 1024;
+const char MibFailureProperty[] = "mibFailure";
 
 // Cuts a path at its last separator ("\" or "/"): folder and file name.
 void splitPath(const QString &path, QString &folder, QString &fileName)
@@ -132,7 +138,7 @@ bool TLinkDevice::diagReportFailed(const QString &keyFileName, const QString &re
         return false;
     // The report was sent but could not be stored: the user hears it now,
     // not after the time-out.
-    postEvent(769, reason, 0);
+    postEvent(769, eventExtraText(reason), 0);
     m_diagReportService->setState(1, -1, QString());
     m_diagReportStep = DiagEnded;
     emit updated(this);
@@ -154,6 +160,21 @@ void TLinkDevice::downloadMibFile(const QString &path)
     // Each reply is written to the file it was asked for; replies to other
     // requests on the shared manager are not ours.
     m_mibReplies.insert(reply, path);
+    // A server that never answers, or sends without end, ends the download
+    // as failed; abort() hands the reply to handleMibReply.
+    auto *limit = new QTimer(reply);
+    limit->setSingleShot(true);
+    connect(limit, &QTimer::timeout, this, [this, reply] {
+        reply->setProperty(MibFailureProperty, tr("No answer within %1 s").arg(MibDownloadTimeoutMs / 1000));
+        reply->abort();
+    });
+    limit->start(MibDownloadTimeoutMs);
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64 total) {
+        if ((received <= MaxMibFileBytes && total <= MaxMibFileBytes) || !reply->isRunning())
+            return;
+        reply->setProperty(MibFailureProperty, tr("The MIB file is larger than %1 bytes").arg(MaxMibFileBytes));
+        reply->abort();
+    });
     connect(m_networkAccessManager, &QNetworkAccessManager::finished, this, &TLinkDevice::handleMibReply,
             Qt::UniqueConnection);
 }
@@ -167,12 +188,24 @@ void TLinkDevice::handleMibReply(QNetworkReply *reply)
         disconnect(m_networkAccessManager, &QNetworkAccessManager::finished, this, &TLinkDevice::handleMibReply);
     reply->deleteLater();
 
+    const QString limitReached = reply->property(MibFailureProperty).toString();
+    if (!limitReached.isEmpty()) {
+        qWarning().noquote() << "TLinkDevice::handleMibReply: download given up:" << limitReached;
+        mibFileFailed(tr("Could not download the MIB file: %1").arg(limitReached));
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         qWarning().noquote() << "TLinkDevice::handleMibReply: download failed:" << reply->errorString();
         mibFileFailed(tr("Could not download the MIB file: %1").arg(reply->errorString()));
         return;
     }
-    const QByteArray content = reply->readAll();
+    // A body that came whole before its size was looked at is judged here.
+    const QByteArray content = reply->read(MaxMibFileBytes + 1);
+    if (content.size() > MaxMibFileBytes) {
+        mibFileFailed(tr("Could not download the MIB file: %1")
+                          .arg(tr("The MIB file is larger than %1 bytes").arg(MaxMibFileBytes)));
+        return;
+    }
     QString folder;
     QString fileName;
     if (!takeDestination(path, QStringLiteral("mibfile/destination_path"), folder, fileName))
@@ -189,7 +222,7 @@ void TLinkDevice::handleMibReply(QNetworkReply *reply)
         return;
     }
     file.close();
-    postEvent(1841, file.fileName(), 0);
+    postEvent(1841, eventExtraText(file.fileName()), 0);
     if (m_mibFileService->getState() == -2) { // an earlier failure is over
         setServiceReady(m_mibFileService);
         emit updated(this);

@@ -13,6 +13,7 @@
 #include "tlinksnmpif.h"
 
 #include <QDebug>
+#include <QTimer>
 
 namespace {
 
@@ -131,6 +132,8 @@ void TLinkDevice::propertiesUpdated(const snmp_req_list_t &result)
     case 0:
         if (result.result == 1 || result.result == 2 || result.result == 4) {
             if (m_rebootMode == RebootRequested) {
+                // A timed-out request (4) may never have reached the device.
+                m_rebootSetAnswered = m_rebootSetAnswered || result.result != 4;
                 m_rebootService->setState(1025, -1, QString());
                 emit updated(this);
                 emitted = true;
@@ -187,7 +190,20 @@ void TLinkDevice::allPropertiesUpdated(const QList<snmp_property_t> &records)
                 changed = true;
             }
             property->setValid(record.valueValid != 0);
+            // The reset object is polled every cycle during a reboot: no
+            // answer after the device took the request means it went down.
+            if (m_rebootMode == RebootRequested && m_rebootSetAnswered && !record.valueValid
+                && record.mibObjectName == QLatin1String("zkSystemConfigReset"))
+                m_rebootSeenGone = true;
         }
+    }
+    // A silent agent is news for the device's viewers, and so is its return.
+    const bool answering = TLinkSNMPIf::instance()->isDeviceAnswering(getUniqueId());
+    if (answering != m_snmpAnswering) {
+        m_snmpAnswering = answering;
+        changed = true;
+        if (m_statusTimer->isActive())
+            updateDeviceStatus();
     }
     if (changed) {
         emit updated(this);

@@ -129,7 +129,11 @@ device_service_entry_t TLinkDevice::parseServiceAttributes(const device_service_
     entry.host = service.address;
 
     const QString &url = service.srvurl;
-    const QString eventText = QStringLiteral(" %1%2%3").arg(url, service.address, service.attributes);
+    // A service URL that already names the host (as an SLP URL does) is not
+    // followed by it once more.
+    const bool urlHasHost = !service.address.isEmpty() && url.contains(QStringLiteral("://") + service.address);
+    const QString eventText = QStringLiteral(" %1%2%3").arg(url, urlHasHost ? QString() : service.address,
+                                                            service.attributes);
     const bool hasHost = !service.address.isEmpty();
     auto recognise = [&](int eventId, InfoService *state, Services_t bit, int typeId) {
         postEvent(eventId, eventText, 0);

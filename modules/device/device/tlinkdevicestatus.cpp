@@ -1,6 +1,7 @@
 // Reboot, online state, device status and connection status.
 
 #include "tlinkdevice.h"
+#include "eventtext.h"
 
 #include "enumvalue.h"
 #include "infoservice.h"
@@ -12,6 +13,7 @@
 namespace {
 
 const QString ResetObject = QStringLiteral("zkSystemConfigReset");
+const QString UpTimeObject = QStringLiteral("sysUpTime");
 
 } // namespace
 
@@ -24,11 +26,22 @@ void TLinkDevice::rebootDevice()
     request.kind = 0;
     request.items.append({ResetObject, QStringLiteral("2")});
     request.result = 0;
+    // The up time now (or earlier: it only grows) is the mark a restart
+    // falls below.
+    QString upTime;
+    bool known = readStringProperty(UpTimeObject, upTime) == 0;
+    m_rebootUpTime = known ? upTime.toLongLong(&known) : -1;
+    if (!known)
+        m_rebootUpTime = -1;
+    m_rebootSetAnswered = false;
+    m_rebootSeenGone = false;
     TLinkSNMPIf::instance()->setProperties(request);
     TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), ResetObject, true);
-    // The value held now was read before the request: only the device's
-    // next answer may confirm the restart.
+    TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), UpTimeObject, true);
+    // The values held now were read before the request: only the device's
+    // next answers may confirm the restart.
     invalidateProperty(ResetObject);
+    invalidateProperty(UpTimeObject);
     m_rebootMode = RebootRequested;
     m_rebootClock.start();
     m_rebootTimer->start(m_rebootTimeoutMs);
@@ -44,10 +57,13 @@ bool TLinkDevice::checkRebootState()
     if (m_rebootClock.elapsed() < RebootSettleMs)
         return false;
     EnumValue *value = nullptr;
-    if (readEnumProperty(ResetObject, value) == 0 && value->getNumber() == 1) {
+    // "Not reset" alone is no proof: an agent that never got the request
+    // answers it too. The restart must show.
+    if (readEnumProperty(ResetObject, value) == 0 && value->getNumber() == 1 && rebootEvidenceSeen()) {
         m_rebootTimer->stop();
         m_rebootService->setState(1, -1, QString());
         TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), ResetObject, false);
+        TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), UpTimeObject, false);
         m_rebootMode = RebootConfirmed;
         postEvent(1025, QString(), 2);
         emit updated(this);
@@ -60,12 +76,27 @@ bool TLinkDevice::checkRebootState()
     return false;
 }
 
+bool TLinkDevice::rebootEvidenceSeen() const
+{
+    // Gone (off the network, or silent after it took the request) and back.
+    if (m_rebootSeenGone)
+        return true;
+    // Or its up time, read afresh, fell below the one held at the request.
+    QString upTime;
+    if (m_rebootUpTime < 0 || readStringProperty(UpTimeObject, upTime) != 0)
+        return false;
+    bool ok = false;
+    const qint64 now = upTime.toLongLong(&ok);
+    return ok && now < m_rebootUpTime;
+}
+
 void TLinkDevice::endReboot(int serviceState)
 {
     m_rebootTimer->stop();
     m_rebootMode = RebootNone;
     m_rebootService->setState(serviceState, -1, QString());
     TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), ResetObject, false);
+    TLinkSNMPIf::instance()->setPropertyDynamic(getUniqueId(), UpTimeObject, false);
 }
 
 void TLinkDevice::rebootTimedOut()
@@ -102,8 +133,14 @@ void TLinkDevice::setOnline(bool online)
         invalidateProperty(QStringLiteral("zkSystemConfigSoftwareVersion"));
         invalidateProperty(QStringLiteral("zkSystemConfigSoftwareBuildNumber"));
     }
-    if (m_rebootMode == RebootRequested)
+    if (m_rebootMode == RebootRequested) {
         m_rebootService->setState(1025, -1, QString());
+        if (!online) {
+            // Gone: what it says once back is news of the restart.
+            m_rebootSeenGone = true;
+            invalidateProperty(ResetObject);
+        }
+    }
     emit updated(this);
 }
 
@@ -192,7 +229,7 @@ void TLinkDevice::updateDeviceStatus()
     }
 
     if (m_deviceStatus == StatusUnknown) {
-        if (!m_online) {
+        if (!m_online || !m_snmpAnswering) {
             m_statusText = tr("Unknown");
         } else if (valuesRead > 0) {
             m_deviceStatus = StatusWarning;
@@ -209,9 +246,9 @@ void TLinkDevice::updateDeviceStatus()
         m_deviceStatusService->setState(m_deviceStatus, -1, description);
         emit updated(this);
         if (m_deviceStatus == StatusUnknown)
-            postEvent(StatusError, tr("Unknown status"), 0);
+            postEvent(StatusError, eventExtraText(tr("Unknown status")), 0);
         else
-            postEvent(m_deviceStatus, m_statusText, 0);
+            postEvent(m_deviceStatus, eventExtraText(m_statusText), 0);
     }
 }
 
@@ -247,7 +284,7 @@ QString TLinkDevice::formatStatusDetail(const QString &format, const QString &ob
 
 int TLinkDevice::getConnectionStatus(QString &status, QString &description)
 {
-    if (!m_online) {
+    if (!m_online || !m_snmpAnswering) {
         status = tr("Offline");
         description = tr("The communication with the device is down.");
         return StatusOffline;
@@ -263,5 +300,5 @@ int TLinkDevice::getConnectionStatus(QString &status, QString &description)
 
 void TLinkDevice::postWebServiceEvent(const QString &text)
 {
-    postEvent(1825, text, 0);
+    postEvent(1825, eventExtraText(text), 0);
 }

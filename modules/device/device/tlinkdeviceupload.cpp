@@ -3,6 +3,7 @@
 // property values and elapsed-time limits, to the new version or an error.
 
 #include "tlinkdevice.h"
+#include "eventtext.h"
 
 #include "enumvalue.h"
 #include "infoservice.h"
@@ -282,7 +283,7 @@ void TLinkDevice::uploadIdleStep()
     } else {
         qDebug().noquote() << where + QStringLiteral(": SNMP RD ") << "failed" << result;
         if (m_uploadState != -3) {
-            postEvent(259, tr("Read device upload status error: %1").arg(result), 0);
+            postEvent(259, tr(" Read device upload status error: %1").arg(result), 0);
             m_uploadState = -3;
         }
         return;
@@ -494,7 +495,10 @@ void TLinkDevice::uploadRebootStep()
     const int rebootValue = getRebootTimeout();
     const int rebootTimeout = rebootValue > 0 ? rebootValue : 120;
     if (m_uploadElapsedSeconds >= rebootTimeout) {
-        setUploadState2Error(260, QString(), QStringLiteral("<%1>: Error device not restarted. ").arg(where));
+        // The device never came back with the new software: that is no
+        // refusal of the file, it did not restart in its time.
+        setUploadState2Error(258, tr(" Device did not restart within %1 s.").arg(rebootTimeout),
+                             QStringLiteral("<%1>: Error device not restarted. ").arg(where));
         emit updated(this);
         return;
     }
@@ -576,7 +580,7 @@ void TLinkDevice::setUploadState2Error(int eventId, const QString &text, const Q
     m_uploadProgress = 0;
     m_phaseStartTime.start();
     if (eventId != -1)
-        postEvent(eventId, text, 0);
+        postEvent(eventId, eventExtraText(text), 0);
     if (m_tftpServer) {
         m_tftpServer->abortReadSessions(getIpAddress());
         m_tftpServer->unRegForFileInfo(getKeyFileName(&m_uploadSoftware), this, ProgressSlot);

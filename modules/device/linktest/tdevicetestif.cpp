@@ -122,8 +122,8 @@ void TDeviceTestIf::startTftpDownload()
         server->expectUpload(m_expectedFrom, QStringLiteral("DiagReport.diag"),
                              m_uploadDir->isValid() ? m_uploadDir->path() : QString());
     }
-    connect(m_tftpServer, SIGNAL(receivedFile(QString)), this, SLOT(tftpFileDownloaded(QString)),
-            Qt::UniqueConnection);
+    connect(m_tftpServer, SIGNAL(receivedFileFrom(QString, QString)), this,
+            SLOT(tftpFileDownloadedFrom(QString, QString)), Qt::UniqueConnection);
     connect(m_tftpServer, SIGNAL(tftpSessionStarted(QString)), this, SLOT(tftpSessionStarted(QString)),
             Qt::UniqueConnection);
     m_downloadTimer->start();
@@ -149,7 +149,8 @@ void TDeviceTestIf::endTftpDownload(const QList<QStringList> &rows)
     m_downloadTimer->stop();
     withdrawUploadExpectation();
     if (m_tftpServer) {
-        disconnect(m_tftpServer, SIGNAL(receivedFile(QString)), this, SLOT(tftpFileDownloaded(QString)));
+        disconnect(m_tftpServer, SIGNAL(receivedFileFrom(QString, QString)), this,
+                   SLOT(tftpFileDownloadedFrom(QString, QString)));
         disconnect(m_tftpServer, SIGNAL(tftpSessionStarted(QString)), this, SLOT(tftpSessionStarted(QString)));
     }
     m_action = QStringLiteral("TFTP download");
@@ -267,10 +268,19 @@ void TDeviceTestIf::tftpSessionStarted(const QString &srvurl)
 
 void TDeviceTestIf::tftpFileDownloaded(const QString &keyFileName)
 {
+    // A notice without its sender cannot tell whose file it is: the step
+    // ends only on tftpFileDownloadedFrom.
+    qDebug().noquote() << "TDeviceTestIf::tftpFileDownloaded: sender unknown, not taken:" << keyFileName;
+}
+
+void TDeviceTestIf::tftpFileDownloadedFrom(const QString &keyFileName, const QString &peerAddress)
+{
     // Only the report asked for, from this device, ends the step.
-    if (!m_downloadActive || keyFileName != TDeviceTestHandler::DiagReportFileName || !m_deviceSentFile) {
-        qDebug().noquote() << "TDeviceTestIf::tftpFileDownloaded: not the report of" << m_uniqueId << ":"
-                           << keyFileName;
+    const bool fromDevice = QHostAddress(peerAddress).isEqual(QHostAddress(m_ipAddress),
+                                                              QHostAddress::ConvertV4MappedToIPv4);
+    if (!m_downloadActive || keyFileName != TDeviceTestHandler::DiagReportFileName || !fromDevice) {
+        qDebug().noquote() << "TDeviceTestIf::tftpFileDownloadedFrom: not the report of" << m_uniqueId << ":"
+                           << keyFileName << "from" << peerAddress;
         return;
     }
     emit sendLogEntry({QStringLiteral("Diagnostic report"), QStringLiteral("test"), QStringLiteral("OK"),

@@ -50,6 +50,7 @@ public slots:
     void handleUpdated(const QList<QStringList> &result_list);
     void handleReady(const QString &action);
     void tftpFileDownloaded(const QString &keyFileName);
+    void tftpFileDownloadedFrom(const QString &keyFileName, const QString &peerAddress);
     void tftpSessionStarted(const QString &srvurl);
     void receiveLogEntry(const QStringList &logEntry);
 

@@ -14,7 +14,8 @@ struct snmp_async_dev_t
     quint8 pollingOn = 0;            // the device is polled (online)
     quint8 readAll = 0;              // the next cycle reads every record once
     QString hostAddress;             // peer name handed to Net-SNMP
-    snmp_session *session = nullptr; // session of the current cycle
+    snmp_session *session = nullptr; // session of the running chain
+    bool chainRunning = false;       // a reply is awaited, possibly since an earlier cycle
     qint32 current = 0;              // index of the record whose reply is awaited
     QList<snmp_req_t *> requests;    // poll list, owned by this entry
 

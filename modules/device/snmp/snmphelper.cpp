@@ -3,6 +3,7 @@
 #include "snmplock.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -69,6 +70,17 @@ bool sameOid(const snmp_req_t *request, const netsnmp_variable_list *var)
             return false;
     return true;
 }
+
+// An exception in place of a value (SNMPv2c): the agent has no such object
+// or instance, or the walk ran off its MIB view.
+bool isException(const netsnmp_variable_list *var)
+{
+    return var->type == SNMP_NOSUCHOBJECT || var->type == SNMP_NOSUCHINSTANCE || var->type == SNMP_ENDOFMIBVIEW;
+}
+
+// Result code for a reply that came without error status but carries no
+// usable value.
+const int NoValueAnswer = SNMP_ERR_NOSUCHNAME;
 
 // Parses strict dotted-quad text ("10.0.0.1") into four bytes.
 bool parseDottedQuad(const QString &text, u_char out[4])
@@ -323,19 +335,22 @@ int SNMPHelper::get(const QString &hostAddress, snmp_req_t *request)
     oid name[SNMP_MAX_OID_LEN];
     snmp_add_null_var(pdu, name, toNetSnmpOid(request, name));
     netsnmp_pdu *response = nullptr;
-    const int result = exchange(session, pdu, &response, nullptr);
+    int result = exchange(session, pdu, &response, nullptr);
+    netsnmp_variable_list *var = result == 0 ? response->variables : nullptr;
+    if (result == 0 && (!var || isException(var) || !sameOid(request, var)))
+        result = NoValueAnswer;
     if (result != 0) {
         request->value.clear();
     } else {
-        for (netsnmp_variable_list *var = response->variables; var; var = var->next_variable) {
-            if (var->next_variable)
-                fprintf(stdout, "More than one response!\n");
-            request->type = var->type;
-            bool handled = true;
-            request->value = valueText(var, &handled);
-            if (!handled)
-                warnUnhandled(QStringLiteral("Url <%1>").arg(hostAddress),
-                              oidToString(request->oid, request->oidLength), var->type);
+        if (var->next_variable)
+            fprintf(stdout, "More than one response!\n");
+        request->type = var->type;
+        bool handled = true;
+        request->value = valueText(var, &handled);
+        if (!handled) {
+            warnUnhandled(QStringLiteral("Url <%1>").arg(hostAddress),
+                          oidToString(request->oid, request->oidLength), var->type);
+            result = NoValueAnswer;
         }
     }
     request->done = 1;
@@ -358,6 +373,8 @@ int SNMPHelper::getNext(const QString &hostAddress, snmp_req_t *request)
     snmp_add_null_var(pdu, name, toNetSnmpOid(request, name));
     netsnmp_pdu *response = nullptr;
     int result = exchange(session, pdu, &response, nullptr);
+    if (result == 0 && (!response->variables || isException(response->variables)))
+        result = NoValueAnswer; // the walk ran off the agent's view
     if (result != 0) {
         request->value.clear();
     } else if (netsnmp_variable_list *first = response->variables) {
@@ -450,14 +467,17 @@ int SNMPHelper::getList(const QString &hostAddress, const QList<snmp_req_t *> &r
     } else {
         for (netsnmp_variable_list *var = response->variables; var; var = var->next_variable) {
             for (snmp_req_t *request : requests) {
-                if (!sameOid(request, var))
-                    continue;
+                if (!sameOid(request, var) || isException(var))
+                    continue; // an object the agent lacks stays unanswered
                 request->type = var->type;
                 bool handled = true;
-                request->value = valueText(var, &handled);
-                if (!handled)
+                const QString text = valueText(var, &handled);
+                if (!handled) {
                     warnUnhandled(QStringLiteral("Url <%1>").arg(hostAddress),
                                   oidToString(request->oid, request->oidLength), var->type);
+                    continue;
+                }
+                request->value = text;
                 request->done = 1;
             }
         }
@@ -480,6 +500,7 @@ snmp_async_dev_t *SNMPHelper::findEntry(const QString &uniqueId) const
 
 static void replaceList(snmp_async_dev_t *entry, const QList<snmp_req_t *> &requests, bool cycleRunning)
 {
+    cycleRunning = cycleRunning || entry->chainRunning;
     for (snmp_req_t *old : qAsConst(entry->requests)) {
         if (requests.contains(old))
             continue;
@@ -530,7 +551,7 @@ void SNMPHelper::removeDevice(const QString &uniqueId)
     if (!entry)
         return;
     m_devices.removeOne(entry);
-    if (m_cycleRunning) {
+    if (m_cycleRunning || entry->chainRunning) {
         // A chain of this cycle may still point at the entry: free it when the cycle ends.
         entry->removed = true;
         entry->pollingOn = 0;
@@ -640,25 +661,39 @@ void SNMPHelper::endChain(snmp_async_dev_t *entry, bool reachedEnd)
     // Only a chain that got through the whole list has read everything once.
     if (reachedEnd)
         entry->readAll = 0;
-    if (m_runningChains > 0)
+    if (entry->chainRunning && m_runningChains > 0)
         --m_runningChains;
+    entry->chainRunning = false;
 }
 
 void SNMPHelper::storePolled(snmp_async_dev_t *entry, netsnmp_pdu *pdu)
 {
     snmp_req_t *request = entry->requests.at(entry->current);
-    for (netsnmp_variable_list *var = pdu ? pdu->variables : nullptr; var; var = var->next_variable) {
-        if (var->next_variable)
-            qDebug().noquote() << QStringLiteral("SNMPHelper::asyncResponse: Device <%1>: More than one response!")
-                                      .arg(entry->uniqueId);
-        bool handled = true;
-        request->value = valueText(var, &handled);
-        if (!handled)
-            warnUnhandled(QStringLiteral("Device <%1>").arg(entry->uniqueId),
-                          oidToString(request->oid, request->oidLength), request->type);
-    }
     request->done = 1;
     request->timedOut = 0;
+    request->failed = 0;
+    // An error answer (the device lacks the object, or refuses it) is no
+    // value: the record stays as it was, marked as failed.
+    netsnmp_variable_list *var = pdu ? pdu->variables : nullptr;
+    if (!pdu || pdu->errstat != SNMP_ERR_NOERROR || !var || isException(var) || !sameOid(request, var)) {
+        request->failed = 1;
+        qDebug().noquote() << QStringLiteral("SNMPHelper::asyncResponse: Device <%1> property <%2> answered with an error (%3)")
+                                  .arg(entry->uniqueId, request->name)
+                                  .arg(pdu ? pdu->errstat : -1);
+        return;
+    }
+    if (var->next_variable)
+        qDebug().noquote() << QStringLiteral("SNMPHelper::asyncResponse: Device <%1>: More than one response!")
+                                  .arg(entry->uniqueId);
+    bool handled = true;
+    const QString text = valueText(var, &handled);
+    if (!handled) {
+        warnUnhandled(QStringLiteral("Device <%1>").arg(entry->uniqueId),
+                      oidToString(request->oid, request->oidLength), var->type);
+        request->failed = 1;
+        return;
+    }
+    request->value = text;
 }
 
 int SNMPHelper::asyncResponse(int operation, snmp_session *, int, snmp_pdu *pdu, snmp_async_dev_t *entry)
@@ -706,18 +741,20 @@ int SNMPHelper::asyncResponse(int operation, snmp_session *, int, snmp_pdu *pdu,
     return 1;
 }
 
-void SNMPHelper::sendAsync()
+void SNMPHelper::sendAsync(int quietLimitMs)
 {
     {
         QMutexLocker locker(&snmpLock());
-        m_runningChains = 0;
         m_cycleRunning = true;
         for (snmp_async_dev_t *entry : qAsConst(m_devices)) {
+            if (entry->chainRunning)
+                continue; // still waiting on its agent since an earlier cycle
             if (!entry->pollingOn || entry->requests.isEmpty())
                 continue;
             for (snmp_req_t *request : qAsConst(entry->requests)) {
                 request->done = 0;
                 request->timedOut = 0;
+                request->failed = 0;
             }
             entry->current = 0;
             const int first = nextRecord(entry, 0);
@@ -731,13 +768,18 @@ void SNMPHelper::sendAsync()
             }
             entry->current = first;
             entry->chainGeneration = entry->listGeneration;
-            if (sendPoll(entry))
+            if (sendPoll(entry)) {
+                entry->chainRunning = true;
                 ++m_runningChains;
-            else
+            } else {
                 fprintf(stdout, "\nsnmp_send error\n");
+            }
         }
     }
 
+    QElapsedTimer sinceAnswer;
+    sinceAnswer.start();
+    bool keepWaitingChains = false;
     for (;;) {
         int numfds = 0;
         fd_set fds;
@@ -749,6 +791,10 @@ void SNMPHelper::sendAsync()
             QMutexLocker locker(&snmpLock());
             if (m_runningChains == 0)
                 break;
+            if (quietLimitMs >= 0 && sinceAnswer.elapsed() >= quietLimitMs) {
+                keepWaitingChains = true; // the silent ones are waited for in the next cycles
+                break;
+            }
             snmp_select_info(&numfds, &fds, &timeout, &block);
             wait = m_select;
         }
@@ -765,19 +811,25 @@ void SNMPHelper::sendAsync()
                                  << "- ending this polling cycle";
             break;
         }
-        if (count > 0)
+        if (count > 0) {
             snmp_read(&fds);
-        else
+            sinceAnswer.start();
+        } else {
             snmp_timeout();
+        }
     }
-    finishCycle();
+    finishCycle(keepWaitingChains);
 }
 
-void SNMPHelper::finishCycle()
+void SNMPHelper::finishCycle(bool keepWaitingChains)
 {
     QMutexLocker locker(&snmpLock());
     const QList<snmp_async_dev_t *> all = m_devices + m_removedDuringCycle;
     for (snmp_async_dev_t *entry : all) {
+        if (entry->chainRunning && keepWaitingChains)
+            continue; // its session, its records and the entry itself stay until the chain ends
+        // A cycle given up (the thread must end, the wait failed) ends its chains unanswered.
+        entry->chainRunning = false;
         if (entry->session) {
             snmp_close(entry->session);
             entry->session = nullptr;
@@ -785,11 +837,17 @@ void SNMPHelper::finishCycle()
         qDeleteAll(entry->retiredRequests);
         entry->retiredRequests.clear();
     }
+    QList<snmp_async_dev_t *> stillWaiting;
     for (snmp_async_dev_t *entry : qAsConst(m_removedDuringCycle)) {
+        if (entry->chainRunning) {
+            stillWaiting.append(entry);
+            continue;
+        }
         qDeleteAll(entry->requests);
         delete entry;
     }
-    m_removedDuringCycle.clear();
-    m_runningChains = 0;
+    m_removedDuringCycle = stillWaiting;
+    if (!keepWaitingChains)
+        m_runningChains = 0;
     m_cycleRunning = false;
 }

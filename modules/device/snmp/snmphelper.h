@@ -58,8 +58,11 @@ public:
     void setActiveDeviceId(const QString &uniqueId);
     QString activeDeviceId() const;
 
-    // Runs one polling cycle over all entries; returns when every chain has ended.
-    void sendAsync();
+    // Runs one polling cycle over all entries; returns when every chain has
+    // ended. With quietLimitMs >= 0 it returns as well once no answer came
+    // for that long: the chains still waiting (silent agents) go on in the
+    // next cycles, and the other devices are polled meanwhile.
+    void sendAsync(int quietLimitMs = -1);
     int asyncResponse(int operation, snmp_session *session, int requestId, snmp_pdu *pdu, snmp_async_dev_t *entry);
 
     // The wait of the polling loop; replaceable so that tests can make it fail.
@@ -76,7 +79,7 @@ private:
     int nextRecord(const snmp_async_dev_t *entry, int from) const;
     bool sendPoll(snmp_async_dev_t *entry);
     void endChain(snmp_async_dev_t *entry, bool reachedEnd);
-    void finishCycle();
+    void finishCycle(bool keepWaitingChains);
     void storePolled(snmp_async_dev_t *entry, snmp_pdu *pdu);
 
     QList<snmp_async_dev_t *> m_devices;

@@ -19,4 +19,5 @@ struct snmp_req_t
     quint8 dynamic = 0;                  // polled every cycle whatever the active device
     quint8 done = 0;                     // a reply, error or time-out was handled
     quint8 timedOut = 0;                 // handled without an answer: value is the last good one
+    quint8 failed = 0;                   // answered with an error (object missing, refused): no value
 };

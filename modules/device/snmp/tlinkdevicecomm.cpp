@@ -330,6 +330,13 @@ snmp_property_t TLinkDeviceComm::getProperty(const QString &uniqueId, const QStr
     return snmp_property_t();
 }
 
+bool TLinkDeviceComm::isDeviceAnswering(const QString &uniqueId) const
+{
+    QMutexLocker locker(&snmpLock());
+    const snmp_device_t *device = findDevice(uniqueId);
+    return !device || device->answering; // a device never asked is not known to be silent
+}
+
 // ---- requests ------------------------------------------------------------------
 
 void TLinkDeviceComm::singleRead(SingleRead how, const QString &uniqueId, const QString &mibObjectName)
@@ -515,13 +522,15 @@ void TLinkDeviceComm::setProperties(const snmp_req_list_t &setRequests)
         for (int i = 0; i < job.requests.size(); ++i) {
             const snmp_req_t *request = job.requests.at(i);
             snmp_property_t *record = nullptr;
+            if (!request->done) {
+                result.result = 2; // not read back: no value
+                continue;
+            }
             if (findDeviceWith(setRequests.uniqueId, job.names.at(i), &record)) {
                 record->value = formatDecimals(request->value, record->decimals);
                 record->valueValid = 1;
                 result.items[offset + i].second = record->value;
             }
-            if (!request->done)
-                result.result = 2;
         }
     }
     emit getValuesDone(result);
@@ -555,7 +564,9 @@ void TLinkDeviceComm::reReadAllProperties(const QString &uniqueId)
 
 void TLinkDeviceComm::timerOneSecTimeOut()
 {
-    SNMPHelper::instance()->sendAsync();
+    // A silent agent holds only its own chain: the others are polled again
+    // after one second without any answer.
+    SNMPHelper::instance()->sendAsync(1000);
 }
 
 void TLinkDeviceComm::propertyUpdatedHandler(const QString &uniqueId)
@@ -568,14 +579,24 @@ void TLinkDeviceComm::propertyUpdatedHandler(const QString &uniqueId)
         // The request records are the request layer's; they are read under the same lock.
         QHash<QString, const snmp_req_t *> answered;
         const QList<snmp_req_t *> requests = SNMPHelper::instance()->getRequests(uniqueId);
-        for (const snmp_req_t *request : requests)
-            if (request->done)
-                answered.insert(request->name, request);
+        bool anyAnswer = false;
+        bool anyTimeOut = false;
+        for (const snmp_req_t *request : requests) {
+            if (!request->done)
+                continue;
+            answered.insert(request->name, request);
+            anyAnswer = anyAnswer || !request->timedOut;
+            anyTimeOut = anyTimeOut || request->timedOut;
+        }
+        if (anyAnswer)
+            device->answering = true;
+        else if (anyTimeOut)
+            device->answering = false;
         for (snmp_property_t &record : device->properties) {
             const snmp_req_t *request = answered.value(record.mibObjectName);
             if (!request)
                 continue;
-            if (request->timedOut) {
+            if (request->timedOut || request->failed) {
                 record.valueValid = 0; // the last good value stays
                 continue;
             }

@@ -34,6 +34,9 @@ public:
     QList<snmp_group_t> getPropertyGroups(const QString &uniqueId) const;
     QList<snmp_property_t> getProperties(const QString &uniqueId) const;
     snmp_property_t getProperty(const QString &uniqueId, const QString &mibObjectName) const;
+    // False once a polling cycle asked the device and got no answer at all;
+    // true again with its next answer (an error answer is one too).
+    bool isDeviceAnswering(const QString &uniqueId) const;
 
     // MIB folder, file choice and version texts.
     QString mibFolder(bool announce);

@@ -94,6 +94,11 @@ snmp_property_t TLinkSNMPIf::getProperty(const QString &uniqueId, const QString 
     return m_engine->getProperty(uniqueId, mibObjectName);
 }
 
+bool TLinkSNMPIf::isDeviceAnswering(const QString &uniqueId) const
+{
+    return m_engine->isDeviceAnswering(uniqueId);
+}
+
 QList<snmp_property_t> TLinkSNMPIf::getProperties(const QString &uniqueId) const
 {
     return m_engine->getProperties(uniqueId);

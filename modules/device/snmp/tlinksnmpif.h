@@ -32,6 +32,7 @@ public:
     void changeUniqueId(const QString &oldId, const QString &newId);
     QList<snmp_group_t> getPropertyGroups(const QString &uniqueId) const;
     snmp_property_t getProperty(const QString &uniqueId, const QString &mibObjectName) const;
+    bool isDeviceAnswering(const QString &uniqueId) const;
     QList<snmp_property_t> getProperties(const QString &uniqueId) const;
 
     void sendGetReq(const QString &uniqueId, const QString &mibObjectName);
