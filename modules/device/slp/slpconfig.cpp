@@ -15,11 +15,13 @@ SlpConfig::SlpConfig()
     const std::pair<const char *, const char *> defaults[] = {
         {"net.slp.interfaces", ""},
         {"net.slp.port", "427"},
-        // A multicast search listens 2 s, then twice as long after each
+        // A multicast search listens 1.5 s, then twice as long after each
         // retransmission that still brought new answers, and ends within
-        // the 15 s that SLP allows multicast convergence. A unicast request
-        // is sent again after 2, 4 and 8 s of silence.
-        {"net.slp.multicastTimeouts", "2000,4000,8000"},
+        // the 15 s that SLP allows multicast convergence; a search that
+        // converges at once ends within the device search cycle of the
+        // discovery. A unicast request is sent again after 2, 4 and 8 s of
+        // silence.
+        {"net.slp.multicastTimeouts", "1500,3000,6000"},
         {"net.slp.multicastMaximumWait", "15000"},
         {"net.slp.datagramTimeouts", "2000,4000,8000"},
         {"net.slp.locale", "en"},
@@ -97,7 +99,7 @@ uint16_t SlpConfig::port()
 std::vector<int> SlpConfig::multicastTimeouts()
 {
     std::vector<int> v = intList("net.slp.multicastTimeouts");
-    return v.empty() ? std::vector<int>{2000, 4000, 8000} : v;
+    return v.empty() ? std::vector<int>{1500, 3000, 6000} : v;
 }
 
 int SlpConfig::multicastMaximumWait()
