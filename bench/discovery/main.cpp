@@ -1,6 +1,8 @@
-// Starts 50 simulated devices on 127.0.0.2 to 127.0.0.51 and prints how long
-// discovery takes to report all of them with their attributes, and the CPU
-// time this process (the discovery workers and the SLP library) used for it.
+// Plays a fleet of simulated devices (one devsim with --slp-agents, at
+// 127.0.1.1 on) and prints how long discovery takes to identify all of them
+// and to report all their services, the CPU time this process (the discovery
+// workers and the SLP library) used, and its peak of threads and open files.
+// Usage: bench_discovery [devices, 250] [SLP answer delay in ms, 0].
 // Multicast goes out on the loopback interface only. Needs root (port 427).
 
 #include "../../tests/slp/slpportlock.h"
@@ -8,26 +10,41 @@
 #include "tlinkslpmanagerif.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <QTextStream>
 #include <QTimer>
 
-#include <memory>
 #include <sys/resource.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
-const int Devices = 50;
-const int TimeoutMs = 30000;
+const int TimeoutMs = 60000;
 
 double cpuSeconds()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+int threads()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("Threads:"))
+            return line.mid(8).trimmed().toInt();
+    return -1;
+}
+
+int openFiles()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
 }
 } // namespace
 
@@ -39,71 +56,81 @@ int main(int argc, char *argv[])
     SLPSetProperty("net.slp.interfaces", "lo");
     const SlpPortLock lock; // no SLP test runs meanwhile
     QTextStream out(stdout);
+    const int devices = argc > 1 ? qBound(1, QByteArray(argv[1]).toInt(), 1000) : 250;
+    const int delayMs = argc > 2 ? qMax(0, QByteArray(argv[2]).toInt()) : 0;
 
 #ifndef ZEL_DEVSIM
     out << "bench_discovery: built without devsim\n";
     return 1;
 #else
-    std::vector<std::unique_ptr<QProcess>> sims;
-    for (int i = 0; i < Devices; ++i) {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::MergedChannels);
-        p->start(ZEL_DEVSIM, {"--address", QStringLiteral("127.0.0.%1").arg(i + 2), "--no-snmp", "--serial",
-                              QString::number(200000 + i)});
-        sims.push_back(std::move(p));
-    }
-    for (auto &p : sims) {
-        while (!p->readAll().contains("devsim ready")) {
-            if (!p->waitForReadyRead(5000)) {
-                out << "bench_discovery: a devsim did not start\n";
-                return 1;
-            }
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::MergedChannels);
+    sim.start(ZEL_DEVSIM, {"--address", "127.0.1.1", "--slp-agents", QString::number(devices), "--slp-delay-ms",
+                           QString::number(delayMs), "--serial", "200001", "--no-snmp", "--no-telnet", "--no-http"});
+    QByteArray simOutput;
+    while (!simOutput.contains("devsim ready")) {
+        if (!sim.waitForReadyRead(30000)) {
+            out << "bench_discovery: devsim did not start: " << simOutput << "\n";
+            return 1;
         }
+        simOutput += sim.readAll();
     }
 
-    QSet<QString> found;
+    QSet<QString> found, services;
     QElapsedTimer clock;
+    const int threadsBefore = threads(), filesBefore = openFiles();
+    int peakThreads = threadsBefore, peakFiles = filesBefore;
     const double cpuStart = cpuSeconds();
     clock.start();
-    qint64 firstMs = -1, allMs = -1;
+    qint64 firstMs = -1, allMs = -1, servicesMs = -1;
     double cpuAll = 0;
     TLinkSLPManagerIf manager;
     QObject::connect(&manager, &TLinkSLPManagerIf::newDevice, &app, [&](const device_param_t &d) {
         if (firstMs < 0)
             firstMs = clock.elapsed();
         found.insert(d.uniqueId);
-        if (found.size() == Devices) {
+        if (found.size() == devices && allMs < 0) {
             allMs = clock.elapsed();
             cpuAll = cpuSeconds() - cpuStart;
         }
     });
-    // Run one whole search cycle (and longer while devices are missing), so
-    // that the figure includes the searches' retransmissions and the first
-    // service search.
+    QObject::connect(&manager, &TLinkSLPManagerIf::newService, &app, [&](const device_service_t &s) {
+        services.insert(s.srvurl);
+        if (services.size() == 2 * devices && servicesMs < 0)
+            servicesMs = clock.elapsed();
+    });
+    // Run one whole search cycle (and longer while something is missing), so
+    // that the figures include the searches' retransmissions.
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &app, [&] {
-        if ((allMs >= 0 && clock.elapsed() >= 6000) || clock.elapsed() >= TimeoutMs)
+        peakThreads = qMax(peakThreads, threads());
+        peakFiles = qMax(peakFiles, openFiles());
+        const bool done = allMs >= 0 && servicesMs >= 0 && clock.elapsed() >= 6000;
+        if (done || clock.elapsed() >= TimeoutMs)
             app.quit();
     });
-    poll.start(100);
+    poll.start(20);
     app.exec();
     const double cpu = cpuSeconds() - cpuStart;
 
-    out << "devices started:            " << Devices << "\n";
-    out << "devices reported:           " << found.size() << "\n";
-    out << "first device reported after " << firstMs << " ms\n";
+    out << "devices started:              " << devices << " (SLP answers " << delayMs << " ms late)\n";
+    out << "devices identified:           " << found.size() << "\n";
+    out << "first device identified after " << firstMs << " ms\n";
     if (allMs >= 0)
-        out << "all devices reported after  " << allMs << " ms (search cycle 6000 ms: "
-            << (allMs <= 6000 ? "within" : "beyond") << " the first cycle)\n";
+        out << "all devices identified after  " << allMs << " ms\n";
     else
-        out << "not all devices reported within " << TimeoutMs << " ms\n";
-    out << "CPU time until all reported: " << QString::number(cpuAll, 'f', 3) << " s\n";
-    out << "CPU time over " << clock.elapsed() << " ms:     " << QString::number(cpu, 'f', 3) << " s\n";
+        out << "not all devices identified within " << TimeoutMs << " ms\n";
+    if (servicesMs >= 0)
+        out << "all services reported after   " << servicesMs << " ms\n";
+    else
+        out << "services reported:            " << services.size() << " of " << 2 * devices << "\n";
+    out << "CPU time until all identified: " << QString::number(cpuAll, 'f', 3) << " s\n";
+    out << "CPU time over " << clock.elapsed() << " ms:       " << QString::number(cpu, 'f', 3) << " s\n";
+    out << "peak threads:                 " << peakThreads << " (" << threadsBefore << " before)\n";
+    out << "peak open files:              " << peakFiles << " (" << filesBefore << " before)\n";
     out.flush();
-    for (auto &p : sims) {
-        p->terminate();
-        p->waitForFinished(2000);
-    }
+    sim.terminate();
+    sim.waitForFinished(2000);
     ::_exit(allMs >= 0 ? 0 : 1); // the discovery threads run for the process's life
 #endif
 }

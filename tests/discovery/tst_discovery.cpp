@@ -17,6 +17,10 @@
 
 namespace {
 
+// A stopped device is lost within two device search cycles and their
+// searches; generous for a loaded machine.
+const int LossMs = 60000;
+
 // Records a worker's signals on the test's thread.
 template <typename T>
 struct Received
@@ -67,6 +71,9 @@ private slots:
     void serviceWorkerReports();
 
     void discoversDevicesEndToEnd();
+    void identifiesLateDevices();
+    void identifiesFleet();
+    void asksSilentDeviceAgain();
 
 private:
     SlpPortLock m_lock;
@@ -238,6 +245,8 @@ void TestDiscovery::attributeRules_data()
         << QStringList{"", "M", "S", "", "", "", "a\nb\tc"};
     QTest::newRow("long vendor") << "(device-vendor=" + QString(200, 'v') + "),(device-model=M)" << true
                                  << QString(200, 'v') + "M" + url << QStringList{QString(200, 'v'), "M", ""};
+    QTest::newRow("unescaped parenthesis inside a value")
+        << "(device-model=Unit (A)),(device-serial-no=S)" << true << "Unit (A)S" << QStringList{"", "Unit (A)", "S"};
     QTest::newRow("backslash that starts no escape") << "(device-model=M\\x),(device-serial-no=\\)" << true
                                                       << "M\\x\\" << QStringList{"", "M\\x", "\\"};
 }
@@ -399,7 +408,7 @@ void TestDiscovery::serviceSearchEndsAfterFailedSubSearch()
     QVERIFY(fleet.start(2));
     news.items.clear();
     call("initiateSearch");
-    QTRY_COMPARE_WITH_TIMEOUT(finished.items.size(), 2, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.items.size(), 2, 30000);
     QStringList got = urlsOf(news.items);
     got.removeDuplicates();
     got.sort();
@@ -509,24 +518,106 @@ void TestDiscovery::discoversDevicesEndToEnd()
             got.sort();
             return got == expected;
         }(),
-        15000);
+        30000);
     for (const device_service_t &s : qAsConst(services))
         QVERIFY2(s.attributes.startsWith('/') && s.srvurl.endsWith(s.address), qPrintable(s.srvurl));
 
     // One device stops: its URL is lost, the others stay.
     fleet.stop(3);
-    QTRY_COMPARE_WITH_TIMEOUT(lost, QStringList{DevsimFleet::deviceUrl(3)}, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(lost, QStringList{DevsimFleet::deviceUrl(3)}, LossMs);
 
     // One comes back with other software: reported updated.
     fleet.stop(4);
-    QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 2, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 2, LossMs);
     QVERIFY(fleet.start(4, {"--sw-version", "02.00"}));
-    QTRY_COMPARE_WITH_TIMEOUT(updates.size(), 1, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(updates.size(), 1, 30000);
     QCOMPARE(updates[0].uniqueId, QString("Vantor & Vantor4320100004"));
     QCOMPARE(updates[0].swversion, QString("02.00"));
     QVERIFY(online.contains("Vantor & Vantor4320100004"));
     QCOMPARE(news.size(), 3);
     QVERIFY(!lost.contains(DevsimFleet::deviceUrl(2)));
+}
+
+void TestDiscovery::identifiesLateDevices()
+{
+    if (!testsupport::isRoot())
+        QSKIP("binding port 427 on 127.0.0.x needs root");
+    // Devices that take their time over every SLP answer, up to longer than
+    // the first wait of a search and the attribute worker's first pass.
+    DevsimFleet fleet;
+    const QList<QPair<int, int>> hostsAndDelays{{2, 1200}, {3, 1200}, {4, 2000}, {5, 2000}, {6, 2500}, {7, 2500}};
+    QStringList expected;
+    for (const auto &hd : hostsAndDelays) {
+        QVERIFY(fleet.start(hd.first, {"--slp-delay-ms", QString::number(hd.second)}));
+        expected << DevsimFleet::deviceUrl(hd.first);
+    }
+    expected.sort();
+
+    TLinkSLPManagerIf manager;
+    QStringList identified;
+    connect(&manager, &TLinkSLPManagerIf::newDevice, this, [&](const device_param_t &d) { identified << d.srvurl; });
+    // All within the first device search cycles, not the attribute
+    // worker's minute-long period.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            QStringList got = identified;
+            got.sort();
+            return got == expected;
+        }(),
+        30000);
+}
+
+void TestDiscovery::identifiesFleet()
+{
+    if (!testsupport::isRoot())
+        QSKIP("binding port 427 on 127.0.0.x needs root");
+    const int devices = 250;
+    testsupport::Peer sim;
+    QVERIFY(testsupport::startDevsim(sim, {"--address", "127.0.1.1", "--slp-agents", QString::number(devices),
+                                           "--serial", "300001", "--no-snmp", "--no-telnet", "--no-http"},
+                                     30000));
+
+    TLinkSLPManagerIf manager;
+    QSet<QString> ids, services;
+    connect(&manager, &TLinkSLPManagerIf::newDevice, this, [&](const device_param_t &d) { ids << d.uniqueId; });
+    connect(&manager, &TLinkSLPManagerIf::newService, this,
+            [&](const device_service_t &s) { services << s.srvurl; });
+    QTRY_COMPARE_WITH_TIMEOUT(ids.size(), devices, 30000);
+    QVERIFY(ids.contains("Vantor4320300001"));
+    QVERIFY(ids.contains("Vantor4320300250"));
+    // Every device's web and MIB pages.
+    QTRY_COMPARE_WITH_TIMEOUT(services.size(), 2 * devices, 30000);
+}
+
+void TestDiscovery::asksSilentDeviceAgain()
+{
+    if (!testsupport::isRoot())
+        QSKIP("binding port 427 on 127.0.0.x needs root");
+    // The first request finds nobody at the address and ends quickly.
+    struct Restore
+    {
+        const QByteArray before = SLPGetProperty("net.slp.datagramTimeouts");
+        ~Restore() { SLPSetProperty("net.slp.datagramTimeouts", before.constData()); }
+    } restore;
+    SLPSetProperty("net.slp.datagramTimeouts", "300");
+    OwnedWorker<TLinkDeviceAttributeThread> owned;
+    auto *worker = owned.worker;
+    Received<device_param_t> news;
+    Received<int> ended;
+    connect(worker, &TLinkDeviceAttributeThread::newDevice, &news.context,
+            [&](const device_param_t &d) { news.items << d; });
+    connect(worker, &TLinkDeviceAttributeThread::searchFinished, &ended.context, [&] { ended.items << 1; });
+    const QString url = DevsimFleet::deviceUrl(8);
+    QMetaObject::invokeMethod(worker, "onlineDevices", Qt::QueuedConnection, Q_ARG(QStringList, {url}));
+    QMetaObject::invokeMethod(worker, "initiateSearch", Qt::QueuedConnection, Q_ARG(QString, url));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.items.size(), 1, 10000);
+    QVERIFY(news.items.isEmpty());
+
+    // The device comes up: the worker, with no pass of its own, asks again.
+    DevsimFleet fleet;
+    QVERIFY(fleet.start(8));
+    QTRY_COMPARE_WITH_TIMEOUT(news.items.size(), 1, 30000);
+    QCOMPARE(news.items[0].srvurl, url);
 }
 
 QTEST_GUILESS_MAIN(TestDiscovery)

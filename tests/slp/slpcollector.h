@@ -16,7 +16,7 @@ public:
     QList<int> finals() const;
     int calls() const;
     bool ended() const { return !finals().isEmpty(); }
-    bool waitEnd(int timeoutMs = 10000) const;
+    bool waitEnd(int timeoutMs = 30000) const;
 
     static SLPBoolean urlCallback(SLPHandle, const char *url, unsigned short, SLPError err, void *cookie);
     static SLPBoolean textCallback(SLPHandle, const char *text, SLPError err, void *cookie);

@@ -29,6 +29,7 @@ struct DeviceIdentity
 
     // Fault switches, shared by every protocol the device speaks.
     int delayMs = 0;      // answer this late
+    int slpDelayMs = 0;   // SLP answers come this much later still
     bool silent = false;  // answer nothing at all
     bool broken = false;  // answer with malformed messages
     bool httpMute = false; // the web server takes connections and never answers

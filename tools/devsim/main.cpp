@@ -6,6 +6,7 @@
 #include "deviceidentity.h"
 #include "httpagent.h"
 #include "slpagent.h"
+#include "slpfleet.h"
 #include "snmpagent.h"
 #include "telnetagent.h"
 
@@ -86,6 +87,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption telnetFlood("telnet-flood-bytes", "Answer \"ver\" with this many bytes more.", "bytes",
                                          "0");
     parser.addOptions({telnetSplit, telnetFlood});
+    SlpFleet::addOptions(&parser);
     parser.process(app);
 
     id.address = QHostAddress(parser.value(address));
@@ -114,6 +116,8 @@ int main(int argc, char *argv[])
     id.httpPort = parser.value(httpPort).toUShort();
     id.httpMute = parser.isSet(httpMute);
     id.syslogIntervalMs = parser.value(syslogInterval).toInt();
+    SlpFleet fleet;
+    fleet.configure(parser, &id);
 
     QTextStream err(stderr);
     if (id.address.isNull() || !id.address.isLoopback()) {
@@ -125,6 +129,10 @@ int main(int argc, char *argv[])
     SnmpAgent snmp(id);
     QString error;
     if (!parser.isSet(noSlp) && !slp.start(&error)) {
+        err << "devsim: SLP: " << error << "\n";
+        return 1;
+    }
+    if (!parser.isSet(noSlp) && !fleet.start(id, &error)) {
         err << "devsim: SLP: " << error << "\n";
         return 1;
     }

@@ -505,8 +505,9 @@ void SlpAgent::handle(const QByteArray &datagram, const QHostAddress &from, quin
         if (socket)
             socket->writeDatagram(message, from, port);
     };
-    if (m_identity.delayMs > 0)
-        QTimer::singleShot(m_identity.delayMs, this, send);
+    const int delayMs = m_identity.delayMs + m_identity.slpDelayMs;
+    if (delayMs > 0)
+        QTimer::singleShot(delayMs, this, send);
     else
         send();
 }

@@ -75,13 +75,29 @@ QList<SlpAttributeList::Attribute> SlpAttributeList::parse(const QString &list)
         int end;
         QString text;
         if (c == QLatin1Char('(')) {
-            // Up to the closing parenthesis; a parenthesis inside a value is
-            // escaped, so an opening one first means this one was left open.
+            // Up to the closing parenthesis. A parenthesis inside a value
+            // should be escaped; one that is not is kept as text, with its
+            // closing partner ("Unit (A)"), except that an opening one right
+            // after a "," starts the next attribute: this one was left open.
             while (i < size && list.at(i) == QLatin1Char('('))
                 ++i;
             end = i;
-            while (end < size && list.at(end) != QLatin1Char(')') && list.at(end) != QLatin1Char('('))
-                ++end;
+            int depth = 0;
+            for (; end < size; ++end) {
+                const QChar ch = list.at(end);
+                if (ch == QLatin1Char(')')) {
+                    if (depth == 0)
+                        break;
+                    --depth;
+                } else if (ch == QLatin1Char('(')) {
+                    int before = end - 1;
+                    while (before >= i && list.at(before).isSpace())
+                        --before;
+                    if (before < i || list.at(before) == QLatin1Char(','))
+                        break;
+                    ++depth;
+                }
+            }
             text = list.mid(i, end - i);
             i = end < size && list.at(end) == QLatin1Char(')') ? end + 1 : end;
         } else {

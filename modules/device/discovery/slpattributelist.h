@@ -3,7 +3,8 @@
 // device sends it: tags and values with the white space around them
 // trimmed and their escapes ("\2c" for ",", "\28" for "(" ...) decoded.
 // Devices do not always keep to the syntax: an unclosed or stray
-// parenthesis and a "tag=value" outside parentheses are read as far as
+// parenthesis, an unescaped one inside a value ("(tag=Unit (A))" gives
+// "Unit (A)") and a "tag=value" outside parentheses are read as far as
 // they make sense, never refused.
 
 #include <QList>

@@ -4,8 +4,10 @@
 
 #include "deviceparam.h"
 
+#include <QHash>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 class QThread;
@@ -18,6 +20,14 @@ class TLinkDeviceAttributeThread : public QObject
 public:
     static constexpr int FirstPeriodMs = 2000;
     static constexpr int PeriodMs = 60000;
+    // A search that has run this long without its final call is taken as
+    // stuck and started afresh: well beyond the longest wait of an SLP
+    // search.
+    static constexpr int StuckMs = 35000;
+    // A device that has not answered is asked again after these pauses,
+    // doubling up to the last, for as long as its URL is online.
+    static constexpr int RetryFirstMs = 2000;
+    static constexpr int RetryMaxMs = 16000;
 
     TLinkDeviceAttributeThread();
     ~TLinkDeviceAttributeThread() override;
@@ -45,6 +55,12 @@ private slots:
     void errorSLP(const QString &error_name, const QString &error_description, const QString &error_sender);
 
 private:
+    // Starts the attribute search of one URL unless one is still under way.
+    void ask(const QString &srvurl, const char *what);
+    // The search of that URL has ended, with or without an answer.
+    void searchEnded(const QString &srvurl);
+    void askAgainLater(const QString &srvurl);
+
     QThread *m_thread = nullptr;
     QTimer *m_timer = nullptr;
     TLinkSLP *m_slp = nullptr;
@@ -52,4 +68,8 @@ private:
     QMap<QString, QString> m_devices; // unique id -> attribute list + service URL
     QStringList m_reported;
     int m_pending = 0;
+    QSet<QString> m_answered;       // online URLs whose device has answered
+    QSet<QString> m_answeredNow;    // URLs whose current search got an answer
+    QHash<QString, int> m_retryMs;  // URL -> pause before its next retry
+    QSet<QString> m_retryPlanned;
 };

@@ -3,6 +3,7 @@
 #include "tlinkslp.h"
 
 #include <QDebug>
+#include <QHostAddress>
 #include <QThread>
 #include <QTimer>
 
@@ -112,6 +113,9 @@ void TLinkDeviceServiceThread::foundDevice(const QString &device)
     m_services.append({device, QStringLiteral("NO ATTRIBUTES"), afterScheme(device)});
     if (m_slp->openSlpSession(device)) {
         ++m_pending;
+        // A service at an address is asked there, not of the whole network.
+        if (QHostAddress(TLinkSLP::hostOf(device)).protocol() == QAbstractSocket::IPv4Protocol)
+            m_slp->associateIP(device);
         m_slp->findAttrs(device);
     }
 }

@@ -74,6 +74,7 @@ TLinkSLP::TLinkSLP(QObject *parent) : QObject(parent)
 
 TLinkSLP::~TLinkSLP()
 {
+    m_waiting.clear(); // nothing starts while the wrapper goes
     closeSlpSession(QString::fromLatin1(StartupHandle));
     // Searches still running are cancelled before their cookies go.
     for (const auto &e : m_handles)
@@ -134,6 +135,10 @@ void TLinkSLP::closeSlpSession(const QString &name)
         if (e->handle)
             SLPClose(e->handle); // no callback of it runs after this
         e->handle = nullptr;
+        if (e->search) {
+            e->search = 0;
+            --m_running;
+        }
         qDebug() << "TLinkSLP::closeSlpSession:" << "CLOSING HNDLE: " << name << " Index:" << i;
         last = i;
     }
@@ -142,45 +147,122 @@ void TLinkSLP::closeSlpSession(const QString &name)
         return;
     }
     m_handles.erase(m_handles.begin() + last);
+    for (auto it = m_waiting.begin(); it != m_waiting.end();)
+        it = it->name == name ? m_waiting.erase(it) : it + 1;
+    startWaiting();
 }
 
 TLinkSLP::Cookie *TLinkSLP::newCookie(Entry *e)
 {
-    e->cookies.push_back(std::make_unique<Cookie>(Cookie{this, e->name}));
+    e->cookies.push_back(std::make_unique<Cookie>(Cookie{this, e->name, e->search}));
     return e->cookies.back().get();
 }
 
 void TLinkSLP::findSrvs(const QString &name)
 {
-    Entry *e = entry(name);
-    if (!e || !e->handle)
-        return;
-    const QByteArray type = name.toLatin1();
-    const SLPError err = SLPFindSrvs(e->handle, type.constData(), nullptr, nullptr, urlCallback, newCookie(e));
-    if (err != SLP_OK)
-        reportError(err, name);
+    find(name, Srvs);
 }
 
 void TLinkSLP::findAttrs(const QString &name)
 {
-    Entry *e = entry(name);
-    if (!e || !e->handle)
-        return;
-    const QByteArray url = name.toLatin1();
-    const SLPError err = SLPFindAttrs(e->handle, url.constData(), nullptr, nullptr, attrCallback, newCookie(e));
-    if (err != SLP_OK)
-        reportError(err, name);
+    find(name, Attrs);
 }
 
 void TLinkSLP::findSrvTypes(const QString &name)
 {
+    find(name, Types);
+}
+
+void TLinkSLP::find(const QString &name, Kind kind)
+{
     Entry *e = entry(name);
     if (!e || !e->handle)
         return;
-    const QByteArray authority = name.toLatin1();
-    const SLPError err = SLPFindSrvTypes(e->handle, authority.constData(), "", typeCallback, newCookie(e));
-    if (err != SLP_OK)
+    if (m_running >= MaxRunning) {
+        m_waiting.push_back({name, kind});
+        return;
+    }
+    start(e, kind);
+}
+
+void TLinkSLP::start(Entry *e, Kind kind)
+{
+    const QString &name = e->name;
+    const QByteArray text = name.toLatin1();
+    e->search = ++m_lastSearch;
+    Cookie *cookie = newCookie(e);
+    SLPError err = SLP_OK;
+    switch (kind) {
+    case Srvs:
+        err = SLPFindSrvs(e->handle, text.constData(), nullptr, nullptr, urlCallback, cookie);
+        break;
+    case Attrs:
+        err = SLPFindAttrs(e->handle, text.constData(), nullptr, nullptr, attrCallback, cookie);
+        break;
+    case Types:
+        err = SLPFindSrvTypes(e->handle, text.constData(), "", typeCallback, cookie);
+        break;
+    }
+    if (err != SLP_OK) {
+        e->search = 0;
         reportError(err, name);
+        return;
+    }
+    e->started.start();
+    ++m_running;
+}
+
+void TLinkSLP::startWaiting()
+{
+    while (m_running < MaxRunning && !m_waiting.empty()) {
+        const Waiting w = m_waiting.front();
+        m_waiting.pop_front();
+        Entry *e = entry(w.name);
+        if (e && e->handle && !e->search)
+            start(e, w.kind);
+    }
+}
+
+void TLinkSLP::searchEnded(quint64 search)
+{
+    for (const auto &e : m_handles) {
+        if (e->search == search) {
+            e->search = 0;
+            --m_running;
+            break;
+        }
+    }
+    startWaiting();
+}
+
+void TLinkSLP::endOf(const Cookie *c)
+{
+    // Runs on the library's thread: the bookkeeping is done on the wrapper's.
+    TLinkSLP *wrapper = c->wrapper;
+    const quint64 search = c->search;
+    QMetaObject::invokeMethod(
+        wrapper, [wrapper, search] { wrapper->searchEnded(search); }, Qt::QueuedConnection);
+}
+
+qint64 TLinkSLP::searchAge(const QString &name) const
+{
+    const Entry *e = entry(name);
+    return e && e->search ? e->started.elapsed() : -1;
+}
+
+QString TLinkSLP::hostOf(const QString &url)
+{
+    const int at = url.indexOf(QStringLiteral("://"));
+    if (at < 0)
+        return QString();
+    const QString rest = url.mid(at + 3);
+    int end = rest.size();
+    for (const QChar stop : {QLatin1Char(':'), QLatin1Char('/'), QLatin1Char(';')}) {
+        const int i = rest.indexOf(stop);
+        if (i >= 0 && i < end)
+            end = i;
+    }
+    return rest.left(end);
 }
 
 void TLinkSLP::associateIP(const QString &name)
@@ -188,8 +270,7 @@ void TLinkSLP::associateIP(const QString &name)
     Entry *e = entry(name);
     if (!e || !e->handle)
         return;
-    const int at = name.indexOf(QStringLiteral("://"));
-    const QByteArray host = at < 0 ? QByteArray() : name.mid(at + 3).toLatin1();
+    const QByteArray host = hostOf(name).toLatin1();
     const SLPError err = SLPAssociateIP(e->handle, host.constData());
     if (err != SLP_OK)
         reportError(err, name);
@@ -213,8 +294,10 @@ SLPBoolean TLinkSLP::urlCallback(SLPHandle, const char *url, unsigned short, SLP
     } else if (err == SLP_LAST_CALL) {
         qDebug() << "TLinkSLP::urlCallback:" << "Service Found - SLP_LAST_CALL";
         emit c->wrapper->finishDeviceDisc(name);
+        endOf(c);
     } else {
         c->wrapper->reportError(err, name);
+        endOf(c);
     }
     return SLP_TRUE;
 }
@@ -229,8 +312,10 @@ SLPBoolean TLinkSLP::attrCallback(SLPHandle, const char *attrs, SLPError err, vo
         emit c->wrapper->foundAttributs(name, list);
     } else if (err == SLP_LAST_CALL) {
         emit c->wrapper->finishAttributsFound(name);
+        endOf(c);
     } else {
         c->wrapper->reportError(err, name);
+        endOf(c);
     }
     return SLP_TRUE;
 }
@@ -245,5 +330,7 @@ SLPBoolean TLinkSLP::typeCallback(SLPHandle, const char *types, SLPError err, vo
         emit c->wrapper->finishServicesFound(name);
     else
         c->wrapper->reportError(err, name);
+    if (err != SLP_OK)
+        endOf(c);
     return SLP_TRUE;
 }

@@ -6,11 +6,13 @@
 
 #include "slp.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -18,6 +20,11 @@ class TLinkSLP : public QObject
 {
     Q_OBJECT
 public:
+    // Searches running at once; later ones wait their turn, their handles
+    // open, so that a large network does not cost a thread and sockets per
+    // device at the same time.
+    static constexpr int MaxRunning = 24;
+
     explicit TLinkSLP(QObject *parent = nullptr);
     ~TLinkSLP() override;
 
@@ -29,6 +36,11 @@ public:
     void findAttrs(const QString &name);
     void findSrvTypes(const QString &name);
     void associateIP(const QString &name);
+    // How long the search on the handle of that name has been running, in
+    // ms; -1 when none runs (not yet started, or ended).
+    qint64 searchAge(const QString &name) const;
+    // The host part of a URL: after "://", up to a port or path.
+    static QString hostOf(const QString &url);
 
     // Name and description of an SLP error code.
     static QPair<QString, QString> errorText(int code);
@@ -53,16 +65,31 @@ private:
         // goes as Latin-1, but a name beyond Latin-1 would not come back as
         // itself, and its handle could never be closed.
         QString name;
+        quint64 search = 0;
     };
     struct Entry
     {
         QString name;
         SLPHandle handle = nullptr;
         std::vector<std::unique_ptr<Cookie>> cookies;
+        quint64 search = 0; // the running search, 0 when none runs
+        QElapsedTimer started;
+    };
+    enum Kind { Srvs, Attrs, Types };
+    struct Waiting
+    {
+        QString name;
+        Kind kind;
     };
 
     Entry *entry(const QString &name) const;
     Cookie *newCookie(Entry *e);
+    void find(const QString &name, Kind kind);
+    void start(Entry *e, Kind kind);
+    void startWaiting();
+    // The final call of a search came: its place goes to a waiting one.
+    void searchEnded(quint64 search);
+    static void endOf(const Cookie *c);
     void reportError(int code, const QString &sender);
 
     static SLPBoolean urlCallback(SLPHandle, const char *url, unsigned short lifetime, SLPError err, void *cookie);
@@ -70,4 +97,7 @@ private:
     static SLPBoolean typeCallback(SLPHandle, const char *types, SLPError err, void *cookie);
 
     std::vector<std::unique_ptr<Entry>> m_handles;
+    std::deque<Waiting> m_waiting;
+    int m_running = 0;
+    quint64 m_lastSearch = 0;
 };

@@ -35,8 +35,6 @@ SLPError SLPOpen(const char *pcLang, SLPBoolean isAsync, SLPHandle *phSLP)
     std::unique_ptr<SlpHandle> handle(new (std::nothrow) SlpHandle(language));
     if (!handle)
         return SLP_MEMORY_ALLOC_FAILED;
-    if (!handle->valid())
-        return SLP_INTERNAL_SYSTEM_ERROR;
     *phSLP = handle.release();
     return SLP_OK;
 }

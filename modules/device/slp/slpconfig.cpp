@@ -15,11 +15,15 @@ SlpConfig::SlpConfig()
     const std::pair<const char *, const char *> defaults[] = {
         {"net.slp.interfaces", ""},
         {"net.slp.port", "427"},
-        // Short waits: a whole multicast search ends well within the device
-        // search cycle of the discovery.
-        {"net.slp.multicastTimeouts", "400,400,800,1200"},
-        {"net.slp.multicastMaximumWait", "2500"},
-        {"net.slp.datagramTimeouts", "300,600,900"},
+        // A multicast search listens 1.5 s, then twice as long after each
+        // retransmission that still brought new answers, and ends within
+        // the 15 s that SLP allows multicast convergence; a search that
+        // converges at once ends within the device search cycle of the
+        // discovery. A unicast request is sent again after 2, 4 and 8 s of
+        // silence.
+        {"net.slp.multicastTimeouts", "1500,3000,6000"},
+        {"net.slp.multicastMaximumWait", "15000"},
+        {"net.slp.datagramTimeouts", "2000,4000,8000"},
         {"net.slp.locale", "en"},
         {"net.slp.MTU", "1400"},
     };
@@ -95,19 +99,19 @@ uint16_t SlpConfig::port()
 std::vector<int> SlpConfig::multicastTimeouts()
 {
     std::vector<int> v = intList("net.slp.multicastTimeouts");
-    return v.empty() ? std::vector<int>{400, 400, 800, 1200} : v;
+    return v.empty() ? std::vector<int>{1500, 3000, 6000} : v;
 }
 
 int SlpConfig::multicastMaximumWait()
 {
     const int v = std::atoi(value("net.slp.multicastMaximumWait").c_str());
-    return v > 0 ? v : 2500;
+    return v > 0 ? v : 15000;
 }
 
 std::vector<int> SlpConfig::datagramTimeouts()
 {
     std::vector<int> v = intList("net.slp.datagramTimeouts");
-    return v.empty() ? std::vector<int>{300, 600, 900} : v;
+    return v.empty() ? std::vector<int>{2000, 4000, 8000} : v;
 }
 
 std::string SlpConfig::locale()

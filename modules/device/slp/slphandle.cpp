@@ -7,7 +7,6 @@
 
 SlpHandle::SlpHandle(const std::string &language) : m_language(language)
 {
-    m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
 SlpHandle::~SlpHandle()
@@ -38,6 +37,13 @@ int SlpHandle::start(SlpRequest request, std::function<bool(const SlpReply &)> o
     if (m_closed || m_running.exchange(true))
         return SLP_HANDLE_IN_USE;
     join(); // the previous search's thread has ended or is about to
+    if (m_wakeFd < 0) {
+        m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (m_wakeFd < 0) {
+            m_running = false;
+            return SLP_INTERNAL_SYSTEM_ERROR;
+        }
+    }
     request.xid = nextXid();
     request.language = m_language;
     const uint32_t unicast = m_unicast;
@@ -100,7 +106,8 @@ void SlpHandle::close()
 {
     m_closed = true;
     const uint64_t one = 1;
-    (void)!::write(m_wakeFd, &one, sizeof one);
+    if (m_wakeFd >= 0)
+        (void)!::write(m_wakeFd, &one, sizeof one);
     if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id()) {
         m_deleteWhenDone = true; // closed from its own callback
         return;

@@ -19,7 +19,6 @@ class SlpHandle : public SlpHandleData
 public:
     explicit SlpHandle(const std::string &language);
     ~SlpHandle();
-    bool valid() const { return m_wakeFd >= 0; }
 
     const std::string &language() const { return m_language; }
     void associate(uint32_t address) { m_unicast = address; }
@@ -43,6 +42,8 @@ private:
 
     std::string m_language;
     uint32_t m_unicast = 0;
+    // Wakes the running search when the handle closes. Made by the first
+    // search: many handles may be open while few search.
     int m_wakeFd = -1;
     std::mutex m_mutex;
     std::mutex m_startGate;

@@ -250,9 +250,9 @@ SlpSearch::Result SlpSearch::runMulticast(const ReplySink &sink)
             if (!sink(reply))
                 return Stopped;
         }
-        // Converged: someone has answered, and a retransmission brought no
-        // new answer. While nobody has answered, every wait is used.
-        const bool converged = round > 0 && !newResponder && !m_request.previousResponders.empty();
+        // Converged: a retransmission brought no new answer. An agent that
+        // answers late still gets the first two waits.
+        const bool converged = round > 0 && !newResponder;
         if (converged || msSince(start) >= maximumWait)
             break;
     }
