@@ -128,6 +128,7 @@ void TAbstractSubWindow::showOver(QWidget *topLevel)
     emit aboutToShow();
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(2);
+    setContentsMargins(10, 10, 10, 10);
     const QSize size = windowSize();
     setParent(topLevel, Qt::Dialog | Qt::FramelessWindowHint);
     setWindowModality(Qt::WindowModal);
