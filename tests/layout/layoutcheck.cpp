@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QGridLayout>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QScrollArea>
@@ -15,6 +17,8 @@
 #include <QStyleOptionToolButton>
 #include <QTextDocument>
 #include <QWidget>
+
+#include <cmath>
 
 namespace layoutcheck {
 
@@ -190,6 +194,79 @@ QStringList faults(QWidget *window)
     checkText(window, out);
     checkChildren(window, out);
     out.removeDuplicates();
+    return out;
+}
+
+namespace {
+
+double luminance(const QColor &c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+QColor commonestColour(const QImage &image, const QRect &rect)
+{
+    QHash<QRgb, int> counts;
+    const QRect r = rect & image.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            ++counts[image.pixel(x, y) | 0xff000000u];
+    QRgb best = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            best = it.key();
+        }
+    }
+    return QColor(best);
+}
+
+} // namespace
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+QStringList contrastFaults(QWidget *window, QWidget *shownIn, const QImage &shot)
+{
+    QStringList out;
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.prepend(window);
+    for (QWidget *w : qAsConst(widgets)) {
+        // Disabled controls are dimmed on purpose.
+        if (!w->isVisible() || !w->isEnabled() || (w != shownIn && !shownIn->isAncestorOf(w)))
+            continue;
+        QColor ink;
+        QRect place;
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            if (label->text().trimmed().isEmpty())
+                continue;
+            ink = label->palette().color(label->foregroundRole());
+            place = label->contentsRect();
+        } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            if (button->text().trimmed().isEmpty() || button->isDown())
+                continue;
+            if (auto *icon = qobject_cast<TOptionIconButton *>(button); icon && !(icon->textFlags() & TOptionIconButton::DrawText))
+                continue;
+            ink = button->palette().color(button->foregroundRole());
+            place = button->rect();
+        } else {
+            continue;
+        }
+        const QRect inShot(w->mapTo(shownIn, place.topLeft()), place.size());
+        if ((inShot & shot.rect()).isEmpty())
+            continue;
+        const QColor background = commonestColour(shot, inShot);
+        const double ratio = contrast(ink, background);
+        if (ratio < 4.5)
+            out << QStringLiteral("contrast %1:1: %2, text %3 on %4")
+                       .arg(ratio, 0, 'f', 1)
+                       .arg(describe(w), ink.name(), background.name());
+    }
     return out;
 }
 

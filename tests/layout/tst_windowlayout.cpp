@@ -4,6 +4,9 @@
 // there. A window fails when a control lies outside its parent or the main
 // window, two controls laid side by side overlap, a text is cut, an image is
 // missing (the placeholder is drawn), or a page that lists values lists none.
+// A text that stands out from its background by less than 4.5:1 fails too,
+// and so does any image the windows asked for that is not shipped both by
+// day and by night. Built twice: by day, and (ZEL_LAYOUT_NIGHT) in night mode.
 // Each window is saved as a PNG for a person to look at.
 #include "apptest_app1setup.h"
 #include "layoutcheck.h"
@@ -43,6 +46,7 @@
 #include "zeldevicepagescreen.h"
 #include "zeldevicerepwindow.h"
 #include "zeldiagrepwindow.h"
+#include "zelreportdocument.h"
 #include "zellivelogwindow.h"
 #include "zelmainwindow.h"
 #include "zeloptionswindow.h"
@@ -54,8 +58,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
+#include <QTreeWidget>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWebFrame>
@@ -113,6 +122,9 @@ private slots:
     void messageWindows();
     void longHeadingKeepsWindowWidth();
     void topLevelWindows();
+    void helpPagesNameNoKeys();
+    // Last: every image looked up by the windows above.
+    void imagesShippedByDayAndNight();
 
 private:
     TLinkDeviceIf *deviceOf(const QString &model) const;
@@ -219,7 +231,7 @@ void TestWindowLayout::check(QWidget *window, const QString &name)
                  qPrintable(QStringLiteral("%1 is %2x%3, larger than the 800x600 screen")
                                 .arg(name).arg(window->width()).arg(window->height())));
     }
-    const QStringList faults = layoutcheck::faults(window);
+    const QStringList faults = layoutcheck::faults(window) + layoutcheck::contrastFaults(window, shown, image);
     QVERIFY2(faults.isEmpty(), qPrintable(name + QStringLiteral(":\n  ") + faults.join(QStringLiteral("\n  "))));
     QVERIFY2(g_missingImages.isEmpty(), qPrintable(name + QStringLiteral(":\n  ") + g_missingImages.join(QStringLiteral("\n  "))));
 }
@@ -303,6 +315,27 @@ void TestWindowLayout::detailsPage()
     QVERIFY2(testsupport::waitFor(listed, 20000),
              qPrintable(QStringLiteral("model %1: %2 groups listed").arg(model).arg(page->groupItems().size())));
     check(m_main, QStringLiteral("details_%1").arg(model));
+    // The Software update button flashes when newer software is found: its
+    // flash image is drawn over the button.
+    TOptionIconButton *update = page->softwareUpdateButton();
+    const bool wasFlashing = update->isFlashing();
+    update->setFlashing(true);
+    update->grab();
+    update->setFlashing(wasFlashing);
+    QVERIFY2(g_missingImages.isEmpty(), qPrintable(g_missingImages.join(QLatin1Char('\n'))));
+    // The bar's buttons stand side by side with images of one size and their names on one line.
+    QList<TOptionIconButton *> bar;
+    for (TOptionIconButton *button : page->findChildren<TOptionIconButton *>())
+        if (button->isVisible() && (button->textFlags() & TOptionIconButton::DrawText))
+            bar << button;
+    QVERIFY(bar.size() >= 4);
+    for (TOptionIconButton *button : qAsConst(bar)) {
+        const QSize image = TStyleSheet::instance()->getButtonPixmap(button->option()->iconName(), TStyleSheet::Normal).size();
+        QVERIFY2(image == QSize(120, 86), qPrintable(QStringLiteral("%1: image %2x%3")
+                                                         .arg(button->text()).arg(image.width()).arg(image.height())));
+        QCOMPARE(button->mapTo(m_main, button->rect().bottomLeft()).y(), bar.first()->mapTo(m_main, bar.first()->rect().bottomLeft()).y());
+        QCOMPARE(button->height(), bar.first()->height());
+    }
     // The expand mark beside a group heading stays above the group's first value.
     const TPropertiesTouchList *list = page->propertiesList();
     const QPixmap expand = TStyleSheet::instance()->getButtonPixmap(QStringLiteral("zkgui_expand"), 2, true);
@@ -392,10 +425,20 @@ void TestWindowLayout::deviceWindows()
         display->setFocus(Qt::OtherFocusReason);
         QVERIFY(testsupport::waitFor([display] { return display->hasFocus(); }, 2000));
         checkHelp(display, QStringLiteral("live_logging.html"), true);
+    } else if (window == QLatin1String("link_test")) {
+        // With the steps listed: rows a finger can hit, the result column in view.
+        QTreeWidget *tree = qobject_cast<ZelTestLinkWindow *>(shown)->resultTree();
+        QVERIFY(testsupport::waitFor([tree] { return tree->topLevelItemCount() >= 2; }, 30000));
+        tree->topLevelItem(0)->setExpanded(true);
+        check(shown, window);
+        QVERIFY(tree->visualItemRect(tree->topLevelItem(0)).height() >= 58);
+        QHeaderView *header = tree->header();
+        QVERIFY2(header->sectionViewportPosition(2) + header->sectionSize(2) <= tree->viewport()->width()
+                     && header->sectionSize(2) >= header->sectionSizeHint(2),
+                 "the Result column is cut");
+        checkHelp(shown, QStringLiteral("diagnostics_report.html"));
     } else {
         check(shown, window);
-        if (window == QLatin1String("link_test"))
-            checkHelp(shown, QStringLiteral("diagnostics_report.html"));
     }
     closeAll();
 }
@@ -549,6 +592,25 @@ void TestWindowLayout::topLevelWindows()
     QVERIFY(report);
     check(report, QStringLiteral("device_report"));
     checkHelp(report, QStringLiteral("device_report.html"));
+    // A save that fails says so over the report, not behind it in the main window.
+    ZelReportDocument::showSaveFailure(QStringLiteral("/nowhere/report.pdf"), QStringLiteral("The folder does not exist."),
+                                       report);
+    TMessageWindow *notSaved = nullptr;
+    QVERIFY(testsupport::waitFor([&] {
+        for (QWidget *w : QApplication::allWidgets())
+            if (auto *m = qobject_cast<TMessageWindow *>(w); m && m->isVisible() && !m->isClosing())
+                notSaved = m;
+        return notSaved != nullptr;
+    }, 5000));
+    QVERIFY(notSaved->isWindow());
+    QCOMPARE(notSaved->parentWidget(), report);
+    QCOMPARE(notSaved->windowModality(), Qt::WindowModal);
+    QVERIFY2(report->geometry().contains(notSaved->geometry()),
+             qPrintable(QStringLiteral("message at %1,%2 outside the report").arg(notSaved->x()).arg(notSaved->y())));
+    check(notSaved, QStringLiteral("device_report_not_saved"));
+    QPointer<TMessageWindow> closing = notSaved;
+    notSaved->defaultButton()->click();
+    QVERIFY(testsupport::waitFor([&] { return !closing || !closing->isVisible(); }, 5000));
     report->close();
 
     ZelLiveLogWindow *log = ZelLiveLogWindow::openForDevice(deviceOf(QStringLiteral("4330")), m_screen);
@@ -585,9 +647,39 @@ void TestWindowLayout::topLevelWindows()
     closeAll();
 }
 
+void TestWindowLayout::helpPagesNameNoKeys()
+{
+    // Read on a touch screen: a page says what to touch, never which key to press.
+    const QRegularExpression functionKey(QStringLiteral("\\bF\\d+\\b"));
+    const QFileInfoList pages = QDir(QStringLiteral(ZEL_SOURCE_RES_DIR)).entryInfoList({QStringLiteral("*.html")});
+    QVERIFY(!pages.isEmpty());
+    for (const QFileInfo &page : pages) {
+        QFile file(page.filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        const QRegularExpressionMatch key = functionKey.match(text);
+        QVERIFY2(!key.hasMatch(), qPrintable(QStringLiteral("%1 names the key %2").arg(page.fileName(), key.captured())));
+    }
+}
+
+void TestWindowLayout::imagesShippedByDayAndNight()
+{
+    const QStringList names = TStyleSheet::instance()->requestedImages();
+    QVERIFY(names.contains(QStringLiteral("zel_button_management_normal")));
+    QStringList missing;
+    for (const QString &name : names)
+        for (const char *mode : {"day", "night"})
+            if (!QFileInfo::exists(QStringLiteral(ZEL_SOURCE_RES_DIR "/%1/%2.png").arg(QLatin1String(mode), name)))
+                missing << QStringLiteral("%1/%2.png").arg(QLatin1String(mode), name);
+    QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("asked for but not shipped:\n  ") + missing.join(QStringLiteral("\n  "))));
+}
+
 int main(int argc, char **argv)
 {
     app1SetUp(argc, argv);
+#ifdef ZEL_LAYOUT_NIGHT
+    TStyleSheet::instance()->setMode(1);
+#endif
     QApplication::setStyle(new TStyle);
     TestWindowLayout test;
     return QTest::qExec(&test, argc, argv);

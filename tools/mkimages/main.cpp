@@ -327,13 +327,50 @@ int main(int argc, char **argv)
                 {"zel_setting_ext_syslog", letter("LOG")},
                 {"zel_button_arrow_left", arrow(2)},
                 {"zel_button_arrow_right", arrow(3)},
-                {"zel_button_management", letter("M")},
                 {"zel_button_web", letter("WWW")},
             };
             for (const auto &b : appButtons) {
                 stateButtons(b.first, 48, b.second);
                 stateButtons(b.first + "_40", 40, b.second);
             }
+            // The buttons of the details page's bar are 120 x 86 (the service
+            // images below); Management stands among them at the same size.
+            // "_over" is the flash drawn over a bar button while it calls for
+            // attention (new software available): a bright ring, no face.
+            auto wideButton = [&](const Glyph &glyph, int state, bool active) {
+                QImage img(120, 86, QImage::Format_ARGB32_Premultiplied);
+                img.fill(Qt::transparent);
+                QPainter p(&img);
+                p.drawImage(28, 4, button(64, pal, glyph, state));
+                if (active) {
+                    p.setRenderHint(QPainter::Antialiasing);
+                    p.setPen(Qt::NoPen);
+                    p.setBrush(pal.ok);
+                    p.drawEllipse(QRectF(84, 6, 14, 14));
+                }
+                return img;
+            };
+            auto wideFlash = [&](int state) {
+                return plain(120, 86, [&](QPainter &p) {
+                    QColor ring = night ? QColor(0xff, 0x90, 0x40) : QColor(0xff, 0xb0, 0x00);
+                    if (state == 4)
+                        ring.setAlpha(90);
+                    p.setPen(QPen(ring, 6));
+                    QColor glow = ring;
+                    glow.setAlpha(state == 4 ? 30 : 90);
+                    p.setBrush(glow);
+                    p.drawEllipse(QRectF(27, 3, 66, 66));
+                });
+            };
+            auto wideButtons = [&](const QString &name, const Glyph &glyph, bool active) {
+                save(name, wideButton(glyph, 0, active));
+                for (int s = 0; s < 5; ++s) {
+                    save(name + states[s], wideButton(glyph, s, active));
+                    save(name + "_over" + states[s], wideFlash(s));
+                }
+            };
+            wideButtons("zel_button_management", letter("M"), false);
+            stateButtons("zel_button_management_40", 40, letter("M"));
             stateButtons("i_service_test_40", 40, letter("T"));
             // Service images by size: marks (21), list state (30), menu entries (40),
             // details state (50) and bar buttons (120 x 86), plain and "_active".
@@ -350,24 +387,7 @@ int main(int argc, char **argv)
                     save(svc.first + "_30" + suffix, badge(30, colour, svc.second));
                     save(svc.first + "_50" + suffix, badge(50, colour, svc.second));
                     stateButtons(svc.first + "_40" + suffix, 40, svc.second);
-                    const QString wide = svc.first + "_button_120x86" + suffix;
-                    auto wideButton = [&](int state) {
-                        QImage img(120, 86, QImage::Format_ARGB32_Premultiplied);
-                        img.fill(Qt::transparent);
-                        QPainter p(&img);
-                        const QImage face = button(64, pal, svc.second, state);
-                        p.drawImage(28, 4, face);
-                        if (active) {
-                            p.setRenderHint(QPainter::Antialiasing);
-                            p.setPen(Qt::NoPen);
-                            p.setBrush(pal.ok);
-                            p.drawEllipse(QRectF(84, 6, 14, 14));
-                        }
-                        return img;
-                    };
-                    save(wide, wideButton(0));
-                    for (int s = 0; s < 5; ++s)
-                        save(wide + states[s], wideButton(s));
+                    wideButtons(svc.first + "_button_120x86" + suffix, svc.second, active);
                 }
             }
             // Device states: small over the list rows, large on the details page.

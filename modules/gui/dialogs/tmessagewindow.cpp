@@ -203,6 +203,9 @@ void TMessageWindow::debugButtonBar()
 void TMessageWindow::resizeEvent(QResizeEvent *event)
 {
     TAbstractSubWindow::resizeEvent(event);
-    m_timeStamp->setGeometry(width() - m_timeStamp->width(), 0, m_timeStamp->width(), m_timeStamp->height());
+    // Inside the frame a message has when shown over a window of its own.
+    const QRect inside = contentsRect();
+    m_timeStamp->setGeometry(inside.right() + 1 - m_timeStamp->width(), inside.top(), m_timeStamp->width(),
+                             m_timeStamp->height());
     m_timeStamp->raise();
 }

@@ -3,6 +3,7 @@
 #include "tlineedit.h"
 #include "tmessagewindow.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
@@ -33,6 +34,25 @@ void TPasswordReqWindow::updateData()
 void TPasswordReqWindow::storeData()
 {
     QMetaObject::invokeMethod(this, "validatePassword", Qt::DirectConnection);
+}
+
+void TPasswordReqWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Enter) {
+        TAbstractCfgWindow::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (!event->isAutoRepeat())
+        storeData();
+}
+
+void TPasswordReqWindow::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Enter)
+        event->accept();
+    else
+        TAbstractCfgWindow::keyReleaseEvent(event);
 }
 
 void TPasswordReqWindow::validatePassword()

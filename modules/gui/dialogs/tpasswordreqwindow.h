@@ -25,6 +25,11 @@ public slots:
     void storeData() override;
     virtual void validatePassword();
 
+protected:
+    // Enter, from the on-screen keyboard (a press alone) or the keypad, is OK.
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
 private:
     QLabel *m_label;
     TLineEdit *m_edit;

@@ -19,8 +19,8 @@ QString TWebViewScroll::userStyleSheet(int mode)
     {
         const char *text, *background, *link, *hover, *active;
     };
-    const Colours day = {"#223355", "#f4f6f9", "#2a7fd4", "#dde6f2", "#b8c4d4"};
-    const Colours night = {"#c85040", "#180808", "#e07060", "#301410", "#48181a"};
+    const Colours day = {"#223355", "#f4f6f9", "#1b5fa8", "#dde6f2", "#b8c4d4"};
+    const Colours night = {"#e07060", "#180808", "#f09080", "#301410", "#48181a"};
     const Colours &c = mode == 1 ? night : day;
     return QStringLiteral(
                "body { font-family: \"Droid Sans\", \"DejaVu Sans\", sans-serif; font-size: 16px; color: %1; "

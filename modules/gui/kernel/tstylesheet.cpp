@@ -96,17 +96,31 @@ QPixmap TStyleSheet::getPixmap(const QString &name, bool useFallback)
             routineAdded = true;
         }
     }
+    const bool optional = isOptionalImage(name);
+    if (!optional)
+        m_requested.insert(name);
     const QString path = m_resourceDir + name + QLatin1String(".png");
     QPixmap pixmap(path);
     if (pixmap.isNull()) {
-        if (!name.endsWith(QLatin1String("disabled"))
-            && name != QLatin1String("zel_ant_singleAnt_inNone_outNone_normal"))
+        if (!optional)
             qWarning().noquote() << "TStyleSheet::getPixmap: Missing image " + path;
         if (useFallback)
             pixmap = QPixmap(m_resourceDir + QLatin1String("zkgui_no_image.png"));
     }
     m_currentCache->insert(name, pixmap);
     return pixmap;
+}
+
+bool TStyleSheet::isOptionalImage(const QString &name)
+{
+    return name.endsWith(QLatin1String("disabled")) || name == QLatin1String("zel_ant_singleAnt_inNone_outNone_normal");
+}
+
+QStringList TStyleSheet::requestedImages() const
+{
+    QStringList names(m_requested.cbegin(), m_requested.cend());
+    names.sort();
+    return names;
 }
 
 QString TStyleSheet::buttonStateSuffix(int state)

@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPixmap>
+#include <QSet>
 #include <QString>
 
 // The framework's one source of style-sheet text and images, in a day and a
@@ -32,6 +33,12 @@ public:
     QPixmap getPixmap(const QString &name, bool useFallback = true);
     QPixmap getButtonPixmap(const QString &baseName, int state, bool useFallback = true);
     static QString buttonStateSuffix(int state);
+    // Images a caller may ask for without shipping them (it then draws another):
+    // a missing one is not reported.
+    static bool isOptionalImage(const QString &name);
+    // Every image name asked for so far, in either mode, except the optional
+    // ones: each must exist by day and by night.
+    QStringList requestedImages() const;
 
     // The prefix of every image path of the current mode ("<root>/day/" or "<root>/night/").
     QString resourceDirectory() const { return m_resourceDir; }
@@ -54,4 +61,5 @@ private:
     QMap<QString, QPixmap> m_dayCache;
     QMap<QString, QPixmap> m_nightCache;
     QMap<QString, QPixmap> *m_currentCache = &m_dayCache;
+    QSet<QString> m_requested;
 };

@@ -112,10 +112,33 @@ void TAbstractSubWindow::showWindow(QWidget *pFromCenterOf)
         qWarning() << "TAbstractSubWindow::showWindow: ERROR: pFromCenterOf does not inherit QWidget!!!!";
     const QPoint centre(pFromCenterOf->width() / 2, pFromCenterOf->height() / 2);
     TMainWindow *main = TMainWindow::instance();
+    // Opened inside the main window it would lie behind the caller's window.
+    if (QWidget *top = pFromCenterOf->window(); main && top != main && top->isVisible()) {
+        showOver(top);
+        return;
+    }
     const QPoint mapped = main ? main->mapToMainWindow(pFromCenterOf, centre) : centre;
     qDebug() << "TAbstractSubWindow::showWindow: centre" << centre << "mapped" << mapped;
     showWindow(mapped);
     qDebug() << "TAbstractSubWindow::showWindow: shown, end";
+}
+
+void TAbstractSubWindow::showOver(QWidget *topLevel)
+{
+    emit aboutToShow();
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(2);
+    setContentsMargins(10, 10, 10, 10);
+    const QSize size = windowSize();
+    setParent(topLevel, Qt::Dialog | Qt::FramelessWindowHint);
+    setWindowModality(Qt::WindowModal);
+    setStyleSheet(TStyleSheet::instance()->getStyleSheet());
+    resize(size);
+    const QRect over = topLevel->geometry();
+    move(over.center() - QPoint(size.width() / 2, size.height() / 2));
+    show();
+    raise();
+    activateWindow();
 }
 
 void TAbstractSubWindow::showEventInfo()

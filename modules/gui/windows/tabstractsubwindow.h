@@ -22,6 +22,8 @@ public:
     TAbstractSubWindow(int animationKind, int keyboardMode);
     ~TAbstractSubWindow() override;
 
+    // Shown from a widget of a window of its own (not the main window), the
+    // window opens over that one and holds its input until closed.
     void showWindow(QWidget *pFromCenterOf);
     void showWindow(const QPoint &startPoint);
     void showWindow(const QPoint &start, const QPoint &end, QWidget *pExtra);
@@ -75,6 +77,7 @@ protected:
 
 private:
     void takeView();
+    void showOver(QWidget *topLevel);
     bool forwardReturn(QKeyEvent *event);
     // Escape closes `closing` (the window itself or its view), the focus keys
     // move the focus; a release of these keys does nothing. Answers whether the

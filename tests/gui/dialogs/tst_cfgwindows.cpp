@@ -13,6 +13,8 @@
 #include "tstatusdescription.h"
 #include "tstylesheet.h"
 #include "tsubwindowview.h"
+#include "tbasekeydata.h"
+#include "ttouchkey.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -280,6 +282,59 @@ private slots:
         QVERIFY(window->passwordEdit()->hasFocus());
         window->passwordEdit()->setText(QStringLiteral("typed"));
         window->close();
+    }
+
+    // Enter confirms like OK: the on-screen keyboard's Enter key (a press
+    // alone, sent to the edit) and the keypad's Enter key.
+    void passwordEnter_data()
+    {
+        QTest::addColumn<bool>("onScreen");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("on-screen Enter, right") << true << "3958" << true;
+        QTest::newRow("on-screen Enter, wrong") << true << "3959" << false;
+        QTest::newRow("keypad Enter, right") << false << "3958" << true;
+        QTest::newRow("keypad Enter, wrong") << false << "3959" << false;
+    }
+    void passwordEnter()
+    {
+        QFETCH(bool, onScreen);
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QPointer<TPasswordReqWindow> window = new TPasswordReqWindow(QStringLiteral("Password needed"),
+                                                                     QStringLiteral("Configuration password"));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QSignalSpy correct(window.data(), &TPasswordReqWindow::correctPassword);
+        window->showWindow(m_host);
+        QVERIFY(settle());
+        window->passwordEdit()->setText(typed);
+        if (onScreen) {
+            TTouchKey *enter = nullptr;
+            for (TTouchKey *key : m_main->findChildren<TTouchKey *>())
+                if (key->isVisible() && key->keyData() && key->keyData()->key() == Qt::Key_Enter)
+                    enter = key;
+            QVERIFY(enter);
+            QTest::mouseClick(enter, Qt::LeftButton);
+        } else {
+            QTest::keyClick(window->passwordEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+        }
+        QCOMPARE(correct.count(), accepted ? 1 : 0);
+        QVERIFY(settle());
+        if (accepted) {
+            QVERIFY(QTest::qWaitFor([&] { return !window; }, 3000));
+            return;
+        }
+        // One refusal, and the window stays for another try.
+        QVERIFY(window);
+        int warnings = 0;
+        for (QWidget *w : QApplication::allWidgets())
+            if (auto *message = qobject_cast<TMessageWindow *>(w); message && message->isVisible() && !message->isClosing())
+                ++warnings;
+        QCOMPARE(warnings, 1);
+        qobject_cast<TMessageWindow *>(topView()->window())->defaultButton()->click();
+        QVERIFY(settle());
+        window->close();
+        QVERIFY(settle());
     }
 
     // Reopening starts empty; no more than 100 characters can be typed.

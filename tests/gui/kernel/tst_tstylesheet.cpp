@@ -109,6 +109,21 @@ private slots:
             QVERIFY(capture.lines().join('\n').contains(root() + QLatin1String("/day/") + name + QLatin1String(".png")));
     }
 
+    // The names asked for in either mode, found or not, so that a test can
+    // check each is shipped by day and by night; optional ones are left out.
+    void requestedImagesListed()
+    {
+        TStyleSheet sheet(0, root());
+        sheet.getPixmap(QStringLiteral("x_normal"));
+        sheet.getPixmap(QStringLiteral("y_normal"), false);
+        sheet.getPixmap(QStringLiteral("x_disabled"));
+        sheet.getPixmap(QString());
+        sheet.setMode(1);
+        sheet.getPixmap(QStringLiteral("z"));
+        sheet.getPixmap(QStringLiteral("x_normal"));
+        QCOMPARE(sheet.requestedImages(), QStringList({"x_normal", "y_normal", "z"}));
+    }
+
     void modesKeepTheirOwnCaches()
     {
         writeImage(QStringLiteral("day"), QStringLiteral("cached"), 40);

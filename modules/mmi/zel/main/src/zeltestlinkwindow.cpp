@@ -1,4 +1,5 @@
 #include "zeltestlinkwindow.h"
+#include "zelresulttree.h"
 
 #include "tbuttonbar.h"
 #include "tdevicetestif.h"
@@ -71,12 +72,9 @@ ZelTestLinkWindow::ZelTestLinkWindow(TLinkDeviceIf *device)
     layout->addWidget(m_topPanel);
     layout->addSpacing(20);
 
-    m_tree = new QTreeWidget(this);
+    m_tree = new ZelResultTree(this);
     m_tree->setColumnCount(3);
     m_tree->setHeaderLabels({tr("Test"), tr("Parameters"), tr("Result")});
-    m_tree->setColumnWidth(0, 310);
-    m_tree->setColumnWidth(1, 310);
-    m_tree->setColumnWidth(2, 50);
     layout->addWidget(m_tree);
     layout->addSpacing(40);
 
