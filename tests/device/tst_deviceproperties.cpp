@@ -382,7 +382,7 @@ void TestDeviceProperties::unknownStatusOffline()
     QVERIFY(testsupport::waitFor([&] { return device.getDeviceStatusService()->getState() == 1792; }, 3000));
     device.updateDeviceStatus();
     QCOMPARE(events.count(1796), 1);
-    QCOMPARE(events.events().first().text, QStringLiteral("Unknown status"));
+    QCOMPARE(events.events().first().text, QStringLiteral(" Unknown status"));
     QString statusText;
     QString statusDescription;
     QCOMPARE(device.getConnectionStatus(statusText, statusDescription), 1797);

@@ -157,7 +157,7 @@ void TestDeviceUploadDevsim::portNotEchoed()
     QSettings().setValue("tftp_server/portnumber", m_port + 1);
     QVERIFY(testsupport::waitFor([&] { return device.getUploadState() == -1; }, 20000));
     QSettings().setValue("tftp_server/portnumber", m_port);
-    QCOMPARE(events.texts(257), QStringList{"Error in device settings."});
+    QCOMPARE(events.texts(257), QStringList{" Error in device settings."});
     // The fetch was never ordered: the device is still idle.
     EnumValue *status = nullptr;
     QCOMPARE(device.readEnumProperty("zkSoftwareDownloadStatus", status), 0);
@@ -182,8 +182,8 @@ void TestDeviceUploadDevsim::downloadAborted()
     // The device's error text when it was polled in time, else its status.
     const QStringList failures = events.texts(258);
     QCOMPARE(failures.size(), 1);
-    QVERIFY2(failures.first() == "Device report failed upload (1): (Download aborted by the user)"
-                 || failures.first() == "Device report failed upload (1): (Device state: Aborted)",
+    QVERIFY2(failures.first() == " Device report failed upload (1): (Download aborted by the user)"
+                 || failures.first() == " Device report failed upload (1): (Device state: Aborted)",
              qPrintable(failures.first()));
     // The error is reset at the device and the device is ready again.
     QVERIFY(waitUntilReady(device));

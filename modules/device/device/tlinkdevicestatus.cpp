@@ -81,13 +81,19 @@ bool TLinkDevice::rebootEvidenceSeen() const
     // Gone (off the network, or silent after it took the request) and back.
     if (m_rebootSeenGone)
         return true;
-    // Or its up time, read afresh, fell below the one held at the request.
+    // Or its up time, read afresh: below the one held at the request, or
+    // shorter than the time since the request (whole seconds, so one more).
+    // A value equal to the one held is the old reading itself.
     QString upTime;
-    if (m_rebootUpTime < 0 || readStringProperty(UpTimeObject, upTime) != 0)
+    if (readStringProperty(UpTimeObject, upTime) != 0)
         return false;
     bool ok = false;
     const qint64 now = upTime.toLongLong(&ok);
-    return ok && now < m_rebootUpTime;
+    if (!ok || now < 0)
+        return false;
+    if (m_rebootUpTime >= 0 && now < m_rebootUpTime)
+        return true;
+    return now != m_rebootUpTime && (now + 1) * 1000 <= m_rebootClock.elapsed();
 }
 
 void TLinkDevice::endReboot(int serviceState)
