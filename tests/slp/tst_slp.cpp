@@ -239,7 +239,7 @@ void TestSlp::agentFollowsRfc2608_data()
     QTest::newRow("predicate met") << request(SlpRequest::SrvRqst, "service:device.vantor", "(device-model=4320)")
                                    << 2 << 0 << url;
     QTest::newRow("predicate with and, case ignored")
-        << request(SlpRequest::SrvRqst, "service:device.vantor", "(&(DEVICE-VENDOR=vantor)(device-serial-no=100002))")
+        << request(SlpRequest::SrvRqst, "service:device.vantor", "(&(DEVICE-VENDOR=vantor & VANTOR)(device-serial-no=100002))")
         << 2 << 0 << url;
     QTest::newRow("predicate with wildcard and order")
         << request(SlpRequest::SrvRqst, "service:device.vantor", "(|(device-serial-no=99*)(device-serial-no>=100001))")
@@ -252,7 +252,7 @@ void TestSlp::agentFollowsRfc2608_data()
         << request(SlpRequest::SrvRqst, "service:device.vantor", "(device-model=4320") << 2 << 2 << "";
     QTest::newRow("other scope") << request(SlpRequest::SrvRqst, "service:device.vantor", "", "LAB") << 2 << 4 << "";
     QTest::newRow("attributes by tag") << request(SlpRequest::AttrRqst, url, "DEVICE-MODEL, device-vendor") << 7 << 0
-                                       << "(device-vendor=Vantor),(device-model=4320)";
+                                       << "(device-vendor=Vantor & Vantor),(device-model=4320)";
     QTest::newRow("attributes of an unknown URL")
         << request(SlpRequest::AttrRqst, "service:device.vantor://127.0.0.99") << 7 << 0 << "";
     QTest::newRow("attributes, other scope") << request(SlpRequest::AttrRqst, url, "", "LAB") << 7 << 4 << "";
