@@ -55,6 +55,15 @@ QSize TAbstractSubWindow::windowSize()
 
 void TAbstractSubWindow::takeView()
 {
+    if (m_shownOver) {
+        // Back into the main window: the frame of the window shown over another goes.
+        m_shownOver = false;
+        setWindowModality(Qt::NonModal);
+        setFrameStyle(QFrame::NoFrame);
+        setContentsMargins(0, 0, 0, 0);
+        m_cachedWidth = 0;
+        m_cachedHeight = 0;
+    }
     if (!m_view) {
         QList<TSubWindowView *> &pool = TSubWindowView::freeViews();
         m_view = pool.isEmpty() ? new TSubWindowView : pool.takeLast();
@@ -126,6 +135,7 @@ void TAbstractSubWindow::showWindow(QWidget *pFromCenterOf)
 void TAbstractSubWindow::showOver(QWidget *topLevel)
 {
     emit aboutToShow();
+    m_shownOver = true;
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(2);
     setContentsMargins(10, 10, 10, 10);

@@ -86,6 +86,7 @@ private:
     void handleKey(QKeyEvent *event);
 
     bool m_closing = false;
+    bool m_shownOver = false; // last shown over a window of its own, framed
     int m_distress = 0;
     QPointer<TOptionButton> m_defaultButton;
     int m_cachedWidth = 0;

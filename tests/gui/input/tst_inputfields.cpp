@@ -205,8 +205,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, typed);
         QApplication::sendEvent(field, &press);
-        const auto windows = main.findChildren<TMessageWindow *>();
+        // The fields stand in a window of their own: the warning opens over it.
+        const auto windows = main.findChildren<TMessageWindow *>() + m_window->findChildren<TMessageWindow *>();
         QCOMPARE(windows.size(), warned ? 1 : 0);
+        if (warned)
+            QCOMPARE(windows.first()->parentWidget(), m_window);
         if (warned) {
             QCOMPARE(windows.first()->getHeader(), QStringLiteral("Illegal input character"));
             QVERIFY(windows.first()->getDescription().startsWith(QStringLiteral("Cyrillic characters not allowed.")));

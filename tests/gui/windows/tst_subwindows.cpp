@@ -73,6 +73,37 @@ private slots:
         TSubWindowView::freeViews().clear();
     }
 
+    // Shown from a widget of a window of its own, a sub-window opens over that
+    // window and holds its input; shown later from the main window it is an
+    // ordinary sub-window there again.
+    void overWindowOfItsOwn()
+    {
+        QWidget other;
+        other.setGeometry(100, 50, 600, 500);
+        auto *button = new QLabel(QStringLiteral("pressed"), &other);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        Window window;
+        window.showWindow(button);
+        QVERIFY(QTest::qWaitFor([&] { return window.isVisible(); }, 5000));
+        QVERIFY(window.isWindow());
+        QCOMPARE(window.parentWidget(), &other);
+        QCOMPARE(window.windowModality(), Qt::WindowModal);
+        QVERIFY(!window.view());
+        QVERIFY(other.geometry().contains(window.geometry()));
+        QCOMPARE(m_main->topView(), m_main->windowView());
+        window.close();
+        QVERIFY(settle());
+        window.showWindow(m_main->windowView());
+        QVERIFY(settle());
+        QVERIFY(!window.isWindow());
+        QVERIFY(window.view());
+        QCOMPARE(window.frameShape(), QFrame::NoFrame);
+        QCOMPARE(window.contentsMargins(), QMargins());
+        window.close();
+        QVERIFY(settle());
+    }
+
     void placement_data()
     {
         QTest::addColumn<QSize>("size");
