@@ -102,7 +102,16 @@ Peer::Peer(quint16 serverPort)
 
 void Peer::send(const QByteArray &datagram)
 {
-    m_socket.writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost), m_serverPort);
+    const quint16 opcode = opcodeOf(datagram);
+    const bool request = opcode == 1 || opcode == 2;
+    if (request)
+        m_transferPort = 0;
+    sendTo(request || !m_transferPort ? m_serverPort : m_transferPort, datagram);
+}
+
+void Peer::sendTo(quint16 port, const QByteArray &datagram)
+{
+    m_socket.writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost), port);
 }
 
 QByteArray Peer::receive(int timeoutMs)
@@ -110,7 +119,12 @@ QByteArray Peer::receive(int timeoutMs)
     if (!m_socket.hasPendingDatagrams() && !m_socket.waitForReadyRead(timeoutMs))
         return QByteArray();
     QByteArray datagram(int(qMax<qint64>(m_socket.pendingDatagramSize(), 0)), '\0');
-    const qint64 size = m_socket.readDatagram(datagram.data(), datagram.size());
+    QHostAddress sender;
+    quint16 port = 0;
+    const qint64 size = m_socket.readDatagram(datagram.data(), datagram.size(), &sender, &port);
+    m_lastSenderPort = port;
+    if (port != m_serverPort)
+        m_transferPort = port;
     datagram.truncate(int(qMax<qint64>(size, 0)));
     if (datagram.isNull())
         datagram = QByteArray("", 0);

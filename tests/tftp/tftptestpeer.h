@@ -37,15 +37,22 @@ class Peer
 public:
     explicit Peer(quint16 serverPort);
     quint16 localPort() const { return m_socket.localPort(); }
+    // Requests go to the server's port; anything else to the port the server
+    // last answered from (the transfer's own port), once it answered.
     void send(const QByteArray &datagram);
+    void sendTo(quint16 port, const QByteArray &datagram);
     // The next datagram from the server, or a null array after `timeoutMs`.
     QByteArray receive(int timeoutMs = 3000);
+    // The port the last datagram came from.
+    quint16 lastSenderPort() const { return m_lastSenderPort; }
     // True when nothing arrives within `ms`.
     bool silentFor(int ms);
 
 private:
     QUdpSocket m_socket;
     quint16 m_serverPort;
+    quint16 m_transferPort = 0;
+    quint16 m_lastSenderPort = 0;
 };
 
 // A receiver of progress reports in the form the server connects to.
