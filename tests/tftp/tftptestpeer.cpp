@@ -94,10 +94,10 @@ void resetSettings()
     QSettings().sync();
 }
 
-Peer::Peer(quint16 serverPort)
+Peer::Peer(quint16 serverPort, const QString &address)
     : m_serverPort(serverPort)
 {
-    m_socket.bind(QHostAddress(QHostAddress::LocalHost), 0);
+    m_socket.bind(QHostAddress(address), 0);
 }
 
 void Peer::send(const QByteArray &datagram)
@@ -123,9 +123,9 @@ QByteArray Peer::receive(int timeoutMs)
     quint16 port = 0;
     const qint64 size = m_socket.readDatagram(datagram.data(), datagram.size(), &sender, &port);
     m_lastSenderPort = port;
-    if (port != m_serverPort)
-        m_transferPort = port;
     datagram.truncate(int(qMax<qint64>(size, 0)));
+    if (port != m_serverPort)
+        m_transferPort = opcodeOf(datagram) == 5 ? 0 : port;
     if (datagram.isNull())
         datagram = QByteArray("", 0);
     return datagram;

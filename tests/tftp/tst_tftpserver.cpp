@@ -542,13 +542,19 @@ void TestTftpServer::strayPortGetsUnknownTransferId()
     Peer stray(m_port);
     peer.send(request(1, "key"));
     QByteArray received = payloadOf(peer.receive());
+    // The transfer has a port of its own; other ports of the host get
+    // "Unknown transfer ID" there and at the server's port.
+    const quint16 transferPort = peer.lastSenderPort();
+    QVERIFY(transferPort != m_port);
+    stray.sendTo(transferPort, ack(1));
+    QCOMPARE(errorOf(stray.receive()), QStringLiteral("5 Unknown transfer ID"));
     stray.send(ack(1));
     QCOMPARE(errorOf(stray.receive()), QStringLiteral("5 Unknown transfer ID"));
     stray.send(data(1, "x"));
     QCOMPARE(errorOf(stray.receive()), QStringLiteral("5 Unknown transfer ID"));
     QVERIFY(peer.silentFor(100));
     // The reading peer itself is known: its DATA is refused as such.
-    peer.send(data(1, "x"));
+    peer.sendTo(m_port, data(1, "x"));
     QCOMPARE(errorOf(peer.receive()), QStringLiteral("4 DATA packet without a WRQ"));
     for (quint16 block = 1; block <= 3; ++block) {
         peer.send(ack(block));
@@ -566,31 +572,44 @@ void TestTftpServer::strayPortGetsUnknownTransferId()
 void TestTftpServer::silentPeerIsRetriedThenTimedOut_data()
 {
     QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("answer"); // the peer's one answer, if any
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<int>("resends");
 
-    QTest::newRow("read, DATA block 1") << request(1, "key") << data(1, pattern(100));
-    QTest::newRow("read, OACK") << request(1, "key", "octet", {{"tsize", "0"}})
-                                << B("\0\6tsize\0" "100\0");
-    QTest::newRow("write, ACK 0") << request(2, "incoming") << ack(0);
+    // A read that nobody answers is resent once only, so that requests
+    // nobody follows hold no place for long.
+    QTest::newRow("read never answered, DATA block 1") << request(1, "key") << QByteArray()
+                                                        << data(1, pattern(1000).left(512)) << 1;
+    QTest::newRow("read never answered, OACK") << request(1, "key", "octet", {{"tsize", "0"}}) << QByteArray()
+                                                << B("\0\6tsize\0" "1000\0") << 1;
+    // Two retries allowed: once answered, the packet is resent while the
+    // counter is at most two, i.e. three times, then the transfer times out.
+    QTest::newRow("read answered, then silent") << request(1, "key") << ack(1) << data(2, pattern(1000).mid(512))
+                                                << 3;
+    QTest::newRow("write, ACK 0") << request(2, "incoming") << QByteArray() << ack(0) << 3;
 }
 
 void TestTftpServer::silentPeerIsRetriedThenTimedOut()
 {
     QFETCH(QByteArray, request);
+    QFETCH(QByteArray, answer);
     QFETCH(QByteArray, expected);
+    QFETCH(int, resends);
 
     QSettings().setValue(QStringLiteral("tftp_server/retry_cnt"), 2);
     QSettings().setValue(QStringLiteral("tftp_server/retry_timer"), 100);
-    publish(QStringLiteral("key"), pattern(100));
+    publish(QStringLiteral("key"), pattern(1000));
     QSignalSpy errors(m_server.get(), &TLinkTftpServerIf::errorFileTransfer);
     QSignalSpy sent(m_server.get(), &TLinkTftpServerIf::sentFile);
 
     Peer peer(m_port);
     peer.send(request);
+    if (!answer.isEmpty()) {
+        QVERIFY(!peer.receive().isNull());
+        peer.send(answer);
+    }
     QCOMPARE(peer.receive(), expected);
-    // Two retries allowed: the packet is resent while the counter is at most
-    // two, i.e. three times, then the transfer times out.
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < resends; ++i)
         QCOMPARE(peer.receive(1000), expected);
     QCOMPARE(errorOf(peer.receive(1000)), QStringLiteral("0 Timeout"));
     QTRY_COMPARE(errors.count(), 1);
@@ -653,7 +672,10 @@ void TestTftpServer::peerErrorAndAbortEndTheSession()
     QCOMPARE(blockOf(peer.receive()), quint16(1));
     peer.send(B("\0\5\0\3disk full\0"));
     QVERIFY(peer.silentFor(100));
+    // The transfer's port is closed; the server's port knows no read.
     peer.send(ack(1));
+    QVERIFY(peer.silentFor(100));
+    peer.sendTo(m_port, ack(1));
     QCOMPARE(errorOf(peer.receive()), QStringLiteral("4 ACK packet without a RRQ"));
 
     Peer other(m_port);
@@ -662,6 +684,8 @@ void TestTftpServer::peerErrorAndAbortEndTheSession()
     m_server->abortReadSessions(QStringLiteral("127.0.0.1"));
     settle();
     other.send(ack(1));
+    QVERIFY(other.silentFor(100));
+    other.sendTo(m_port, ack(1));
     QCOMPARE(errorOf(other.receive()), QStringLiteral("4 ACK packet without a RRQ"));
     QTest::qWait(50);
     QCOMPARE(errors.count(), 0);
@@ -812,6 +836,7 @@ void TestTftpServer::timeoutEndsOnlyItsOwnSession()
     Peer peer(m_port);
     peer.send(request(2, "report.txt"));
     QCOMPARE(peer.receive(), ack(0));
+    const quint16 writePort = peer.lastSenderPort();
     peer.send(request(1, "key"));
     QCOMPARE(blockOf(peer.receive()), quint16(1));
 
@@ -820,7 +845,7 @@ void TestTftpServer::timeoutEndsOnlyItsOwnSession()
     for (int block = 1; block <= 12; ++block) {
         const QByteArray part = block < 12 ? pattern(512, block) : QByteArray("end");
         content += part;
-        peer.send(data(quint16(block), part));
+        peer.sendTo(writePort, data(quint16(block), part));
         // Take whatever comes within 100 ms: our ACK, resent DATA, the ERROR.
         for (QByteArray packet = peer.receive(100); !packet.isNull(); packet = peer.receive(100)) {
             if (opcodeOf(packet) == 4)

@@ -296,14 +296,15 @@ void TLinkTftpServer::dataPending()
     if (m_buffer.size() < capacity)
         m_buffer.resize(capacity);
     for (QUdpSocket *socket : qAsConst(m_sockets)) {
-        while (socket->hasPendingDatagrams()) {
+        // Read until the socket has nothing left: a read that finds nothing
+        // (after an ICMP error that woke the socket up, say) is what lets
+        // the socket tell of the next datagram.
+        for (;;) {
             QHostAddress address;
             quint16 port = 0;
             const qint64 read = socket->readDatagram(m_buffer.data(), capacity, &address, &port);
-            if (read < 0) {
-                qDebug("TLinkTftpServer::dataPending: read failed [%d]", int(socket->error()));
+            if (read < 0)
                 break;
-            }
             handleDatagram(socket, QByteArray::fromRawData(m_buffer.constData(), int(read)), address, port);
         }
     }
@@ -477,7 +478,7 @@ bool TLinkTftpServer::makeRoomFor(const TransferInfo &peer)
 {
     const int own = sessionsOf(peer.address);
     if (own >= MaxSessionsPerHost)
-        return evictUnanswered(peer.address);
+        return false;
     if (m_readSessions.size() + m_writeSessions.size() < MaxSessions)
         return true;
     // Full: the host with the most transfers gives a place up, if it has more

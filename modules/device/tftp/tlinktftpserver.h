@@ -124,10 +124,10 @@ private:
     void handleDatagram(QUdpSocket *socket, const QByteArray &datagram, const QHostAddress &address,
                         quint16 port);
     void handleRequest(const TransferInfo &peer, const QByteArray &datagram, bool read);
-    // True when a session for `peer` may start; when the table (or the
-    // host's share of it) is full, a read that was never answered is ended
-    // to make room, from the host with the most transfers, when that is
-    // another host with more of them than the peer's.
+    // True when a session for `peer` may start: its host is under its share
+    // and the table has room. When the table is full, a read that was never
+    // answered is ended to make room, from the host with the most transfers,
+    // when that is another host with more of them than the peer's.
     bool makeRoomFor(const TransferInfo &peer);
     int sessionsOf(const QHostAddress &address) const;
     bool evictUnanswered(const QHostAddress &address);

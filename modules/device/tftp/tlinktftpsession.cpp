@@ -76,7 +76,8 @@ void TLinkTftpSession::datagramsPending()
     if (m_buffer.size() < capacity)
         m_buffer.resize(capacity);
     // `this` may be ended by a datagram: the socket is its child and goes with it.
-    while (m_own && m_own->hasPendingDatagrams() && !m_ended) {
+    // Read until nothing is left: see TLinkTftpServer::dataPending.
+    while (!m_ended && m_own && m_own->state() == QAbstractSocket::BoundState) {
         QHostAddress address;
         quint16 port = 0;
         const qint64 read = m_own->readDatagram(m_buffer.data(), capacity, &address, &port);
