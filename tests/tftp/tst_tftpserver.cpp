@@ -71,6 +71,8 @@ private slots:
     void writesOnlyWhatIsExpected();
     void receiverThatGoesIsUnregistered();
     void floodIsAnsweredWithBoundedState();
+    void silentHostsLeaveOthersServed();
+    void repeatedLastAckIsIgnored();
 
 private:
     // Sends `blocks` full DATA blocks of a write started with ACK 0;
@@ -1081,6 +1083,56 @@ void TestTftpServer::floodIsAnsweredWithBoundedState()
     // Served ones go on as usual.
     readers.front()->send(ack(1));
     QCOMPARE(blockOf(readers.front()->receive()), quint16(2));
+}
+
+void TestTftpServer::silentHostsLeaveOthersServed()
+{
+    QSettings().setValue(QStringLiteral("tftp_server/retry_timer"), 500);
+    publish(QStringLiteral("key"), pattern(3000));
+    // Four hosts fill the whole table with reads they never acknowledge.
+    const int hosts = TLinkTftpServer::MaxSessions / TLinkTftpServer::MaxSessionsPerHost;
+    std::vector<std::unique_ptr<Peer>> silent;
+    for (int host = 0; host < hosts; ++host) {
+        for (int i = 0; i < TLinkTftpServer::MaxSessionsPerHost; ++i) {
+            silent.emplace_back(new Peer(m_port, QStringLiteral("127.0.0.%1").arg(host + 2)));
+            silent.back()->send(request(1, "key"));
+            QCOMPARE(opcodeOf(silent.back()->receive()), quint16(3));
+        }
+    }
+    Peer extra(m_port, QStringLiteral("127.0.0.2"));
+    extra.send(request(1, "key"));
+    QCOMPARE(errorOf(extra.receive()), QStringLiteral("0 Server busy"));
+
+    // With the table full, refusals are still the refusals...
+    Peer other(m_port, QStringLiteral("127.0.0.9"));
+    other.send(request(1, "nothere"));
+    QCOMPARE(errorOf(other.receive()), QStringLiteral("1 File not found"));
+    other.send(request(2, ".hidden"));
+    QCOMPARE(errorOf(other.receive()), QStringLiteral("2 Access violation"));
+    // ...and another host's fetch takes the place of a silent read.
+    QVERIFY(readAll(QStringLiteral("key"), other) == pattern(3000));
+
+    // The silent reads are dropped after one resend: the host may fetch again.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            Peer again(m_port, QStringLiteral("127.0.0.2"));
+            return readAll(QStringLiteral("key"), again) == pattern(3000);
+        }(),
+        10000);
+}
+
+void TestTftpServer::repeatedLastAckIsIgnored()
+{
+    publish(QStringLiteral("key"), pattern(700));
+    QSignalSpy sent(m_server.get(), &TLinkTftpServerIf::sentFile);
+    Peer peer(m_port);
+    QVERIFY(readAll(QStringLiteral("key"), peer) == pattern(700));
+    QTRY_COMPARE(sent.count(), 1);
+    // The last ACK again, at the transfer's port and at the server's.
+    peer.send(ack(2));
+    peer.sendTo(m_port, ack(2));
+    QVERIFY(peer.silentFor(300));
+    QCOMPARE(sent.count(), 1);
 }
 
 QTEST_MAIN(TestTftpServer)
