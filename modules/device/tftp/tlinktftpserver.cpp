@@ -9,6 +9,7 @@
 #include <QNetworkInterface>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <algorithm>
@@ -51,7 +52,8 @@ TLinkTftpServer::TLinkTftpServer(quint16 port)
     m_workerThread->setObjectName(QStringLiteral("TFTP server"));
     m_workerThread->start(QThread::InheritPriority);
     moveToThread(m_workerThread);
-    for (int i = 0; i < TransferThreads; ++i) {
+    const int transferThreads = qBound(MinTransferThreads, QThread::idealThreadCount(), MaxTransferThreads);
+    for (int i = 0; i < transferThreads; ++i) {
         auto *thread = new QThread;
         InfoThreads::stopAtExit(thread);
         thread->setObjectName(QStringLiteral("TFTP transfer %1").arg(i + 1));
@@ -144,6 +146,7 @@ void TLinkTftpServer::mapUploadedFile(const QString &fileName, const QString &ab
 
 void TLinkTftpServer::unMapFilename(const QString &fileKey)
 {
+    m_keptImage.reset();
     delete m_fileMap.take(fileKey);
 }
 
@@ -252,13 +255,22 @@ QSharedPointer<const TftpImage> TLinkTftpServer::image(const QString &path, Tftp
             ++it;
     }
     QSharedPointer<const TftpImage> shared = m_images.value(path).toStrongRef();
-    if (shared && shared->isCurrent()) {
-        failure = TftpImage::NoFailure;
-        return shared;
-    }
-    shared = TftpImage::open(path, failure);
-    if (shared)
+    if (!shared || !shared->isCurrent()) {
+        shared = TftpImage::open(path, failure);
+        if (!shared)
+            return shared;
         m_images.insert(path, shared.toWeakRef());
+    }
+    failure = TftpImage::NoFailure;
+    // Devices of a fleet come one after the other as well as at once: the
+    // image last served stays for a while after its transfers ended.
+    m_keptImage = shared;
+    if (!m_keepTimer) {
+        m_keepTimer = new QTimer(this);
+        m_keepTimer->setSingleShot(true);
+        connect(m_keepTimer, &QTimer::timeout, this, [this] { m_keptImage.reset(); });
+    }
+    m_keepTimer->start(KeepImageMs);
     return shared;
 }
 

@@ -17,6 +17,7 @@
 
 class QThread;
 class QTemporaryDir;
+class QTimer;
 class QUdpSocket;
 class TLinkTftpReadSession;
 class TLinkTftpSession;
@@ -60,8 +61,9 @@ public:
     static constexpr int MaxSessions = 64;
     static constexpr int MaxSessionsPerHost = 16;
     static constexpr int MaxExpectations = 64;
-    // Threads that carry the read transfers.
-    static constexpr int TransferThreads = 4;
+    // Threads that carry the read transfers: one per processor, within these bounds.
+    static constexpr int MinTransferThreads = 2;
+    static constexpr int MaxTransferThreads = 8;
 
     explicit TLinkTftpServer(quint16 port);
     ~TLinkTftpServer() override;
@@ -155,6 +157,9 @@ private:
     bool m_started = false;
     QList<QThread *> m_transferThreads;
     QHash<QString, QWeakPointer<const TftpImage>> m_images;
+    static constexpr int KeepImageMs = 60000;
+    QSharedPointer<const TftpImage> m_keptImage;
+    QTimer *m_keepTimer = nullptr;
     quint64 m_nextSessionId = 1;
     struct Finished
     {
