@@ -4,8 +4,11 @@
 // server's CPU time per transfer. Where tftpd-hpa's in.tftpd is installed it
 // serves the same file on another port in the same run, the two servers
 // taking turns, and the ratio of their times is printed (above 1: this
-// server is faster). Last, four transfers at once show how much memory the
-// process grows by while serving one image several times.
+// server is faster). Then a fleet: 8 and 32 clients, each from its own
+// address 127.0.0.x, fetch the image at once (a small client of this bench,
+// the same for both servers), and the total times are compared the same
+// way. Last, four transfers at once show how much memory the process grows
+// by while serving one image several times.
 //
 // Run it alone on a quiet machine, best in a network namespace of its own:
 //   unshare -n sh -c 'ip link set lo up && build/bench/tftp/bench_tftp [runs] [MiB]'
@@ -26,7 +29,13 @@
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
 #include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
@@ -64,17 +73,117 @@ double taskCpuSeconds(const QString &statPath, QByteArray *name = nullptr)
     return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
 }
 
-// The thread the program's TFTP server runs on.
-QString serverThreadStat()
+// The threads the program's TFTP server runs on (its own and its transfer threads).
+QStringList serverThreadStats()
 {
+    QStringList paths;
     const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &task : tasks) {
         QByteArray name;
         const QString path = QStringLiteral("/proc/self/task/%1/stat").arg(task);
-        if (taskCpuSeconds(path, &name) >= 0 && name == "TFTP server")
-            return path;
+        if (taskCpuSeconds(path, &name) >= 0 && name.startsWith("TFTP "))
+            paths << path;
     }
-    return QString();
+    return paths;
+}
+
+// One read of `name` from the server at 127.0.0.1:`port`, sent from
+// `local`: RRQ with "blksize", then an ACK for every block at the port the
+// server answers from. Returns the bytes received, -1 on failure.
+qint64 fetch(const QByteArray &local, quint16 port, int blockSize, const QByteArray &name)
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    sockaddr_in self{};
+    self.sin_family = AF_INET;
+    ::inet_pton(AF_INET, local.constData(), &self.sin_addr);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(port);
+    ::inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&self), sizeof self) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    QByteArray last;
+    last.append('\0').append('\1').append(name).append('\0').append("octet").append('\0');
+    last.append("blksize").append('\0').append(QByteArray::number(blockSize)).append('\0');
+    ::sendto(fd, last.constData(), size_t(last.size()), 0, reinterpret_cast<sockaddr *>(&server), sizeof server);
+    std::vector<char> buffer(size_t(blockSize) + 4);
+    quint16 expected = 1;
+    qint64 total = 0;
+    bool haveTid = false;
+    int silence = 0;
+    for (;;) {
+        pollfd wait{fd, POLLIN, 0};
+        if (::poll(&wait, 1, 2000) <= 0) {
+            if (++silence > 5)
+                break;
+            ::sendto(fd, last.constData(), size_t(last.size()), 0, reinterpret_cast<sockaddr *>(&server), sizeof server);
+            continue;
+        }
+        silence = 0;
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        const ssize_t got = ::recvfrom(fd, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr *>(&from), &fromLength);
+        if (got < 4)
+            continue;
+        if (!haveTid) {
+            server.sin_port = from.sin_port;
+            haveTid = true;
+        }
+        const int opcode = (quint8(buffer[0]) << 8) | quint8(buffer[1]);
+        const quint16 block = quint16((quint8(buffer[2]) << 8) | quint8(buffer[3]));
+        char ack[4] = {0, 4, 0, 0};
+        if (opcode == 6) {
+            last = QByteArray(ack, 4);
+        } else if (opcode == 3 && block == expected) {
+            total += got - 4;
+            ack[2] = buffer[2];
+            ack[3] = buffer[3];
+            last = QByteArray(ack, 4);
+            ++expected;
+            if (got - 4 < blockSize) {
+                ::sendto(fd, ack, 4, 0, reinterpret_cast<sockaddr *>(&server), sizeof server);
+                ::close(fd);
+                return total;
+            }
+        } else if (opcode == 3) {
+            // A resent block: the ACK of it is sent again below.
+        } else {
+            break;
+        }
+        ::sendto(fd, last.constData(), size_t(last.size()), 0, reinterpret_cast<sockaddr *>(&server), sizeof server);
+    }
+    ::close(fd);
+    return -1;
+}
+
+// `clients` reads at once, from 127.0.0.2 on; the time until the last one
+// ended, -1 when one failed.
+double fleet(int clients, quint16 port, int blockSize, qint64 size)
+{
+    std::atomic<int> finished{0};
+    std::atomic<bool> failed{false};
+    std::vector<std::thread> threads;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < clients; ++i) {
+        threads.emplace_back([&, i] {
+            const QByteArray local = QByteArray("127.0.0.") + QByteArray::number(2 + i);
+            if (fetch(local, port, blockSize, Key.toLatin1()) != size)
+                failed = true;
+            ++finished;
+        });
+    }
+    // The front object relays progress on this thread meanwhile.
+    while (finished.load() < clients)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    for (std::thread &thread : threads)
+        thread.join();
+    return failed ? -1 : seconds;
 }
 
 // in.tftpd serves each transfer from a child it forks and does not wait
@@ -279,8 +388,15 @@ int main(int argc, char *argv[])
         << QStringLiteral(" %1").arg("CPU s", 7) << "\n";
     out.flush();
 
-    const QString serverStat = serverThreadStat();
-    auto serverCpu = [&] { return serverStat.isEmpty() ? processCpuSeconds() : taskCpuSeconds(serverStat); };
+    const QStringList serverStats = serverThreadStats();
+    auto serverCpu = [&] {
+        if (serverStats.isEmpty())
+            return processCpuSeconds();
+        double sum = 0;
+        for (const QString &stat : serverStats)
+            sum += qMax(0.0, taskCpuSeconds(stat));
+        return sum;
+    };
     for (const Client &client : clients) {
         std::vector<double> ours, theirs, ourCpu, theirCpu;
         for (int run = 0; run < runs; ++run) {
@@ -320,6 +436,45 @@ int main(int argc, char *argv[])
             if (median(ours) > 0 && median(theirs) > 0)
                 out << QStringLiteral("%1 ratio     %2x (tftpd-hpa time / zel time)\n")
                            .arg(client.label, -11)
+                           .arg(median(theirs) / median(ours), 0, 'f', 2);
+        }
+        out.flush();
+    }
+
+    // A fleet fetching the one image at once.
+    const int fleetBlockSize = 1428;
+    for (int clients : {8, 32}) {
+        std::vector<double> ours, theirs;
+        for (int run = 0; run < runs; ++run) {
+            const double mine = fleet(clients, ourPort, fleetBlockSize, size);
+            if (mine > 0)
+                ours.push_back(mine);
+            if (daemon) {
+                const double other = fleet(clients, theirPort, fleetBlockSize, size);
+                if (other > 0)
+                    theirs.push_back(other);
+            }
+        }
+        const QString label = QStringLiteral("fleet %1").arg(clients);
+        auto line = [&](const char *name, const std::vector<double> &times) {
+            const double t = median(times);
+            if (t <= 0 || int(times.size()) < runs) {
+                out << QStringLiteral("%1 %2 failed (%3 of %4 runs)\n").arg(label, -11).arg(name, -9).arg(times.size()).arg(runs);
+                return;
+            }
+            out << QStringLiteral("%1 %2 %3 %4 (total MB/s, blksize %5)\n")
+                       .arg(label, -11)
+                       .arg(name, -9)
+                       .arg(t, 8, 'f', 3)
+                       .arg(double(size) * clients / t / 1e6, 8, 'f', 1)
+                       .arg(fleetBlockSize);
+        };
+        line("zel", ours);
+        if (daemon) {
+            line("tftpd-hpa", theirs);
+            if (median(ours) > 0 && median(theirs) > 0)
+                out << QStringLiteral("%1 ratio     %2x (tftpd-hpa time / zel time)\n")
+                           .arg(label, -11)
                            .arg(median(theirs) / median(ours), 0, 'f', 2);
         }
         out.flush();

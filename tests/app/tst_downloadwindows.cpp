@@ -106,9 +106,13 @@ private slots:
         QTest::newRow("stored folder with forward slashes")
             << "Unit" << "/data/reports" << "\\data\\reports\\Unit.diag";
         // The alias comes from the device: it never leads out of the folder.
+        // The device sends the report under this name: never a hidden one,
+        // which the TFTP server would refuse.
         QTest::newRow("alias with separators")
-            << "../../etc/x" << "/data/reports" << "\\data\\reports\\.._.._etc_x.diag";
-        QTest::newRow("alias of dots") << ".." << "/data/reports" << "\\data\\reports\\.diag";
+            << "../../etc/x" << "/data/reports" << "\\data\\reports\\_.._etc_x.diag";
+        QTest::newRow("alias of dots") << ".." << "/data/reports" << "\\data\\reports\\device.diag";
+        QTest::newRow("alias beginning with dots")
+            << ". .hidden (Unit)" << "/data/reports" << "\\data\\reports\\hidden(Unit).diag";
     }
     void diagnosticsFileName()
     {
@@ -252,7 +256,7 @@ private slots:
         // one the file is named after the device.
         QTest::newRow("empty") << "" << "\\mibs\\AliasOne(ProductX).mib";
         QTest::newRow("only dots") << "/mibs/.." << "\\mibs\\AliasOne(ProductX).mib";
-        QTest::newRow("backslashes") << "..\\..\\etc\\x" << "\\mibs\\.._.._etc_x";
+        QTest::newRow("backslashes") << "..\\..\\etc\\x" << "\\mibs\\_.._etc_x";
         QTest::newRow("drive") << "C:x.mib" << "\\mibs\\C_x.mib";
     }
     void mibFileName()

@@ -18,6 +18,7 @@
 #include "tlinksnmpif.h"
 #include "tlinksyslogif.h"
 #include "tlinktftpserverif.h"
+#include "zeldownloadpath.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -78,6 +79,7 @@ private slots:
     void initTestCase();
     void liveLoggingOnAndOff();
     void liveLogLinesReachWindow();
+    void diagReportArrivesByTftp_data();
     void diagReportArrivesByTftp();
     void diagReportTimesOut();
     void diagReportNotStored();
@@ -208,8 +210,21 @@ void TestDeviceLogDiagDevsim::liveLogLinesReachWindow()
     TLinkSyslogIf::instance()->removeDevice(device.getUniqueId());
 }
 
+void TestDeviceLogDiagDevsim::diagReportArrivesByTftp_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("blanks removed") << QStringLiteral("Diag report.txt") << QStringLiteral("Diagreport.txt");
+    // The name the diagnostics window proposes for a device whose alias
+    // begins with dots: one the server takes, so the report arrives.
+    const QString fromAlias = ZelDownloadPath::fileName(QStringLiteral("..hidden(4320)")) + QLatin1String(".diag");
+    QTest::newRow("name from an alias beginning with dots") << fromAlias << QStringLiteral("hidden(4320).diag");
+}
+
 void TestDeviceLogDiagDevsim::diagReportArrivesByTftp()
 {
+    QFETCH(QString, chosen);
+    QFETCH(QString, stored);
     EventLog events;
     TLinkTftpServerIf server(m_tftpPort);
     server.startServer();
@@ -222,19 +237,18 @@ void TestDeviceLogDiagDevsim::diagReportArrivesByTftp()
     ServiceStates service(device.getDiagReportService());
 
     QTemporaryDir folder;
-    device.downloadDiagReport(folder.path() + QStringLiteral("/Diag report.txt"));
+    device.downloadDiagReport(folder.path() + QLatin1Char('/') + chosen);
     QCOMPARE(QSettings().value(QStringLiteral("diag_rep/destination_path")).toString(), folder.path());
     QCOMPARE(server.uploadDir(), folder.path());
     // The device is told where to send the report, and under which name.
-    QVERIFY(testsupport::waitFor([&] { return valueOf(device, "zkDiagReportFileName") == "Diagreport.txt"; },
-                                 Patient));
+    QVERIFY(testsupport::waitFor([&] { return valueOf(device, "zkDiagReportFileName") == stored; }, Patient));
     QCOMPARE(valueOf(device, "zkDiagReportIpAddress"), HostAddress);
     QCOMPARE(valueOf(device, "zkDiagReportPortNumber"), QString::number(m_tftpPort));
 
     QVERIFY(testsupport::waitFor([&] { return service.last() == 1; }, Patient));
     QCOMPARE(service.states, (QList<int>{769, 1}));
     // The device has sent its report by TFTP into the chosen folder.
-    QFile received(folder.filePath(QStringLiteral("Diagreport.txt")));
+    QFile received(folder.filePath(stored));
     QVERIFY(received.open(QIODevice::ReadOnly));
     QVERIFY(received.size() > 0);
     QCOMPARE(events.count(769) + events.count(770), 0);

@@ -95,15 +95,24 @@ void resetSettings()
     QSettings().sync();
 }
 
-Peer::Peer(quint16 serverPort)
+Peer::Peer(quint16 serverPort, const QString &address)
     : m_serverPort(serverPort)
 {
-    m_socket.bind(QHostAddress(QHostAddress::LocalHost), 0);
+    m_socket.bind(QHostAddress(address), 0);
 }
 
 void Peer::send(const QByteArray &datagram)
 {
-    m_socket.writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost), m_serverPort);
+    const quint16 opcode = opcodeOf(datagram);
+    const bool request = opcode == 1 || opcode == 2;
+    if (request)
+        m_transferPort = 0;
+    sendTo(request || !m_transferPort ? m_serverPort : m_transferPort, datagram);
+}
+
+void Peer::sendTo(quint16 port, const QByteArray &datagram)
+{
+    m_socket.writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost), port);
 }
 
 QByteArray Peer::receive(int timeoutMs)
@@ -111,8 +120,13 @@ QByteArray Peer::receive(int timeoutMs)
     if (!m_socket.hasPendingDatagrams() && !m_socket.waitForReadyRead(timeoutMs))
         return QByteArray();
     QByteArray datagram(int(qMax<qint64>(m_socket.pendingDatagramSize(), 0)), '\0');
-    const qint64 size = m_socket.readDatagram(datagram.data(), datagram.size());
+    QHostAddress sender;
+    quint16 port = 0;
+    const qint64 size = m_socket.readDatagram(datagram.data(), datagram.size(), &sender, &port);
+    m_lastSenderPort = port;
     datagram.truncate(int(qMax<qint64>(size, 0)));
+    if (port != m_serverPort)
+        m_transferPort = opcodeOf(datagram) == 5 ? 0 : port;
     if (datagram.isNull())
         datagram = QByteArray("", 0);
     return datagram;

@@ -71,6 +71,8 @@ private slots:
     void writesOnlyWhatIsExpected();
     void receiverThatGoesIsUnregistered();
     void floodIsAnsweredWithBoundedState();
+    void silentHostsLeaveOthersServed();
+    void repeatedLastAckIsIgnored();
 
 private:
     // Sends `blocks` full DATA blocks of a write started with ACK 0;
@@ -548,13 +550,19 @@ void TestTftpServer::strayPortGetsUnknownTransferId()
     Peer stray(m_port);
     peer.send(request(1, "key"));
     QByteArray received = payloadOf(peer.receive());
+    // The transfer has a port of its own; other ports of the host get
+    // "Unknown transfer ID" there and at the server's port.
+    const quint16 transferPort = peer.lastSenderPort();
+    QVERIFY(transferPort != m_port);
+    stray.sendTo(transferPort, ack(1));
+    QCOMPARE(errorOf(stray.receive()), QStringLiteral("5 Unknown transfer ID"));
     stray.send(ack(1));
     QCOMPARE(errorOf(stray.receive()), QStringLiteral("5 Unknown transfer ID"));
     stray.send(data(1, "x"));
     QCOMPARE(errorOf(stray.receive()), QStringLiteral("5 Unknown transfer ID"));
     QVERIFY(peer.silentFor(100));
     // The reading peer itself is known: its DATA is refused as such.
-    peer.send(data(1, "x"));
+    peer.sendTo(m_port, data(1, "x"));
     QCOMPARE(errorOf(peer.receive()), QStringLiteral("4 DATA packet without a WRQ"));
     for (quint16 block = 1; block <= 3; ++block) {
         peer.send(ack(block));
@@ -572,31 +580,44 @@ void TestTftpServer::strayPortGetsUnknownTransferId()
 void TestTftpServer::silentPeerIsRetriedThenTimedOut_data()
 {
     QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("answer"); // the peer's one answer, if any
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<int>("resends");
 
-    QTest::newRow("read, DATA block 1") << request(1, "key") << data(1, pattern(100));
-    QTest::newRow("read, OACK") << request(1, "key", "octet", {{"tsize", "0"}})
-                                << B("\0\6tsize\0" "100\0");
-    QTest::newRow("write, ACK 0") << request(2, "incoming") << ack(0);
+    // A read that nobody answers is resent once only, so that requests
+    // nobody follows hold no place for long.
+    QTest::newRow("read never answered, DATA block 1") << request(1, "key") << QByteArray()
+                                                        << data(1, pattern(1000).left(512)) << 1;
+    QTest::newRow("read never answered, OACK") << request(1, "key", "octet", {{"tsize", "0"}}) << QByteArray()
+                                                << B("\0\6tsize\0" "1000\0") << 1;
+    // Two retries allowed: once answered, the packet is resent while the
+    // counter is at most two, i.e. three times, then the transfer times out.
+    QTest::newRow("read answered, then silent") << request(1, "key") << ack(1) << data(2, pattern(1000).mid(512))
+                                                << 3;
+    QTest::newRow("write, ACK 0") << request(2, "incoming") << QByteArray() << ack(0) << 3;
 }
 
 void TestTftpServer::silentPeerIsRetriedThenTimedOut()
 {
     QFETCH(QByteArray, request);
+    QFETCH(QByteArray, answer);
     QFETCH(QByteArray, expected);
+    QFETCH(int, resends);
 
     QSettings().setValue(QStringLiteral("tftp_server/retry_cnt"), 2);
     QSettings().setValue(QStringLiteral("tftp_server/retry_timer"), 100);
-    publish(QStringLiteral("key"), pattern(100));
+    publish(QStringLiteral("key"), pattern(1000));
     QSignalSpy errors(m_server.get(), &TLinkTftpServerIf::errorFileTransfer);
     QSignalSpy sent(m_server.get(), &TLinkTftpServerIf::sentFile);
 
     Peer peer(m_port);
     peer.send(request);
+    if (!answer.isEmpty()) {
+        QVERIFY(!peer.receive().isNull());
+        peer.send(answer);
+    }
     QCOMPARE(peer.receive(), expected);
-    // Two retries allowed: the packet is resent while the counter is at most
-    // two, i.e. three times, then the transfer times out.
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < resends; ++i)
         QCOMPARE(peer.receive(1000), expected);
     QCOMPARE(errorOf(peer.receive(1000)), QStringLiteral("0 Timeout"));
     QTRY_COMPARE(errors.count(), 1);
@@ -659,7 +680,10 @@ void TestTftpServer::peerErrorAndAbortEndTheSession()
     QCOMPARE(blockOf(peer.receive()), quint16(1));
     peer.send(B("\0\5\0\3disk full\0"));
     QVERIFY(peer.silentFor(100));
+    // The transfer's port is closed; the server's port knows no read.
     peer.send(ack(1));
+    QVERIFY(peer.silentFor(100));
+    peer.sendTo(m_port, ack(1));
     QCOMPARE(errorOf(peer.receive()), QStringLiteral("4 ACK packet without a RRQ"));
 
     Peer other(m_port);
@@ -668,6 +692,8 @@ void TestTftpServer::peerErrorAndAbortEndTheSession()
     m_server->abortReadSessions(QStringLiteral("127.0.0.1"));
     settle();
     other.send(ack(1));
+    QVERIFY(other.silentFor(100));
+    other.sendTo(m_port, ack(1));
     QCOMPARE(errorOf(other.receive()), QStringLiteral("4 ACK packet without a RRQ"));
     QTest::qWait(50);
     QCOMPARE(errors.count(), 0);
@@ -819,6 +845,7 @@ void TestTftpServer::timeoutEndsOnlyItsOwnSession()
     Peer peer(m_port);
     peer.send(request(2, "report.txt"));
     QCOMPARE(peer.receive(), ack(0));
+    const quint16 writePort = peer.lastSenderPort();
     peer.send(request(1, "key", "octet", {{"timeout", "1"}}));
     QCOMPARE(opcodeOf(peer.receive()), quint16(6));
 
@@ -833,7 +860,7 @@ void TestTftpServer::timeoutEndsOnlyItsOwnSession()
     for (int block = 1; block <= 12; ++block) {
         const QByteArray part = block < 12 ? pattern(512, block) : QByteArray("end");
         content += part;
-        peer.send(data(quint16(block), part));
+        peer.sendTo(writePort, data(quint16(block), part));
         // Take whatever comes within 100 ms: our ACK, the resent OACK, the ERROR.
         for (QByteArray packet = peer.receive(100); !packet.isNull(); packet = peer.receive(100))
             record(packet);
@@ -1073,6 +1100,56 @@ void TestTftpServer::floodIsAnsweredWithBoundedState()
     // Served ones go on as usual.
     readers.front()->send(ack(1));
     QCOMPARE(blockOf(readers.front()->receive()), quint16(2));
+}
+
+void TestTftpServer::silentHostsLeaveOthersServed()
+{
+    QSettings().setValue(QStringLiteral("tftp_server/retry_timer"), 500);
+    publish(QStringLiteral("key"), pattern(3000));
+    // Four hosts fill the whole table with reads they never acknowledge.
+    const int hosts = TLinkTftpServer::MaxSessions / TLinkTftpServer::MaxSessionsPerHost;
+    std::vector<std::unique_ptr<Peer>> silent;
+    for (int host = 0; host < hosts; ++host) {
+        for (int i = 0; i < TLinkTftpServer::MaxSessionsPerHost; ++i) {
+            silent.emplace_back(new Peer(m_port, QStringLiteral("127.0.0.%1").arg(host + 2)));
+            silent.back()->send(request(1, "key"));
+            QCOMPARE(opcodeOf(silent.back()->receive()), quint16(3));
+        }
+    }
+    Peer extra(m_port, QStringLiteral("127.0.0.2"));
+    extra.send(request(1, "key"));
+    QCOMPARE(errorOf(extra.receive()), QStringLiteral("0 Server busy"));
+
+    // With the table full, refusals are still the refusals...
+    Peer other(m_port, QStringLiteral("127.0.0.9"));
+    other.send(request(1, "nothere"));
+    QCOMPARE(errorOf(other.receive()), QStringLiteral("1 File not found"));
+    other.send(request(2, ".hidden"));
+    QCOMPARE(errorOf(other.receive()), QStringLiteral("2 Access violation"));
+    // ...and another host's fetch takes the place of a silent read.
+    QVERIFY(readAll(QStringLiteral("key"), other) == pattern(3000));
+
+    // The silent reads are dropped after one resend: the host may fetch again.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            Peer again(m_port, QStringLiteral("127.0.0.2"));
+            return readAll(QStringLiteral("key"), again) == pattern(3000);
+        }(),
+        10000);
+}
+
+void TestTftpServer::repeatedLastAckIsIgnored()
+{
+    publish(QStringLiteral("key"), pattern(700));
+    QSignalSpy sent(m_server.get(), &TLinkTftpServerIf::sentFile);
+    Peer peer(m_port);
+    QVERIFY(readAll(QStringLiteral("key"), peer) == pattern(700));
+    QTRY_COMPARE(sent.count(), 1);
+    // The last ACK again, at the transfer's port and at the server's.
+    peer.send(ack(2));
+    peer.sendTo(m_port, ack(2));
+    QVERIFY(peer.silentFor(300));
+    QCOMPARE(sent.count(), 1);
 }
 
 QTEST_MAIN(TestTftpServer)

@@ -3,20 +3,12 @@
 #include "tlinktftpserver.h"
 
 #include <QDebug>
-#include <QFileInfo>
 #include <QSettings>
 #include <QTimer>
 
-#include <cstring>
-
-namespace {
-// Bytes read from the file at a time (at least one block).
-constexpr int windowSize = 128 * 1024;
-} // namespace
-
 TLinkTftpReadSession::TLinkTftpReadSession(TransferInfo *peer, const TftpFileMap *fileMap,
                                            const QByteArray &request, TLinkTftpServer *server)
-    : TLinkTftpSession(peer, fileMap, server)
+    : TLinkTftpSession(peer, fileMap, server, nullptr)
 {
     const TftpPacket::Request parsed = TftpPacket::parseRequest(request);
     // Settings are read for every request, refused or not.
@@ -35,40 +27,42 @@ TLinkTftpReadSession::TLinkTftpReadSession(TransferInfo *peer, const TftpFileMap
         return;
     }
     m_path = entry->path;
-    if (!openFile())
+    TftpImage::Failure failure = TftpImage::NoFailure;
+    m_image = server->image(m_path, failure);
+    if (failure == TftpImage::Missing) {
+        refuse(1, QStringLiteral("File not found"), tr("File not found"));
         return;
+    }
+    if (!m_image) {
+        refuse(2, QStringLiteral("Access violation"), tr("File cannot be read"));
+        return;
+    }
+    m_size = m_image->size();
+    m_asked = parsed.options;
+}
 
+void TLinkTftpReadSession::begin()
+{
+    if (m_failed || m_retryTimer)
+        return;
     m_retryTimer = new QTimer(this);
     m_retryTimer->setSingleShot(true);
     connect(m_retryTimer, &QTimer::timeout, this, &TLinkTftpReadSession::timeout);
-
-    negotiate(parsed.options);
+    if (!openTransferSocket()) {
+        refuse(0, QStringLiteral("Server busy"), tr("No transfer port"));
+        finish(Failed, m_failureReason);
+        return;
+    }
+    negotiate(m_asked);
     m_lastBlock = m_size / m_blockSize + 1;
     m_packet.resize(4 + m_blockSize);
     m_packet[0] = 0;
     m_packet[1] = char(TftpPacket::Data);
+    emit updateFileProgress(m_fileName, m_peer->addressText(), 0);
     if (!m_options.isEmpty())
         sendOptionAck();
     else
         sendData();
-}
-
-bool TLinkTftpReadSession::openFile()
-{
-    const QFileInfo info(m_path);
-    if (!info.exists() || !info.isFile()) {
-        qDebug().noquote() << QStringLiteral("TLinkTftpReadSession::loadFile: The File %1 do not exists!").arg(m_path);
-        refuse(1, QStringLiteral("File not found"), tr("File not found"));
-        return false;
-    }
-    m_file.setFileName(m_path);
-    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        qDebug().noquote() << "TLinkTftpReadSession::openFile: cannot open" << m_path << m_file.errorString();
-        refuse(2, QStringLiteral("Access violation"), tr("File cannot be read"));
-        return false;
-    }
-    m_size = m_file.size();
-    return true;
 }
 
 void TLinkTftpReadSession::negotiate(const QMap<QString, QString> &asked)
@@ -105,7 +99,7 @@ void TLinkTftpReadSession::armRetry()
 {
     m_sinceSend.start();
     if (!m_retryTimer->isActive())
-        m_retryTimer->start(m_retryInterval);
+        m_retryTimer->start(m_answered ? m_retryInterval : qMin(m_retryInterval, FirstAnswerMs));
 }
 
 void TLinkTftpReadSession::sendOptionAck()
@@ -119,33 +113,21 @@ bool TLinkTftpReadSession::sendData()
 {
     const qint64 block = m_acked + 1;
     const qint64 offset = m_acked * m_blockSize;
-    const int size = int(qMin<qint64>(m_size - offset, m_blockSize));
-    if (size > 0 && (offset < m_windowStart || offset + size > m_windowStart + m_windowLength)) {
-        // Move the window on: read from this block's start as much as it holds.
-        const int want = int(qMin<qint64>(m_size - offset, qMax(windowSize, m_blockSize)));
-        if (m_window.size() < want)
-            m_window.resize(want);
-        qint64 got = -1;
-        if (m_file.seek(offset))
-            got = m_file.read(m_window.data(), want);
-        if (got < size) {
-            // The file shrank or cannot be read any more: never send a short
-            // block that would end the transfer as if complete.
-            qDebug().noquote() << "TLinkTftpReadSession::sendData: read failed at" << offset << "of" << m_path;
-            refuse(3, QStringLiteral("File read error"), tr("File cannot be read"));
-            return true;
-        }
-        m_windowStart = offset;
-        m_windowLength = int(got);
+    const int size = int(qMax<qint64>(0, qMin<qint64>(m_size - offset, m_blockSize)));
+    if (size > 0 && !m_image->read(offset, m_packet.data() + 4, size)) {
+        // The file shrank or cannot be read any more: never send a short
+        // block that would end the transfer as if complete.
+        qDebug().noquote() << "TLinkTftpReadSession::sendData: read failed at" << offset << "of" << m_path;
+        refuse(3, QStringLiteral("File read error"), tr("File cannot be read"));
+        finish(Failed, m_failureReason);
+        return false;
     }
     m_outstanding = block;
     m_packet[2] = char((block >> 8) & 0xff);
     m_packet[3] = char(block & 0xff);
-    if (size > 0)
-        std::memcpy(m_packet.data() + 4, m_window.constData() + (offset - m_windowStart), size_t(size));
-    send(m_packet.constData(), 4 + qMax(size, 0), "TLinkTftpReadSession::sendData");
+    send(m_packet.constData(), 4 + size, "TLinkTftpReadSession::sendData");
     armRetry();
-    return false;
+    return true;
 }
 
 void TLinkTftpReadSession::resend()
@@ -156,34 +138,60 @@ void TLinkTftpReadSession::resend()
         sendData();
 }
 
-bool TLinkTftpReadSession::parseAck(const QByteArray &datagram)
+void TLinkTftpReadSession::takeDatagram(const QByteArray &datagram)
+{
+    switch (TftpPacket::opcode(datagram)) {
+    case TftpPacket::Ack:
+        takeAck(datagram);
+        break;
+    case TftpPacket::Error: {
+        quint16 code = 0;
+        QString message;
+        TftpPacket::parseError(datagram, code, message);
+        qDebug().noquote() << QStringLiteral("TLinkTftpReadSession: Error packet received, peer session aborted\n%1 [%2]")
+                                  .arg(message.left(200)).arg(code);
+        finish(PeerError);
+        break;
+    }
+    default:
+        qDebug("TLinkTftpReadSession: datagram of %d bytes dropped", int(datagram.size()));
+        break;
+    }
+}
+
+void TLinkTftpReadSession::takeAck(const QByteArray &datagram)
 {
     quint16 block = 0;
     if (!TftpPacket::blockNumber(datagram, block)) {
         qDebug("TLinkTftpReadSession::parseAck: short ACK of %d bytes dropped", int(datagram.size()));
-        return false;
+        return;
     }
     // Only the packet outstanding may be acknowledged: a repeated ACK of an
     // earlier block is dropped, so a duplicate never sends a block twice.
     if (m_outstanding < 0 || block != quint16(m_outstanding & 0xffff)) {
         qDebug("TLinkTftpReadSession::parseAck: Expected %d, got %d",
                m_outstanding < 0 ? -1 : int(m_outstanding & 0xffff), int(block));
-        return false;
+        return;
     }
     m_acked = m_outstanding;
     m_retryCounter = 0;
-    m_progressReported = true;
+    if (!m_answered) {
+        m_answered = true;
+        // The first answer came: from now on the peer gets the full retries.
+        m_retryTimer->stop();
+    }
     if (m_acked >= m_lastBlock) {
         m_retryTimer->stop();
-        return true;
+        reportProgress();
+        finish(Complete);
+        return;
     }
-    return sendData();
+    if (sendData())
+        reportProgress();
 }
 
 void TLinkTftpReadSession::reportProgress()
 {
-    if (!m_progressReported || m_failed)
-        return;
     int percent = 100;
     if (m_size > 0) {
         const qint64 bytes = qMin<qint64>(m_acked * m_blockSize, m_size);
@@ -195,27 +203,38 @@ void TLinkTftpReadSession::reportProgress()
     }
 }
 
-void TLinkTftpReadSession::stopRetries()
-{
-    if (m_retryTimer)
-        m_retryTimer->stop();
-}
-
 void TLinkTftpReadSession::timeout()
 {
+    if (m_ended)
+        return;
     // Progress does not restart the timer (that would cost a timer per
     // block): the time left since the last send is waited for here.
-    const qint64 left = m_retryInterval - m_sinceSend.elapsed();
+    const int interval = m_answered ? m_retryInterval : qMin(m_retryInterval, FirstAnswerMs);
+    const qint64 left = interval - m_sinceSend.elapsed();
     if (left > 0) {
         m_retryTimer->start(int(left));
         return;
     }
-    if (m_retryCounter >= 0 && uint(m_retryCounter) <= m_retryCount) {
+    // Before the first answer one resend is all a peer gets.
+    const uint resends = m_answered ? m_retryCount + 1 : 1;
+    if (m_retryCounter >= 0 && uint(m_retryCounter) < resends) {
         ++m_retryCounter;
         qDebug("TLinkTftpReadSession::timeout: retry %d", m_retryCounter);
         resend();
         return;
     }
     m_retryCounter = -1;
-    emit sessionTimeout(m_peer);
+    send(TftpPacket::error(0, QStringLiteral("Timeout")), "TLinkTftpReadSession::timeout");
+    finish(TimedOut, QStringLiteral(" File transfer timeout."));
+}
+
+void TLinkTftpReadSession::finish(Outcome outcome, const QString &reason)
+{
+    if (m_ended)
+        return;
+    if (m_retryTimer)
+        m_retryTimer->stop();
+    // Nothing more is read: a repeated last ACK is left unanswered.
+    close();
+    emit ended(m_id, int(outcome), reason);
 }

@@ -1,57 +1,72 @@
 #pragma once
 
+#include "tftpimage.h"
 #include "tlinktftpsession.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMap>
+#include <QSharedPointer>
+
+#include <atomic>
 
 class QTimer;
 
-// Serves one read request: checks it, opens the published file, negotiates
+// Serves one read request. It is made on the server's thread, where it checks
+// the request and takes the published file as a shared image; the server
+// then moves it to one of its transfer threads and calls begin() there. From
+// then on it runs on that thread alone, with its own socket: it negotiates
 // "blksize", "tsize" and "timeout" (RFC 2347, 2348, 2349), sends one DATA
-// block at a time, resends on silence and reports progress.
+// block at a time, resends on silence, reports progress and tells the server
+// how the transfer ended with ended().
 //
-// The file is read as it is sent, through a window of its bytes that moves
-// with the transfer, so that a session holds no copy of the whole file.
-// Block numbers on the wire are 16 bits and roll over from 65535 to 0, so a
-// file of any size can be sent; the session counts blocks in 64 bits.
+// A peer that never acknowledges the first packet is given up on quickly:
+// one resend, then the session ends, so that requests nobody answers hold
+// no place for long. Block numbers on the wire are 16 bits and roll over
+// from 65535 to 0, so a file of any size can be sent.
 class TLinkTftpReadSession : public TLinkTftpSession
 {
     Q_OBJECT
 public:
+    enum Outcome { Complete, TimedOut, PeerError, Failed };
+    // Longest wait for the first acknowledgement, per attempt.
+    static constexpr int FirstAnswerMs = 3000;
+
     TLinkTftpReadSession(TransferInfo *peer, const TftpFileMap *fileMap, const QByteArray &request,
                          TLinkTftpServer *server);
 
-    // Takes an ACK of the peer; true when the whole file has been acknowledged.
-    // A read error on the file ends the transfer too: failed() tells.
-    bool parseAck(const QByteArray &datagram);
-    void reportProgress();
-    void stopRetries();
+    // True once the peer acknowledged anything; may be read on any thread.
+    bool answered() const { return m_answered.load(); }
+
+public slots:
+    // On the transfer thread: opens the transfer socket and sends the OACK
+    // or the first block.
+    void begin();
 
 signals:
     void updateFileProgress(const QString &filename, const QString &ip, const int &progress);
-    void sessionTimeout(TransferInfo *ti);
+    // The transfer is over; the server removes and deletes the session.
+    void ended(quint64 id, int outcome, const QString &reason);
 
 private slots:
     void timeout();
 
 private:
-    bool openFile();
+    void takeDatagram(const QByteArray &datagram) override;
+    void takeAck(const QByteArray &datagram);
+    void reportProgress();
     void negotiate(const QMap<QString, QString> &asked);
     void sendOptionAck();
-    // Sends the block after the acknowledged ones.
+    // Sends the block after the acknowledged ones; false when the file
+    // cannot give it (the transfer has then failed).
     bool sendData();
     void resend();
     void armRetry();
+    void finish(Outcome outcome, const QString &reason = QString());
 
-    QFile m_file;
+    QSharedPointer<const TftpImage> m_image;
     qint64 m_size = 0;
-    // Bytes [m_windowStart, m_windowStart + m_windowLength) of the file.
-    QByteArray m_window;
-    qint64 m_windowStart = 0;
-    int m_windowLength = 0;
     QByteArray m_packet;
+    QMap<QString, QString> m_asked;
 
     QTimer *m_retryTimer = nullptr;
     QElapsedTimer m_sinceSend;
@@ -68,5 +83,5 @@ private:
     qint64 m_acked = 0;
     qint64 m_outstanding = -1;
     qint64 m_lastBlock = 1;
-    bool m_progressReported = false;
+    std::atomic<bool> m_answered{false};
 };

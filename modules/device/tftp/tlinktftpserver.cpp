@@ -9,9 +9,11 @@
 #include <QNetworkInterface>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <memory>
 
 TLinkTftpServer::TLinkTftpServer(quint16 port)
     : InfoDevice(nullptr, tr("TFTP server"))
@@ -50,11 +52,27 @@ TLinkTftpServer::TLinkTftpServer(quint16 port)
     m_workerThread->setObjectName(QStringLiteral("TFTP server"));
     m_workerThread->start(QThread::InheritPriority);
     moveToThread(m_workerThread);
+    const int transferThreads = qBound(MinTransferThreads, QThread::idealThreadCount(), MaxTransferThreads);
+    for (int i = 0; i < transferThreads; ++i) {
+        auto *thread = new QThread;
+        InfoThreads::stopAtExit(thread);
+        thread->setObjectName(QStringLiteral("TFTP transfer %1").arg(i + 1));
+        thread->start(QThread::InheritPriority);
+        m_transferThreads.append(thread);
+    }
+    m_clock.start();
 }
 
 TLinkTftpServer::~TLinkTftpServer()
 {
     stopServer();
+    // The read sessions were handed to their threads' deferred deletion,
+    // which those threads carry out as they end.
+    for (QThread *thread : qAsConst(m_transferThreads)) {
+        thread->quit();
+        thread->wait();
+        delete thread;
+    }
     qDeleteAll(m_fileMap);
     m_fileMap.clear();
 }
@@ -84,7 +102,8 @@ void TLinkTftpServer::stopServer()
         disconnect(socket, &QUdpSocket::readyRead, this, &TLinkTftpServer::dataPending);
     qDeleteAll(m_writeSessions);
     m_writeSessions.clear();
-    qDeleteAll(m_readSessions);
+    for (TLinkTftpReadSession *session : qAsConst(m_readSessions))
+        session->deleteLater();
     m_readSessions.clear();
     if (m_started)
         qDebug("TLinkTftpServer::stopServer: TFTP Server stopped");
@@ -127,6 +146,7 @@ void TLinkTftpServer::mapUploadedFile(const QString &fileName, const QString &ab
 
 void TLinkTftpServer::unMapFilename(const QString &fileKey)
 {
+    m_keptImage.reset();
     delete m_fileMap.take(fileKey);
 }
 
@@ -226,6 +246,34 @@ QString TLinkTftpServer::folderFor(const TftpUploadExpectation &expectation)
     return m_scratch->path();
 }
 
+QSharedPointer<const TftpImage> TLinkTftpServer::image(const QString &path, TftpImage::Failure &failure)
+{
+    for (auto it = m_images.begin(); it != m_images.end();) {
+        if (it.value().isNull())
+            it = m_images.erase(it);
+        else
+            ++it;
+    }
+    QSharedPointer<const TftpImage> shared = m_images.value(path).toStrongRef();
+    if (!shared || !shared->isCurrent()) {
+        shared = TftpImage::open(path, failure);
+        if (!shared)
+            return shared;
+        m_images.insert(path, shared.toWeakRef());
+    }
+    failure = TftpImage::NoFailure;
+    // Devices of a fleet come one after the other as well as at once: the
+    // image last served stays for a while after its transfers ended.
+    m_keptImage = shared;
+    if (!m_keepTimer) {
+        m_keepTimer = new QTimer(this);
+        m_keepTimer->setSingleShot(true);
+        connect(m_keepTimer, &QTimer::timeout, this, [this] { m_keptImage.reset(); });
+    }
+    m_keepTimer->start(KeepImageMs);
+    return shared;
+}
+
 void TLinkTftpServer::sendError(const TransferInfo &peer, quint16 code, const QString &message)
 {
     qDebug().noquote() << QStringLiteral("TLinkTftpServer::sendError: About to send error %1 [%2]").arg(code).arg(message);
@@ -260,14 +308,15 @@ void TLinkTftpServer::dataPending()
     if (m_buffer.size() < capacity)
         m_buffer.resize(capacity);
     for (QUdpSocket *socket : qAsConst(m_sockets)) {
-        while (socket->hasPendingDatagrams()) {
+        // Read until the socket has nothing left: a read that finds nothing
+        // (after an ICMP error that woke the socket up, say) is what lets
+        // the socket tell of the next datagram.
+        for (;;) {
             QHostAddress address;
             quint16 port = 0;
             const qint64 read = socket->readDatagram(m_buffer.data(), capacity, &address, &port);
-            if (read < 0) {
-                qDebug("TLinkTftpServer::dataPending: read failed [%d]", int(socket->error()));
+            if (read < 0)
                 break;
-            }
             handleDatagram(socket, QByteArray::fromRawData(m_buffer.constData(), int(read)), address, port);
         }
     }
@@ -289,49 +338,20 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
         return;
     case TftpPacket::Data:
         if (TLinkTftpWriteSession *session = findWriteSession(peer)) {
-            const TLinkTftpWriteSession::DataResult result = session->parseData(datagram);
-            if (result == TLinkTftpWriteSession::Saved) {
-                qDebug("TLinkTftpServer::dataPending: WriteSession Removed");
-                const quint64 id = session->expectationId();
-                for (int i = 0; i < m_expectations.size(); ++i) {
-                    if (m_expectations.at(i).id == id) {
-                        m_expectations.removeAt(i);
-                        break;
-                    }
-                }
-                emit receivedFile(session->fileName());
-                emit receivedFileFrom(session->fileName(), session->peer().addressText());
-                removeWriteSession(session);
-            } else if (result == TLinkTftpWriteSession::Failed) {
-                qDebug("TLinkTftpServer::dataPending: WriteSession Removed after a failure");
-                emit errorFileTransfer(session->fileName(), session->failureReason());
-                emit errorFileTransferWith(session->fileName(), session->peer().addressText(), session->failureReason());
-                removeWriteSession(session);
-            }
+            takeWriteDatagram(session, datagram);
         } else {
             qDebug("TLinkTftpServer::dataPending: DATA packet without a WRQ");
             refuseStray(peer, QStringLiteral("DATA packet without a WRQ"));
         }
         break;
     case TftpPacket::Ack:
-        if (TLinkTftpReadSession *session = findReadSession(peer)) {
-            const bool complete = session->parseAck(datagram);
-            if (session->failed()) {
-                emit errorFileTransfer(session->fileName(), session->failureReason());
-                emit errorFileTransferWith(session->fileName(), session->peer().addressText(), session->failureReason());
-                removeReadSession(session);
-                break;
-            }
-            session->reportProgress();
-            if (complete) {
-                qDebug("TLinkTftpServer::dataPending: ReadSession Removed");
-                emit sentFile(session->fileName());
-                emit sentFileTo(session->fileName(), session->peer().addressText());
-                removeReadSession(session);
-            }
-        } else {
+        // A read transfer takes its ACKs on its own port; one that comes here
+        // from its peer is left alone, as is the repeat of a finished one's
+        // last ACK.
+        if (findReadSession(peer))
+            qDebug("TLinkTftpServer::dataPending: ACK for a transfer port dropped");
+        else if (!isLateFinalAck(peer))
             refuseStray(peer, QStringLiteral("ACK packet without a RRQ"));
-        }
         break;
     case TftpPacket::Error: {
         quint16 code = 0;
@@ -358,18 +378,153 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
     }
 }
 
-bool TLinkTftpServer::hasRoomFor(const TransferInfo &peer) const
+void TLinkTftpServer::takeWriteDatagram(TLinkTftpWriteSession *session, const QByteArray &datagram)
 {
-    if (m_readSessions.size() + m_writeSessions.size() >= MaxSessions)
-        return false;
-    int fromHost = 0;
-    auto count = [&](const TLinkTftpSession *session) {
-        if (session->peer().address == peer.address)
-            ++fromHost;
+    const int opcode = TftpPacket::opcode(datagram);
+    if (opcode == TftpPacket::Error) {
+        quint16 code = 0;
+        QString message;
+        TftpPacket::parseError(datagram, code, message);
+        qDebug().noquote() << QStringLiteral("TLinkTftpServer::dataPending: Error packet received, peer session aborted\n%1 [%2]")
+                                  .arg(message.left(200)).arg(code);
+        removeWriteSession(session);
+        return;
+    }
+    if (opcode != TftpPacket::Data) {
+        qDebug("TLinkTftpServer: datagram of %d bytes for a write dropped", int(datagram.size()));
+        return;
+    }
+    const TLinkTftpWriteSession::DataResult result = session->parseData(datagram);
+    if (result == TLinkTftpWriteSession::Saved) {
+        qDebug("TLinkTftpServer::dataPending: WriteSession Removed");
+        const quint64 id = session->expectationId();
+        for (int i = 0; i < m_expectations.size(); ++i) {
+            if (m_expectations.at(i).id == id) {
+                m_expectations.removeAt(i);
+                break;
+            }
+        }
+        emit receivedFile(session->fileName());
+        emit receivedFileFrom(session->fileName(), session->peer().addressText());
+        removeWriteSession(session);
+    } else if (result == TLinkTftpWriteSession::Failed) {
+        qDebug("TLinkTftpServer::dataPending: WriteSession Removed after a failure");
+        emit errorFileTransfer(session->fileName(), session->failureReason());
+        emit errorFileTransferWith(session->fileName(), session->peer().addressText(), session->failureReason());
+        removeWriteSession(session);
+    }
+}
+
+void TLinkTftpServer::readSessionEnded(quint64 id, int outcome, const QString &reason)
+{
+    TLinkTftpReadSession *session = nullptr;
+    for (TLinkTftpReadSession *read : qAsConst(m_readSessions)) {
+        if (read->id() == id)
+            session = read;
+    }
+    // Gone already: aborted or the server stopped.
+    if (!session)
+        return;
+    const QString address = session->peer().addressText();
+    switch (outcome) {
+    case TLinkTftpReadSession::Complete:
+        qDebug("TLinkTftpServer::dataPending: ReadSession Removed");
+        m_finished.append({session->peer().address, session->peer().port, m_clock.elapsed()});
+        if (m_finished.size() > MaxSessions)
+            m_finished.removeFirst();
+        emit sentFile(session->fileName());
+        emit sentFileTo(session->fileName(), address);
+        break;
+    case TLinkTftpReadSession::PeerError:
+        break;
+    default:
+        emit errorFileTransfer(session->fileName(), reason);
+        emit errorFileTransferWith(session->fileName(), address, reason);
+        break;
+    }
+    removeReadSession(session);
+}
+
+bool TLinkTftpServer::isLateFinalAck(const TransferInfo &peer)
+{
+    // A peer that missed nothing repeats its last ACK within a few resends.
+    const qint64 horizon = m_clock.elapsed() - 30000;
+    while (!m_finished.isEmpty() && m_finished.first().at < horizon)
+        m_finished.removeFirst();
+    for (const Finished &finished : qAsConst(m_finished)) {
+        if (finished.port == peer.port && finished.address == peer.address)
+            return true;
+    }
+    return false;
+}
+
+int TLinkTftpServer::sessionsOf(const QHostAddress &address) const
+{
+    int count = 0;
+    auto tally = [&](const TLinkTftpSession *session) {
+        if (session->peer().address == address)
+            ++count;
     };
-    std::for_each(m_readSessions.cbegin(), m_readSessions.cend(), count);
-    std::for_each(m_writeSessions.cbegin(), m_writeSessions.cend(), count);
-    return fromHost < MaxSessionsPerHost;
+    std::for_each(m_readSessions.cbegin(), m_readSessions.cend(), tally);
+    std::for_each(m_writeSessions.cbegin(), m_writeSessions.cend(), tally);
+    return count;
+}
+
+bool TLinkTftpServer::evictUnanswered(const QHostAddress &address)
+{
+    // The oldest first: the list is in the order the sessions began.
+    for (TLinkTftpReadSession *session : qAsConst(m_readSessions)) {
+        if (session->peer().address == address && !session->answered()) {
+            qDebug().noquote() << "TLinkTftpServer: unanswered read of" << session->peer().addressText() << "ended for room";
+            emit errorFileTransfer(session->fileName(), QStringLiteral(" File transfer timeout."));
+            emit errorFileTransferWith(session->fileName(), session->peer().addressText(),
+                                       QStringLiteral(" File transfer timeout."));
+            removeReadSession(session);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TLinkTftpServer::makeRoomFor(const TransferInfo &peer)
+{
+    const int own = sessionsOf(peer.address);
+    if (own >= MaxSessionsPerHost)
+        return false;
+    if (m_readSessions.size() + m_writeSessions.size() < MaxSessions)
+        return true;
+    // Full: the host with the most transfers gives a place up, if it has more
+    // than this one (with its own never-answered reads only).
+    QHash<QHostAddress, int> counts;
+    auto tally = [&](const TLinkTftpSession *session) { ++counts[session->peer().address]; };
+    std::for_each(m_readSessions.cbegin(), m_readSessions.cend(), tally);
+    std::for_each(m_writeSessions.cbegin(), m_writeSessions.cend(), tally);
+    QList<QPair<int, QHostAddress>> hosts;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > own + 1)
+            hosts.append({it.value(), it.key()});
+    }
+    std::sort(hosts.begin(), hosts.end(), [](const QPair<int, QHostAddress> &a, const QPair<int, QHostAddress> &b) {
+        return a.first > b.first;
+    });
+    for (const auto &host : qAsConst(hosts)) {
+        if (evictUnanswered(host.second))
+            return true;
+    }
+    return false;
+}
+
+QThread *TLinkTftpServer::quietestTransferThread() const
+{
+    QHash<QThread *, int> load;
+    for (const TLinkTftpReadSession *session : m_readSessions)
+        ++load[session->thread()];
+    QThread *best = m_transferThreads.first();
+    for (QThread *thread : m_transferThreads) {
+        if (load.value(thread) < load.value(best))
+            best = thread;
+    }
+    return best;
 }
 
 void TLinkTftpServer::handleRequest(const TransferInfo &peer, const QByteArray &datagram, bool read)
@@ -378,37 +533,44 @@ void TLinkTftpServer::handleRequest(const TransferInfo &peer, const QByteArray &
         qDebug().noquote() << "TLinkTftpServer::dataPending: request of a peer with a running transfer dropped";
         return;
     }
-    if (!hasRoomFor(peer)) {
+    const QString srvurl = peer.addressText();
+    // The request is checked first: a refusal needs no session and is sent
+    // however full the table is.
+    std::unique_ptr<TLinkTftpSession> made;
+    if (read)
+        made.reset(new TLinkTftpReadSession(new TransferInfo(peer), &m_fileMap, datagram, this));
+    else
+        made.reset(new TLinkTftpWriteSession(new TransferInfo(peer), &m_fileMap, datagram, this));
+    if (made->failed()) {
+        // Refused with its ERROR: no session is kept, the peer may ask again.
+        if (read)
+            emit errorFileTransfer(made->fileName(), made->failureReason());
+        emit errorFileTransferWith(made->fileName(), srvurl, made->failureReason());
+        // The peer is alive all the same.
+        emit tftpSessionStarted(srvurl);
+        return;
+    }
+    if (!makeRoomFor(peer)) {
         sendError(peer, 0, QStringLiteral("Server busy"));
         return;
     }
-    const QString srvurl = peer.addressText();
-    auto *info = new TransferInfo(peer);
+    made->setId(m_nextSessionId++);
     if (read) {
-        auto *session = new TLinkTftpReadSession(info, &m_fileMap, datagram, this);
-        if (session->failed()) {
-            // Refused with its ERROR: no session is kept, the peer may ask again.
-            emit errorFileTransfer(session->fileName(), session->failureReason());
-            emit errorFileTransferWith(session->fileName(), session->peer().addressText(), session->failureReason());
-            delete session;
-            // The peer is alive all the same.
-            emit tftpSessionStarted(srvurl);
-            return;
-        }
-        connect(session, &TLinkTftpReadSession::sessionTimeout, this, &TLinkTftpServer::sessionTimeout);
+        auto *session = static_cast<TLinkTftpReadSession *>(made.release());
+        connect(session, &TLinkTftpReadSession::ended, this, &TLinkTftpServer::readSessionEnded);
         connect(session, &TLinkTftpReadSession::updateFileProgress, this, &TLinkTftpServer::fileProgress);
+        session->moveToThread(quietestTransferThread());
         m_readSessions.append(session);
-        // The report of 0 % was made before anyone listened.
-        emit fileProgress(session->fileName(), srvurl, 0);
+        QMetaObject::invokeMethod(session, "begin", Qt::QueuedConnection);
     } else {
-        auto *session = new TLinkTftpWriteSession(info, &m_fileMap, datagram, this);
+        auto *session = static_cast<TLinkTftpWriteSession *>(made.get());
+        session->begin();
         if (session->failed()) {
-            // Refused with an ERROR: the transfer is over, the peer may ask again.
-            emit errorFileTransferWith(session->fileName(), peer.addressText(), session->failureReason());
-            delete session;
+            emit errorFileTransferWith(session->fileName(), srvurl, session->failureReason());
             emit tftpSessionStarted(srvurl);
             return;
         }
+        made.release();
         connect(session, &TLinkTftpWriteSession::fileCreated, this, &TLinkTftpServer::mapUploadedFile);
         connect(session, &TLinkTftpWriteSession::sessionTimeout, this, &TLinkTftpServer::sessionTimeout);
         m_writeSessions.append(session);
@@ -434,53 +596,42 @@ void TLinkTftpServer::refuseStray(const TransferInfo &peer, const QString &refus
 
 void TLinkTftpServer::sessionTimeout(TransferInfo *ti)
 {
-    // The session that timed out is the one owning `ti`: another transfer of
-    // the same peer goes on.
-    TLinkTftpSession *session = nullptr;
+    // A write transfer whose peer fell silent (read transfers report their
+    // end with readSessionEnded).
+    TLinkTftpWriteSession *session = nullptr;
     for (TLinkTftpWriteSession *write : qAsConst(m_writeSessions)) {
         if (write->peerInfo() == ti)
             session = write;
     }
-    if (session) {
-        m_writeSessions.removeOne(static_cast<TLinkTftpWriteSession *>(session));
-    } else {
-        for (TLinkTftpReadSession *read : qAsConst(m_readSessions)) {
-            if (read->peerInfo() == ti)
-                session = read;
-        }
-        if (!session) {
-            qDebug("TLinkTftpServer::sessionTimeout: Error received without a session opened for the peer");
-            return;
-        }
-        m_readSessions.removeOne(static_cast<TLinkTftpReadSession *>(session));
+    if (!session) {
+        qDebug("TLinkTftpServer::sessionTimeout: Error received without a session opened for the peer");
+        return;
     }
-    sendError(session->peer(), 0, QStringLiteral("Timeout"));
     emit errorFileTransfer(session->fileName(), QStringLiteral(" File transfer timeout."));
     emit errorFileTransferWith(session->fileName(), session->peer().addressText(), QStringLiteral(" File transfer timeout."));
-    // The signal comes from inside the session: delete it once that returned.
-    session->deleteLater();
+    removeWriteSession(session);
 }
 
 void TLinkTftpServer::abortReadSessions(const QString &hostAddress)
 {
     for (int i = m_readSessions.size() - 1; i >= 0; --i) {
         TLinkTftpReadSession *session = m_readSessions.at(i);
-        if (session->peer().addressText() == hostAddress) {
-            session->stopRetries();
-            m_readSessions.removeAt(i);
-            delete session;
-        }
+        if (session->peer().addressText() == hostAddress)
+            removeReadSession(session);
     }
 }
 
 void TLinkTftpServer::removeWriteSession(TLinkTftpWriteSession *session)
 {
     m_writeSessions.removeOne(session);
-    delete session;
+    // It may be the session whose datagram or timer got us here.
+    session->close();
+    session->deleteLater();
 }
 
 void TLinkTftpServer::removeReadSession(TLinkTftpReadSession *session)
 {
     m_readSessions.removeOne(session);
-    delete session;
+    // Deleted on its own thread: its socket and timer live there.
+    session->deleteLater();
 }

@@ -2,9 +2,13 @@
 
 #include "infodevice.h"
 #include "tftpfileentry.h"
+#include "tftpimage.h"
 #include "transferinfo.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QSharedPointer>
 #include <QHostAddress>
 #include <QList>
 #include <QString>
@@ -13,6 +17,7 @@
 
 class QThread;
 class QTemporaryDir;
+class QTimer;
 class QUdpSocket;
 class TLinkTftpReadSession;
 class TLinkTftpSession;
@@ -40,9 +45,15 @@ struct TftpUploadExpectation
 // whoever made the server: it must be quit and waited for, and the server is
 // deleted on it when it finishes (TLinkTftpServerIf does both).
 //
-// State is bounded whatever peers send: a refused request keeps no session,
-// and there are at most MaxSessions transfers at a time, MaxSessionsPerHost
-// of them from one address.
+// Every transfer has a socket of its own. Read transfers run on a few
+// transfer threads of the server's, each file read once and shared by all
+// transfers of it at a time; write transfers stay on the server's thread.
+//
+// State is bounded whatever peers send: a refused request keeps no session
+// (and is refused with its own ERROR however many transfers run), there are
+// at most MaxSessions transfers at a time, MaxSessionsPerHost of them from
+// one address, and a read nobody acknowledged gives its place up to another
+// host's request when the table is full.
 class TLinkTftpServer : public InfoDevice
 {
     Q_OBJECT
@@ -50,6 +61,9 @@ public:
     static constexpr int MaxSessions = 64;
     static constexpr int MaxSessionsPerHost = 16;
     static constexpr int MaxExpectations = 64;
+    // Threads that carry the read transfers: one per processor, within these bounds.
+    static constexpr int MinTransferThreads = 2;
+    static constexpr int MaxTransferThreads = 8;
 
     explicit TLinkTftpServer(quint16 port);
     ~TLinkTftpServer() override;
@@ -68,6 +82,11 @@ public:
     // Where an expected upload is saved: its own folder, else the upload
     // directory, else a private folder of the server's.
     QString folderFor(const TftpUploadExpectation &expectation);
+    // The file at `path` as the read transfers share it: the one already
+    // open while it is unchanged on disk, else read anew.
+    QSharedPointer<const TftpImage> image(const QString &path, TftpImage::Failure &failure);
+    // A datagram of a write transfer's peer.
+    void takeWriteDatagram(TLinkTftpWriteSession *session, const QByteArray &datagram);
 
 signals:
     void sentFile(const QString &fileKey);
@@ -98,6 +117,8 @@ public slots:
     void sessionTimeout(TransferInfo *ti);
     void abortReadSessions(const QString &hostAddress);
     void setUploadDir(const QString &dir);
+    // A read transfer ended (queued from its thread).
+    void readSessionEnded(quint64 id, int outcome, const QString &reason);
     void expectUpload(const QString &peerAddress, const QString &fileName, const QString &dir);
     void cancelUpload(const QString &peerAddress, const QString &fileName);
 
@@ -105,7 +126,16 @@ private:
     void handleDatagram(QUdpSocket *socket, const QByteArray &datagram, const QHostAddress &address,
                         quint16 port);
     void handleRequest(const TransferInfo &peer, const QByteArray &datagram, bool read);
-    bool hasRoomFor(const TransferInfo &peer) const;
+    // True when a session for `peer` may start: its host is under its share
+    // and the table has room. When the table is full, a read that was never
+    // answered is ended to make room, from the host with the most transfers,
+    // when that is another host with more of them than the peer's.
+    bool makeRoomFor(const TransferInfo &peer);
+    int sessionsOf(const QHostAddress &address) const;
+    bool evictUnanswered(const QHostAddress &address);
+    QThread *quietestTransferThread() const;
+    // True for an ACK repeating the last one of a read that completed lately.
+    bool isLateFinalAck(const TransferInfo &peer);
     // Answers a DATA or ACK from a peer without a session of that kind: a
     // stray port of an address that has a transfer running on another port
     // gets "Unknown transfer ID", anyone else (the peer of a transfer of the
@@ -125,4 +155,18 @@ private:
     std::unique_ptr<QTemporaryDir> m_scratch;
     QByteArray m_buffer;
     bool m_started = false;
+    QList<QThread *> m_transferThreads;
+    QHash<QString, QWeakPointer<const TftpImage>> m_images;
+    static constexpr int KeepImageMs = 60000;
+    QSharedPointer<const TftpImage> m_keptImage;
+    QTimer *m_keepTimer = nullptr;
+    quint64 m_nextSessionId = 1;
+    struct Finished
+    {
+        QHostAddress address;
+        quint16 port;
+        qint64 at;
+    };
+    QList<Finished> m_finished;
+    QElapsedTimer m_clock;
 };

@@ -50,7 +50,7 @@ bool renameInto(const QString &from, const QString &to, bool replace, int &error
 
 TLinkTftpWriteSession::TLinkTftpWriteSession(TransferInfo *peer, const TftpFileMap *fileMap,
                                              const QByteArray &request, TLinkTftpServer *server)
-    : TLinkTftpSession(peer, fileMap, server)
+    : TLinkTftpSession(peer, fileMap, server, server)
 {
     // Options of a write request are not acknowledged: no OACK, blocks of 512
     // bytes. Only a size announced with "tsize" is checked.
@@ -102,6 +102,20 @@ TLinkTftpWriteSession::TLinkTftpWriteSession(TransferInfo *peer, const TftpFileM
         refuse(6, QStringLiteral("File already exists"), tr("File already exists"));
         return;
     }
+    qDebug().noquote() << QStringLiteral("TLinkTftpWriteSession::TLinkTftpWriteSession: Filename: [%1] - Mode: [%2]")
+                              .arg(m_fileName, parsed.mode);
+    if (const TftpFileEntry *entry = m_fileMap->value(m_fileName, nullptr))
+        m_path = entry->path;
+}
+
+void TLinkTftpWriteSession::begin()
+{
+    if (m_failed || m_retryTimer)
+        return;
+    if (!openTransferSocket()) {
+        refuse(0, QStringLiteral("Server busy"), tr("No transfer port"));
+        return;
+    }
     m_temporary.setFileName(QStringLiteral("%1/.%2.%3.part")
                                 .arg(m_uploadDir, m_fileName)
                                 .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
@@ -111,11 +125,6 @@ TLinkTftpWriteSession::TLinkTftpWriteSession(TransferInfo *peer, const TftpFileM
         refuse(0, QStringLiteral("Unable to upload file to the server"), tr("File cannot be saved"));
         return;
     }
-    qDebug().noquote() << QStringLiteral("TLinkTftpWriteSession::TLinkTftpWriteSession: Filename: [%1] - Mode: [%2]")
-                              .arg(m_fileName, parsed.mode);
-    if (const TftpFileEntry *entry = m_fileMap->value(m_fileName, nullptr))
-        m_path = entry->path;
-
     int interval = 3000;
     readRetrySettings(m_retryCount, interval);
     m_retryTimer = new QTimer(this);
@@ -124,6 +133,11 @@ TLinkTftpWriteSession::TLinkTftpWriteSession(TransferInfo *peer, const TftpFileM
 
     m_block = 0;
     sendAck(0);
+}
+
+void TLinkTftpWriteSession::takeDatagram(const QByteArray &datagram)
+{
+    m_server->takeWriteDatagram(this, datagram);
 }
 
 TLinkTftpWriteSession::~TLinkTftpWriteSession()
@@ -252,5 +266,6 @@ void TLinkTftpWriteSession::timeout()
     }
     m_retryTimer->stop();
     m_retryCounter = -1;
+    send(TftpPacket::error(0, QStringLiteral("Timeout")), "TLinkTftpWriteSession::timeout");
     emit sessionTimeout(m_peer);
 }

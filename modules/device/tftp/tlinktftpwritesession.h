@@ -32,6 +32,9 @@ public:
     // Uploads are capped at this size unless the setting says otherwise.
     static constexpr qint64 DefaultMaxUploadSize = 256LL * 1024 * 1024;
 
+    // Opens the transfer socket, the hidden file and sends ACK 0; failed()
+    // tells when that could not be done (the refusal is sent).
+    void begin();
     // Takes a DATA packet of the peer. On Failed, failureReason() says why.
     DataResult parseData(const QByteArray &datagram);
     QString uploadDir() const { return m_uploadDir; }
@@ -46,6 +49,7 @@ private slots:
     void timeout();
 
 private:
+    void takeDatagram(const QByteArray &datagram) override;
     void sendAck(quint16 block);
     DataResult finishFile();
     DataResult fail(quint16 code, const QString &message, const QString &reason);

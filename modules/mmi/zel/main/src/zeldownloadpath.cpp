@@ -34,7 +34,12 @@ QString ZelDownloadPath::fileName(const QString &name)
         const bool reserved = c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c);
         result += reserved ? QLatin1Char('_') : c;
     }
-    result = result.trimmed();
+    // No leading dots or blanks: a hidden name is one the program's TFTP
+    // server refuses to take, so a report under it could never arrive.
+    int start = 0;
+    while (start < result.size() && (result.at(start) == QLatin1Char('.') || result.at(start).isSpace()))
+        ++start;
+    result = result.mid(start).trimmed();
     bool onlyDots = true;
     for (const QChar c : qAsConst(result))
         onlyDots = onlyDots && c == QLatin1Char('.');

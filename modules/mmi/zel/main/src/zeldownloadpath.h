@@ -14,7 +14,8 @@ public:
     // The path as this platform's file functions take it.
     static QString local(const QString &shownPath);
     // A name from a device made safe as the last part of a path: separators,
-    // drive colons and other characters no file name may hold become "_";
-    // empty when nothing but dots would be left.
+    // drive colons and other characters no file name may hold become "_",
+    // leading dots and blanks are dropped; empty when nothing but dots would
+    // be left.
     static QString fileName(const QString &name);
 };
