@@ -149,9 +149,9 @@ void TestRegistryDevsim::discoveredDevicesLiveAndChange()
 
     // Each with its discovery texts, its model-list information and the
     // properties the SNMP engine built from its MIB.
-    QCOMPARE(terminal->getUniqueId(), QStringLiteral("Vantor4320600060"));
+    QCOMPARE(terminal->getUniqueId(), QStringLiteral("Vantor & Vantor4320600060"));
     QCOMPARE(terminal->getAliasName(), QStringLiteral("Bridge terminal"));
-    QCOMPARE(supply->getUniqueId(), QStringLiteral("Vantor4411600061"));
+    QCOMPARE(supply->getUniqueId(), QStringLiteral("Vantor & Vantor4411600061"));
     QCOMPARE(terminal->getModelName(), QStringLiteral("4320"));
     QCOMPARE(supply->getModelName(), QStringLiteral("4411"));
     QVERIFY(!terminal->getIconName(2).isEmpty());
@@ -178,7 +178,7 @@ void TestRegistryDevsim::discoveredDevicesLiveAndChange()
     // At the terminal's address a device of the same model with the serial
     // number "0" answers: it is the same device object under a new id.
     QVERIFY(startDevice(60, {"--serial", "0"}));
-    QVERIFY(waitWithAttributeSearches([&] { return terminal->getUniqueId() == "Vantor43200"; }));
+    QVERIFY(waitWithAttributeSearches([&] { return terminal->getUniqueId() == "Vantor & Vantor43200"; }));
     QCOMPARE(devicesAt(urlOf(60)), 1);
     QVERIFY(terminal->isOnline());
 
@@ -190,7 +190,7 @@ void TestRegistryDevsim::discoveredDevicesLiveAndChange()
     QVERIFY(!terminal->isOnline());
     QVERIFY(events.texts(3, terminal).contains("New device toke the IP address"));
     TLinkDevice *newcomer = deviceAt(urlOf(60));
-    QCOMPARE(newcomer->getUniqueId(), QStringLiteral("Vantor4330700060"));
+    QCOMPARE(newcomer->getUniqueId(), QStringLiteral("Vantor & Vantor4330700060"));
     QVERIFY(newcomer->isOnline());
     QCOMPARE(registry()->getDevices().size(), 3);
 }
@@ -296,7 +296,7 @@ void TestRegistryDevsim::debugDeviceFoundByDiscovery()
     QVERIFY(testsupport::waitFor([&] { return device->getSrvUrl() == urlOf(66); }, Timeout));
     int sameId = 0;
     for (TLinkDeviceIf *other : registry()->getDevices())
-        sameId += static_cast<TLinkDevice *>(other)->getUniqueId() == QLatin1String("Vantor4320600066") ? 1 : 0;
+        sameId += static_cast<TLinkDevice *>(other)->getUniqueId() == QLatin1String("Vantor & Vantor4320600066") ? 1 : 0;
     QCOMPARE(sameId, 1);
     QCOMPARE(device->getProduct(), QStringLiteral("VANTOR-4320"));
     QVERIFY(testsupport::waitFor([&] { return !connecting.isEmpty() && !connecting.last().at(0).toBool(); }, Timeout));
