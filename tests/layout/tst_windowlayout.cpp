@@ -219,12 +219,6 @@ void TestWindowLayout::check(QWidget *window, const QString &name)
     QWidget *shown = window->isWindow() ? window : m_main;
     const QImage image = shown->grab().toImage();
     QVERIFY(image.save(m_pngDir + QLatin1Char('/') + name + QStringLiteral(".png")));
-    // The same window by night, to be looked at beside the day one.
-    TStyleSheet::instance()->setMode(1);
-    QVERIFY(settle());
-    QVERIFY(shown->grab().toImage().save(m_pngDir + QLatin1Char('/') + name + QStringLiteral("_night.png")));
-    TStyleSheet::instance()->setMode(0);
-    QVERIFY(settle());
     if (window->isWindow()) {
         const QRect screen(0, 0, 800, 600);
         QVERIFY2(window->width() <= screen.width() && window->height() <= screen.height(),
