@@ -24,6 +24,8 @@ stop_hogs()
   done
 }
 trap stop_hogs EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
 for _ in ${cpus//,/ }; do
   taskset -c "$cpus" sh -c 'while :; do :; done' &
   hogs+=($!)
