@@ -87,7 +87,16 @@ private:
     // Reads `key` without options; returns the bytes received.
     QByteArray readAll(const QString &key, Peer &peer, int blockSize = 512);
     // Lets calls queued to the server's thread arrive.
-    void settle() { QTest::qWait(30); }
+    // What was handed to the server reaches its thread before a datagram sent
+    // afterwards is read there: a round trip of an illegal opcode proves it.
+    // The short wait then covers a second hop to a transfer thread.
+    void settle()
+    {
+        tftptest::Peer probe(m_port);
+        probe.sendTo(m_port, QByteArray("\x00\x09", 2));
+        QVERIFY(!probe.receive(30000).isNull());
+        QTest::qWait(30);
+    }
 
     quint16 m_port = 0;
     std::unique_ptr<TLinkTftpServerIf> m_server;
