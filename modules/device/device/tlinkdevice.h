@@ -262,6 +262,7 @@ private:
     int m_serviceProbeWaitMs = 0;
     int m_serviceProbeRound = 0;
     bool m_snmpAnswered = false;
+    int m_serviceProbeRetries = 0; // re-asks left for probes that failed after the agent answered
     bool m_serviceProbeRepeated = false;
     int m_rebootTimeoutMs = int(RebootTimeoutMs);
     QElapsedTimer m_rebootClock;

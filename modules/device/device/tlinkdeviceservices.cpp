@@ -53,28 +53,46 @@ void TLinkDevice::probeSnmpServices(bool all)
     m_serviceProbesPending = names;
     for (const QString &name : qAsConst(names))
         TLinkSNMPIf::instance()->sendGetReq(getUniqueId(), name);
+    // Until the agent answers, the probe is repeated on a clock of its own:
+    // an answer that never comes back must not end the probing.
+    if (!m_snmpAnswered && m_serviceProbeTimer && !names.isEmpty()) {
+        m_serviceProbeTimer->start(m_serviceProbeWaitMs);
+        m_serviceProbeWaitMs = qMin(m_serviceProbeWaitMs * 2, 60000);
+    }
 }
 
 void TLinkDevice::noteServiceProbe(const snmp_get_value_t &value)
 {
     const bool probe = m_serviceProbesPending.removeOne(value.mibObjectName);
-    if (m_snmpAnswered || !m_serviceProbeTimer) // answered, or no probe started yet
+    if (!m_serviceProbeTimer) // no probe started yet
         return;
+    if (m_snmpAnswered) {
+        // One lost answer of a busy agent must not leave a service out for
+        // good: a probe that fails once the agent answers is asked again, a
+        // few times, then taken as an object the device lacks.
+        if (probe && !value.ok && m_serviceProbeRetries > 0) {
+            --m_serviceProbeRetries;
+            const QString name = value.mibObjectName;
+            QTimer::singleShot(m_serviceProbeMs, this, [this, name] {
+                m_serviceProbesPending.append(name);
+                TLinkSNMPIf::instance()->sendGetReq(getUniqueId(), name);
+            });
+        }
+        return;
+    }
     if (value.ok) {
         // The agent answers: its services are read in full once more, if
         // the first probe went unanswered.
         m_snmpAnswered = true;
+        m_serviceProbeRetries = 8;
         m_serviceProbeTimer->stop();
         if (m_serviceProbeRepeated)
             probeSnmpServices(true);
         return;
     }
-    if (!probe || !m_serviceProbesPending.isEmpty() || m_serviceProbeTimer->isActive())
-        return;
-    qDebug().noquote() << "TLinkDevice::noteServiceProbe:" << getUniqueId() << "SNMP agent not answering; asked again in"
-                       << m_serviceProbeWaitMs << "ms";
-    m_serviceProbeTimer->start(m_serviceProbeWaitMs);
-    m_serviceProbeWaitMs = qMin(m_serviceProbeWaitMs * 2, 60000);
+    if (probe && m_serviceProbesPending.isEmpty())
+        qDebug().noquote() << "TLinkDevice::noteServiceProbe:" << getUniqueId()
+                           << "SNMP agent not answering; asked again in" << m_serviceProbeTimer->remainingTime() << "ms";
 }
 
 void TLinkDevice::initServices()
