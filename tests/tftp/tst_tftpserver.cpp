@@ -1144,7 +1144,7 @@ void TestTftpServer::silentHostsLeaveOthersServed()
             Peer again(m_port, QStringLiteral("127.0.0.2"));
             return readAll(QStringLiteral("key"), again) == pattern(3000);
         }(),
-        10000);
+        60000);
 }
 
 void TestTftpServer::repeatedLastAckIsIgnored()
