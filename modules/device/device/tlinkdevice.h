@@ -263,7 +263,7 @@ private:
     int m_serviceProbeRound = 0;
     bool m_snmpAnswered = false;
     int m_serviceProbeRetries = 0; // re-asks left for probes that failed after the agent answered
-    bool m_serviceProbeRepeated = false;
+    QStringList m_serviceProbesFailed; // probes that failed before the agent first answered
     int m_rebootTimeoutMs = int(RebootTimeoutMs);
     QElapsedTimer m_rebootClock;
     QElapsedTimer m_liveLoggingClock;

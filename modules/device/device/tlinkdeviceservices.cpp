@@ -81,15 +81,21 @@ void TLinkDevice::noteServiceProbe(const snmp_get_value_t &value)
         return;
     }
     if (value.ok) {
-        // The agent answers: its services are read in full once more, if
-        // the first probe went unanswered.
+        // The agent answers: every probe that failed before, in this round
+        // or an earlier one, is asked once more.
         m_snmpAnswered = true;
         m_serviceProbeRetries = 8;
         m_serviceProbeTimer->stop();
-        if (m_serviceProbeRepeated)
-            probeSnmpServices(true);
+        m_serviceProbesFailed.removeAll(value.mibObjectName);
+        const QStringList failed = m_serviceProbesFailed;
+        m_serviceProbesFailed.clear();
+        m_serviceProbesPending += failed;
+        for (const QString &name : failed)
+            TLinkSNMPIf::instance()->sendGetReq(getUniqueId(), name);
         return;
     }
+    if (probe && !m_serviceProbesFailed.contains(value.mibObjectName))
+        m_serviceProbesFailed.append(value.mibObjectName);
     if (probe && m_serviceProbesPending.isEmpty())
         qDebug().noquote() << "TLinkDevice::noteServiceProbe:" << getUniqueId()
                            << "SNMP agent not answering; asked again in" << m_serviceProbeTimer->remainingTime() << "ms";
@@ -100,15 +106,12 @@ void TLinkDevice::initServices()
     if (!m_serviceProbeTimer) {
         m_serviceProbeTimer = new QTimer(this);
         m_serviceProbeTimer->setSingleShot(true);
-        connect(m_serviceProbeTimer, &QTimer::timeout, this, [this] {
-            m_serviceProbeRepeated = true;
-            probeSnmpServices(false);
-        });
+        connect(m_serviceProbeTimer, &QTimer::timeout, this, [this] { probeSnmpServices(false); });
     }
     m_serviceProbeTimer->stop();
     m_serviceProbeWaitMs = m_serviceProbeMs;
     m_snmpAnswered = false;
-    m_serviceProbeRepeated = false;
+    m_serviceProbesFailed.clear();
     m_serviceProbeRound = 0;
     probeSnmpServices(true);
 
