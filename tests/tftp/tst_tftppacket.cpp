@@ -109,6 +109,9 @@ void TestTftpPacket::shortPackets()
     TftpPacket::parseError(B("\0\5\0\3disk full"), code, message);
     QCOMPARE(code, quint16(3));
     QCOMPARE(message, QStringLiteral("disk full"));
+    // A peer's message reaches the log cut short.
+    QCOMPARE(TftpPacket::errorText(B("\0\5\0\3disk full")), QStringLiteral("disk full [3]"));
+    QCOMPARE(TftpPacket::errorText(B("\0\5\0\1") + QByteArray(5000, 'x')), QString(200, 'x') + " [1]");
 }
 
 void TestTftpPacket::builtPackets()

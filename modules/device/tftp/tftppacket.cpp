@@ -69,6 +69,14 @@ void TftpPacket::parseError(const QByteArray &datagram, quint16 &code, QString &
     readText(datagram, pos, message);
 }
 
+QString TftpPacket::errorText(const QByteArray &datagram)
+{
+    quint16 code = 0;
+    QString message;
+    parseError(datagram, code, message);
+    return QStringLiteral("%1 [%2]").arg(message.left(200)).arg(code);
+}
+
 int TftpPacket::parseBlockSize(const QString &value)
 {
     if (value.isEmpty())

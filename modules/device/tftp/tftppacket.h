@@ -37,6 +37,9 @@ public:
     // Code and message of an ERROR; a short datagram reads as code 0 and an
     // empty message.
     static void parseError(const QByteArray &datagram, quint16 &code, QString &message);
+    // An ERROR packet as a log line gives it: its message, cut to 200
+    // characters, and its code in brackets.
+    static QString errorText(const QByteArray &datagram);
     // The "blksize" value a peer asked for, or -1 when it is not a decimal
     // number of at least MinBlockSize. Values above MaxBlockSize are lowered
     // to it.

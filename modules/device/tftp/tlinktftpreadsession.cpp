@@ -144,15 +144,11 @@ void TLinkTftpReadSession::takeDatagram(const QByteArray &datagram)
     case TftpPacket::Ack:
         takeAck(datagram);
         break;
-    case TftpPacket::Error: {
-        quint16 code = 0;
-        QString message;
-        TftpPacket::parseError(datagram, code, message);
-        qDebug().noquote() << QStringLiteral("TLinkTftpReadSession: Error packet received, peer session aborted\n%1 [%2]")
-                                  .arg(message.left(200)).arg(code);
+    case TftpPacket::Error:
+        qDebug().noquote() << "TLinkTftpReadSession: Error packet received, peer session aborted\n"
+                                  + TftpPacket::errorText(datagram);
         finish(PeerError);
         break;
-    }
     default:
         qDebug("TLinkTftpReadSession: datagram of %d bytes dropped", int(datagram.size()));
         break;

@@ -15,6 +15,16 @@
 #include <algorithm>
 #include <memory>
 
+namespace {
+
+void logPeerError(const QByteArray &datagram)
+{
+    qDebug().noquote() << "TLinkTftpServer::dataPending: Error packet received, peer session aborted\n"
+                              + TftpPacket::errorText(datagram);
+}
+
+} // namespace
+
 TLinkTftpServer::TLinkTftpServer(quint16 port)
     : InfoDevice(nullptr, tr("TFTP server"))
 {
@@ -354,9 +364,6 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
             refuseStray(peer, QStringLiteral("ACK packet without a RRQ"));
         break;
     case TftpPacket::Error: {
-        quint16 code = 0;
-        QString message;
-        TftpPacket::parseError(datagram, code, message);
         if (TLinkTftpWriteSession *session = findWriteSession(peer))
             removeWriteSession(session);
         else if (TLinkTftpReadSession *read = findReadSession(peer))
@@ -365,8 +372,7 @@ void TLinkTftpServer::handleDatagram(QUdpSocket *socket, const QByteArray &datag
             qDebug("TLinkTftpServer::dataPending: Error received without a session opened for the peer");
             break;
         }
-        qDebug().noquote() << QStringLiteral("TLinkTftpServer::dataPending: Error packet received, peer session aborted\n%1 [%2]")
-                                  .arg(message.left(200)).arg(code);
+        logPeerError(datagram);
         break;
     }
     case -1:
@@ -382,11 +388,7 @@ void TLinkTftpServer::takeWriteDatagram(TLinkTftpWriteSession *session, const QB
 {
     const int opcode = TftpPacket::opcode(datagram);
     if (opcode == TftpPacket::Error) {
-        quint16 code = 0;
-        QString message;
-        TftpPacket::parseError(datagram, code, message);
-        qDebug().noquote() << QStringLiteral("TLinkTftpServer::dataPending: Error packet received, peer session aborted\n%1 [%2]")
-                                  .arg(message.left(200)).arg(code);
+        logPeerError(datagram);
         removeWriteSession(session);
         return;
     }

@@ -2,7 +2,7 @@
 
 #include "tflickgesture.h"
 
-#include <QMouseEvent>
+#include <QEvent>
 
 QGesture *TFlickGestureRecognizer::create(QObject *)
 {
@@ -13,33 +13,13 @@ QGestureRecognizer::Result TFlickGestureRecognizer::recognize(QGesture *state, Q
 {
     auto *gesture = static_cast<TFlickGesture *>(state);
     TTouchStroke &stroke = gesture->stroke();
-    if (!event->spontaneous() && event->type() != QEvent::MouseButtonPress)
-        return Ignore;
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton)
-            return Ignore;
-        stroke.begin(mouse->screenPos(), mouse->timestamp());
+    switch (stroke.follow(event)) {
+    case TTouchStroke::Pressed:
+    case TTouchStroke::Moved:
         return MayBeGesture;
-    }
-    case QEvent::MouseMove: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (!stroke.isActive())
-            return Ignore;
-        if (!(mouse->buttons() & Qt::LeftButton)) {
-            stroke.reset();
-            return CancelGesture;
-        }
-        stroke.add(mouse->screenPos(), mouse->timestamp());
-        return MayBeGesture;
-    }
-    case QEvent::MouseButtonRelease: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton || !stroke.isActive())
-            return Ignore;
-        stroke.add(mouse->screenPos(), mouse->timestamp());
+    case TTouchStroke::Cancelled:
+        return CancelGesture;
+    case TTouchStroke::Released: {
         const QPointF travel = stroke.travel();
         const QPointF speed = stroke.velocity();
         stroke.reset();
@@ -49,9 +29,10 @@ QGestureRecognizer::Result TFlickGestureRecognizer::recognize(QGesture *state, Q
         gesture->setSwipeAngle(speed.y() < 0 ? 270 : 90);
         return FinishGesture;
     }
-    default:
-        return Ignore;
+    case TTouchStroke::NoStep:
+        break;
     }
+    return Ignore;
 }
 
 void TFlickGestureRecognizer::reset(QGesture *state)

@@ -2,7 +2,7 @@
 
 #include "tmousedraggesture.h"
 
-#include <QMouseEvent>
+#include <QEvent>
 
 QGesture *TMouseDragGestureRecognizer::create(QObject *)
 {
@@ -13,35 +13,15 @@ QGestureRecognizer::Result TMouseDragGestureRecognizer::recognize(QGesture *stat
 {
     auto *gesture = static_cast<TMouseDragGesture *>(state);
     TTouchStroke &stroke = gesture->stroke();
-    // Moves and releases that the program sends itself, such as the release
-    // that cancels a press when a drag starts, are no part of the stroke.
-    if (!event->spontaneous() && event->type() != QEvent::MouseButtonPress)
-        return Ignore;
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton)
-            return Ignore;
-        // Screen positions: the events come in the coordinates of whichever
-        // child is under the finger, and those children move as the view scrolls.
-        stroke.begin(mouse->screenPos(), mouse->timestamp());
+    const TTouchStroke::Step step = stroke.follow(event);
+    const int y = qRound(stroke.last().y());
+    switch (step) {
+    case TTouchStroke::Pressed:
         gesture->setDragging(false);
-        gesture->setLastY(qRound(mouse->screenPos().y()));
+        gesture->setLastY(y);
         gesture->setVerticalOffset(0);
         return MayBeGesture;
-    }
-    case QEvent::MouseMove: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (!stroke.isActive())
-            return Ignore;
-        if (!(mouse->buttons() & Qt::LeftButton)) {
-            // The release went elsewhere; this stroke is over.
-            stroke.reset();
-            return CancelGesture;
-        }
-        stroke.add(mouse->screenPos(), mouse->timestamp());
-        const int y = qRound(mouse->screenPos().y());
+    case TTouchStroke::Moved:
         if (!gesture->isDragging()) {
             const QPointF travel = stroke.travel();
             if (qAbs(travel.x()) < tapSlop && qAbs(travel.y()) < tapSlop)
@@ -51,20 +31,17 @@ QGestureRecognizer::Result TMouseDragGestureRecognizer::recognize(QGesture *stat
         gesture->setVerticalOffset(gesture->lastY() - y);
         gesture->setLastY(y);
         return TriggerGesture;
-    }
-    case QEvent::MouseButtonRelease: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::LeftButton || !stroke.isActive())
-            return Ignore;
+    case TTouchStroke::Released:
         stroke.reset();
-        const int y = qRound(mouse->screenPos().y());
         gesture->setVerticalOffset(gesture->lastY() - y);
         gesture->setLastY(y);
         return gesture->isDragging() ? FinishGesture : CancelGesture;
+    case TTouchStroke::Cancelled:
+        return CancelGesture;
+    case TTouchStroke::NoStep:
+        break;
     }
-    default:
-        return Ignore;
-    }
+    return Ignore;
 }
 
 void TMouseDragGestureRecognizer::reset(QGesture *state)

@@ -218,18 +218,9 @@ bool TTouchListView::event(QEvent *event)
 
 bool TTouchListView::gestureEvent(QGestureEvent *event)
 {
-    // A release can end a drag and make a flick at once: the drag is
-    // finished first, then the flick scrolls on from where it left off.
-    if (auto *drag = static_cast<TMouseDragGesture *>(event->gesture(TViewPort::dragGestureType()))) {
-        event->accept(drag);
-        dragTriggered(drag);
-    }
-    if (QSwipeGesture *swipe = TViewPort::swipeOf(event)) {
-        event->accept(swipe);
-        swipeTriggered(swipe);
-    }
-    event->accept();
-    return true;
+    return TViewPort::dispatchFingerGestures(
+        event, [this](TMouseDragGesture *drag) { dragTriggered(drag); },
+        [this](QSwipeGesture *swipe) { swipeTriggered(swipe); });
 }
 
 void TTouchListView::swipeTriggered(QSwipeGesture *gesture)

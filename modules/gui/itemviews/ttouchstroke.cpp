@@ -1,5 +1,46 @@
 #include "ttouchstroke.h"
 
+#include <QMouseEvent>
+
+TTouchStroke::Step TTouchStroke::follow(const QEvent *event)
+{
+    if (!event->spontaneous() && event->type() != QEvent::MouseButtonPress)
+        return NoStep;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // Screen positions: the events come in the coordinates of whichever
+        // child is under the finger, and those children move as a view scrolls.
+        const auto *mouse = static_cast<const QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton)
+            return NoStep;
+        begin(mouse->screenPos(), mouse->timestamp());
+        return Pressed;
+    }
+    case QEvent::MouseMove: {
+        const auto *mouse = static_cast<const QMouseEvent *>(event);
+        if (!m_active)
+            return NoStep;
+        if (!(mouse->buttons() & Qt::LeftButton)) {
+            // The release went elsewhere; this stroke is over.
+            reset();
+            return Cancelled;
+        }
+        add(mouse->screenPos(), mouse->timestamp());
+        return Moved;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<const QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton || !m_active)
+            return NoStep;
+        add(mouse->screenPos(), mouse->timestamp());
+        return Released;
+    }
+    default:
+        return NoStep;
+    }
+}
+
 void TTouchStroke::begin(const QPointF &pos, ulong timestamp)
 {
     m_active = true;

@@ -49,6 +49,21 @@ QSwipeGesture *TViewPort::swipeOf(QGestureEvent *event)
     return static_cast<QSwipeGesture *>(event->gesture(flickGestureType()));
 }
 
+bool TViewPort::dispatchFingerGestures(QGestureEvent *event, const std::function<void(TMouseDragGesture *)> &onDrag,
+                                       const std::function<void(QSwipeGesture *)> &onSwipe)
+{
+    if (auto *drag = static_cast<TMouseDragGesture *>(event->gesture(dragGestureType()))) {
+        event->accept(drag);
+        onDrag(drag);
+    }
+    if (QSwipeGesture *swipe = swipeOf(event)) {
+        event->accept(swipe);
+        onSwipe(swipe);
+    }
+    event->accept();
+    return true;
+}
+
 TViewPort::TViewPort(QAbstractScrollArea *owner)
     : QWidget(owner)
     , m_owner(owner)
@@ -83,18 +98,9 @@ bool TViewPort::event(QEvent *event)
 
 bool TViewPort::gestureEvent(QGestureEvent *event)
 {
-    // A release can end a drag and make a flick at once: the drag is
-    // finished first, then the flick scrolls on from where it left off.
-    if (auto *drag = static_cast<TMouseDragGesture *>(event->gesture(dragGestureType()))) {
-        event->accept(drag);
-        dragTriggered(drag);
-    }
-    if (QSwipeGesture *swipe = swipeOf(event)) {
-        event->accept(swipe);
-        swipeTriggered(swipe);
-    }
-    event->accept();
-    return true;
+    return dispatchFingerGestures(
+        event, [this](TMouseDragGesture *drag) { dragTriggered(drag); },
+        [this](QSwipeGesture *swipe) { swipeTriggered(swipe); });
 }
 
 void TViewPort::swipeTriggered(QSwipeGesture *gesture)

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QAbstractScrollArea;
 class QGestureEvent;
 class QPropertyAnimation;
@@ -31,6 +33,11 @@ public:
     static void grabFingerGestures(QWidget *widget);
     // The swipe of an event: Qt's own or the one-finger flick; null without.
     static QSwipeGesture *swipeOf(QGestureEvent *event);
+    // Hands the finger gestures of an event on, the drag before the flick
+    // (a release can end a drag and make a flick at once: the flick then
+    // scrolls on from where the drag left off), and accepts the event.
+    static bool dispatchFingerGestures(QGestureEvent *event, const std::function<void(TMouseDragGesture *)> &onDrag,
+                                       const std::function<void(QSwipeGesture *)> &onSwipe);
 
     QPropertyAnimation *easeAnimation() const;
     QPropertyAnimation *linearAnimation() const;
