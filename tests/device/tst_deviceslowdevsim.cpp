@@ -11,6 +11,7 @@
 #include "infoservice.h"
 #include "livedevice.h"
 #include "propertygroup.h"
+#include "quicksnmptries.h"
 #include "statetrail.h"
 #include "testdevice.h"
 #include "testsupport.h"
@@ -24,6 +25,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
 #include <sys/types.h>
 
 namespace {
@@ -59,6 +61,7 @@ private slots:
     void silentAgentKeepsLastValues();
     void mibReloadReadsAgain();
     void twoDevicesOfOneModel();
+    void agentWakingMidProbeFindsEveryService();
 
 private:
     bool startDevice(testsupport::Peer &peer, const QString &ip, int restartMs,
@@ -319,6 +322,28 @@ void TestDeviceSlowDevsim::twoDevicesOfOneModel()
     QCOMPARE(failures.size(), 1);
     settings.remove("tftp_server/retry_cnt");
     settings.remove("tftp_server/retry_timer");
+}
+
+void TestDeviceSlowDevsim::agentWakingMidProbeFindsEveryService()
+{
+    // The agent starts a few seconds after the device is known, while the
+    // device's first service probe (one try of one second per object) is
+    // still asking: the first objects fail, the later ones are answered.
+    // Those that failed are asked again once the agent has answered, and
+    // every service is found.
+    std::optional<QuickSnmpTries> quick(std::in_place);
+    const QString ip = QStringLiteral("127.0.1.97");
+    testsupport::Peer sim;
+    QVERIFY(testsupport::startDevsim(sim, {"--address", ip, "--no-slp", "--no-telnet", "--no-http",
+                                           "--snmp-start-ms", "2500"}));
+    LiveDevice live(ip, m_server);
+    QVERIFY(sim.waitForOutput("devsim SNMP ready", 15000));
+    // The agent answers now: the usual limits again, so that a slow answer
+    // on a loaded machine is not taken for a missing object.
+    quick.reset();
+    const Services_t snmpServices = ServiceSoftwareUpdate | ServiceLiveLogging | ServiceDiagReport | ServiceReboot;
+    QVERIFY2(testsupport::waitFor([&] { return (live.device.getServices() & snmpServices) == snmpServices; }, 60000),
+             qPrintable(QString::number(live.device.getServices(), 16)));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceSlowDevsim)

@@ -79,7 +79,7 @@ void checkText(QWidget *widget, QStringList &out)
     if (auto *label = qobject_cast<QLabel *>(widget)) {
         const QString text = label->text();
         // An eliding label shortens its text with an ellipsis by design.
-        if (text.isEmpty() || Qt::mightBeRichText(text) || label->pixmap() || label->inherits("TElideLabel"))
+        if (text.isEmpty() || Qt::mightBeRichText(text) || !label->pixmap(Qt::ReturnByValue).isNull() || label->inherits("TElideLabel"))
             return;
         const QRect area = label->contentsRect().adjusted(label->indent() > 0 ? label->indent() : 0, 0, 0, 0);
         const QFontMetrics fm = label->fontMetrics();

@@ -4,9 +4,6 @@
 
 #include <QSignalSpy>
 
-#include <net-snmp/net-snmp-config.h>
-#include <net-snmp/net-snmp-includes.h>
-
 device_param_t slpRecord(const QString &uniqueId, const QString &address, const QString &model)
 {
     device_param_t p;
@@ -31,18 +28,4 @@ bool warmUpSnmp(const QString &address, const QString &model)
     const bool ok = answered.wait(10000);
     snmp->removeDevice(QStringLiteral("warmup"));
     return ok;
-}
-
-QuickSnmpTries::QuickSnmpTries()
-    : m_retries(netsnmp_ds_get_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES)),
-      m_timeout(netsnmp_ds_get_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT))
-{
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, 0);
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, 1);
-}
-
-QuickSnmpTries::~QuickSnmpTries()
-{
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, m_retries);
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, m_timeout);
 }

@@ -6,20 +6,18 @@
 #include "abstractproperty.h"
 #include "../slp/slpportlock.h"
 #include "deviceevents.h"
+#include "quicksnmptries.h"
 #include "registrysetup.h"
 #include "testsupport.h"
 #include "tlinkdevice.h"
 #include "tlinkdevicehandler.h"
 
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <net-snmp/net-snmp-config.h>
-#include <net-snmp/net-snmp-includes.h>
-
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -263,15 +261,7 @@ void TestRegistryDevsim::lateSnmpAgentGetsServices()
     // device is found late on a loaded machine, the agent starts in the
     // middle of that probe: either way each service is asked again once the
     // agent answers.
-    const int retries = netsnmp_ds_get_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES);
-    const int timeout = netsnmp_ds_get_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT);
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, 0);
-    netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, 1);
-    const auto restoreLimits = [&] {
-        netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_RETRIES, retries);
-        netsnmp_ds_set_int(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_TIMEOUT, timeout);
-    };
-    auto restore = qScopeGuard(restoreLimits);
+    std::optional<QuickSnmpTries> quick(std::in_place);
 
     QVERIFY(startDevice(65, {"--serial", "600065", "--snmp-start-ms", "9000"}));
     QVERIFY(testsupport::waitFor([] { return deviceAt(urlOf(65)); }, Timeout));
@@ -280,7 +270,7 @@ void TestRegistryDevsim::lateSnmpAgentGetsServices()
     QVERIFY(m_devices[65]->waitForOutput("devsim SNMP ready", 15000));
     // The agent answers now: later probes get the usual limits, so that a
     // slow answer on a loaded machine is not taken for a missing object.
-    restoreLimits();
+    quick.reset();
     const Services_t snmpServices = ServiceSoftwareUpdate | ServiceReboot | ServiceLiveLogging | ServiceDiagReport;
     // A generous bound: on a loaded machine the repeated probes come late.
     QVERIFY2(testsupport::waitFor([&] { return (device->getServices() & snmpServices) == snmpServices; }, 3 * Timeout),

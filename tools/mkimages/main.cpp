@@ -427,7 +427,7 @@ int main(int argc, char **argv)
                     p.drawText(body, Qt::AlignCenter, model);
                 });
             };
-            for (const QString &model : {"4320", "4330", "4350", "4411", "x_unknown"}) {
+            for (const QString model : {"4320", "4330", "4350", "4411", "x_unknown"}) {
                 const QString label = model == "x_unknown" ? QStringLiteral("?") : model;
                 const QString name = "i_device_" + model;
                 save(name + "_320x180", devicePicture(320, 180, label, 0));

@@ -29,8 +29,7 @@ TWebView::TWebView(TWebViewScroll *parent)
     , m_scrollBar(parent->verticalScrollBar())
 {
     setFocusPolicy(Qt::NoFocus);
-    setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform
-                   | QPainter::HighQualityAntialiasing);
+    setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     m_scroll = new TScrollAnimation(m_scrollBar, this);
     connect(m_scroll->scrollGroup(), &QAbstractAnimation::finished, this, &TWebView::handleScrollAnimationFinished);
     TViewPort::grabFingerGestures(this);

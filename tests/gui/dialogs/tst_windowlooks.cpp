@@ -35,9 +35,9 @@ private:
         if (!QTest::qWaitForWindowExposed(&main))
             return QImage();
         open(&main, host);
-        QTest::qWaitFor([&] { return !main.isAnimating(); }, 5000);
+        const bool settled = QTest::qWaitFor([&] { return !main.isAnimating(); }, 5000);
         QTest::qWait(50);
-        const QImage image = main.grab().toImage();
+        const QImage image = settled ? main.grab().toImage() : QImage();
         const QString dir = qEnvironmentVariable("ZEL_GUI_SHOTS");
         if (!dir.isEmpty())
             image.save(QDir(dir).filePath(name + (mode ? QStringLiteral("_night.png") : QStringLiteral("_day.png"))));
