@@ -4,6 +4,7 @@
 // Input: datagrams separated by 0xff bytes; the first byte of each picks the
 // sender.
 #include "fuzzapp.h"
+#include "infothreads.h"
 #include "tlinksyslogif.h"
 
 #include <QSettings>
@@ -32,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         static QUdpSocket sink;
         sink.bind(QHostAddress(QHostAddress::LocalHost), 0);
         f->setExternalSyslog(true, QStringLiteral("127.0.0.1"), sink.localPort());
+        // The application object is never deleted here, so its end does not
+        // stop the workers: they are stopped before the process's static
+        // data goes, or a write still under way meets Qt's freed globals.
+        std::atexit(&InfoThreads::stopAll);
         return f;
     }();
     static const QStringList senders{QStringLiteral("127.0.0.2"), QStringLiteral("127.0.0.3"),

@@ -279,8 +279,12 @@ void TLinkDeviceDebugSession::processIncomingData(const QByteArray &data)
 // prompt has failed: the session ends with AnswerFailed.
 bool TLinkDeviceDebugSession::collectUpToPrompt(const QString &chunk)
 {
+    // Only the new text, and the end of the old where a prompt may have
+    // been cut, is searched: a long answer is not scanned again and again.
+    const QLatin1String prompt(shellPrompt);
+    const int from = qMax(0, m_pending.size() - prompt.size() + 1);
     m_pending += chunk;
-    if (m_pending.contains(QLatin1String(shellPrompt)))
+    if (m_pending.indexOf(prompt, from) >= 0)
         return true;
     if (m_answer.size() + m_pending.size() > maxAnswer) {
         qDebug() << "TLinkDeviceDebugSession::collectUpToPrompt:" << m_hostAddress << "answer over" << maxAnswer

@@ -21,9 +21,12 @@
 // setting up the tree again loses the old table. Neither name is in the
 // library's headers; they are weak so that a library that keeps the table in
 // a fixed array (and has no tc_alloc) links and is left alone.
+//
+// tree_head, the library's root list, is not in its headers either.
 extern "C" {
 extern void *tclist __attribute__((weak));
 extern int tc_alloc __attribute__((weak));
+extern struct tree *tree_head __attribute__((weak));
 }
 
 namespace {
@@ -148,6 +151,15 @@ void MibTree::clear()
 {
     TreeState &s = state();
     unload_all_mibs();
+    // unload_all_mibs() frees every node that no module holds any more and
+    // leaves the root list empty. A broken module can leave a node behind
+    // whose peers were freed; netsnmp_init_mib_internals() would then keep
+    // that root list and every later walk would step into freed memory. What
+    // is left is dropped unread (a small leak) and a fresh tree begun.
+    if (&tree_head && tree_head) {
+        qWarning("MibTree: the MIB library kept part of the old tree; starting a new one");
+        tree_head = nullptr;
+    }
     if (&tc_alloc && &tclist) {
         free(tclist);
         tclist = nullptr;
