@@ -5,6 +5,7 @@
 
 #include "mibtree.h"
 #include "snmphelper.h"
+#include "snmplock.h"
 #include "tlinkdevicecomm.h"
 #include "testsupport.h"
 
@@ -16,9 +17,19 @@
 
 #include <malloc.h>
 
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <vector>
+
 #if defined(__SANITIZE_ADDRESS__)
 // From AddressSanitizer's run-time (its header is not installed with GCC).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
+extern "C" void __lsan_disable();
+extern "C" void __lsan_enable();
+#else
+inline void __lsan_disable() {}
+inline void __lsan_enable() {}
 #endif
 
 namespace {
@@ -78,6 +89,39 @@ QByteArray modelMib(const QString &version, const QString &module, const QString
         .toLatin1();
 }
 
+// A node of the tree that only its own module holds and that has no children.
+tree *leafOfOneModule(tree *top)
+{
+    std::vector<tree *> stack{top};
+    while (!stack.empty()) {
+        tree *node = stack.back();
+        stack.pop_back();
+        if (!node)
+            continue;
+        if (!node->child_list && node->number_modules == 1 && node->module_list == &node->modid && node->modid >= 0)
+            return node;
+        stack.push_back(node->next_peer);
+        stack.push_back(node->child_list);
+    }
+    return nullptr;
+}
+
+int countNodes(tree *top)
+{
+    int count = 0;
+    std::vector<tree *> stack{top};
+    while (!stack.empty()) {
+        tree *node = stack.back();
+        stack.pop_back();
+        if (!node)
+            continue;
+        ++count;
+        stack.push_back(node->next_peer);
+        stack.push_back(node->child_list);
+    }
+    return count;
+}
+
 bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
@@ -97,6 +141,7 @@ private slots:
     void modelsShareTheTree();
     void otherOrChangedFileRebuilds();
     void clashingModelsRebuild();
+    void treeKeptByTheLibraryIsReplaced();
 
 private:
     // A folder with the test base modules, for model files of a test's own.
@@ -224,6 +269,38 @@ void TestMibTree::clashingModelsRebuild()
     QCOMPARE(a->displayName, QStringLiteral("From A"));
     QCOMPARE(b->displayName, QStringLiteral("From B"));
     QCOMPARE(bRecords.size(), aRecords.size());
+}
+
+void TestMibTree::treeKeptByTheLibraryIsReplaced()
+{
+    // The tree this case abandons is built while the leak checker looks
+    // away: dropping it unread is the point.
+    __lsan_disable();
+    {
+        QMutexLocker locker(&snmpLock());
+        MibTree::clear();
+    }
+    m_engine->addDevice("a", "127.0.0.1:1", "4350", "01.07", false);
+    __lsan_enable();
+    const int loaded = m_engine->getProperties("a").size();
+    QVERIFY(loaded > 0);
+    {
+        QMutexLocker locker(&snmpLock());
+        // A node held by a module the library does not know, as a broken
+        // module can leave behind: unloading keeps it and its ancestors and
+        // frees the tops beside them.
+        tree *leaf = leafOfOneModule(MibTree::root());
+        QVERIFY(leaf);
+        leaf->modid = 4242;
+        QTest::ignoreMessage(QtWarningMsg, "MibTree: the MIB library kept part of the old tree; starting a new one");
+        MibTree::clear();
+        // A fresh tree of the three tops, not the remains.
+        QCOMPARE(countNodes(MibTree::root()), 3);
+    }
+    m_engine->addDevice("b", "127.0.0.1:1", "4350", "01.07", false);
+    QCOMPARE(m_engine->getProperties("b").size(), loaded);
+    QMutexLocker locker(&snmpLock());
+    QVERIFY(countNodes(MibTree::root()) > loaded);
 }
 
 QTEST_GUILESS_MAIN(TestMibTree)
