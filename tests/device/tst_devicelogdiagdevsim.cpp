@@ -78,6 +78,7 @@ class TestDeviceLogDiagDevsim : public QObject
 private slots:
     void initTestCase();
     void liveLoggingOnAndOff();
+    void clockUnknownAtStartIsSetLater();
     void liveLogLinesReachWindow();
     void diagReportArrivesByTftp_data();
     void diagReportArrivesByTftp();
@@ -148,6 +149,33 @@ void TestDeviceLogDiagDevsim::liveLoggingOnAndOff()
     QVERIFY(testsupport::waitFor([&] { return service.states.size() == 7; }, Patient));
     QCOMPARE(service.states.mid(5), (QList<int>{515, 512}));
     QCOMPARE(events.count(513) + events.count(514), 0);
+}
+
+// A read of the device clock that failed just before the start (a busy
+// agent) must not leave the clock unset: it is set once a read succeeds.
+void TestDeviceLogDiagDevsim::clockUnknownAtStartIsSetLater()
+{
+    LiveDevice live(LogAddress);
+    live.activate();
+    TLinkDevice &device = live.device;
+    ServiceStates service(device.getLiveLoggingService());
+    QVERIFY(testsupport::waitFor([&] { return service.last() == 512; }, Patient));
+    QCOMPARE(device.writeProperty("zkSystemConfigISOTime", "1970-01-02 00:00:00"), 0);
+    QVERIFY(testsupport::waitFor([&] { return valueOf(device, "zkSystemConfigPosixTime").toInt() < 200000; }, Patient));
+
+    AbstractProperty *clock = device.findProperty(QStringLiteral("zkSystemConfigPosixTime"));
+    QVERIFY(clock);
+    clock->setValid(false);
+    device.startLiveLogging();
+    QVERIFY(testsupport::waitFor([&] { return service.last() == 514; }, Patient));
+    QVERIFY(testsupport::waitFor([&] {
+        return qAbs(valueOf(device, "zkSystemConfigPosixTime").toLongLong() - QDateTime::currentSecsSinceEpoch()
+                    - QDateTime::currentDateTime().offsetFromUtc()) < 60;
+    }, Patient));
+
+    QTest::qWait(InfoService::MinimumDisplayMs + 100);
+    device.stopLiveLogging();
+    QVERIFY(testsupport::waitFor([&] { return service.last() == 512; }, Patient));
 }
 
 void TestDeviceLogDiagDevsim::liveLogLinesReachWindow()

@@ -201,6 +201,7 @@ private:
     void noteServiceProbe(const snmp_get_value_t &value);
     void setServiceReady(InfoService *service);
     bool checkLiveLoggingState();
+    bool setDeviceClockIfUnset();
     void watchLiveLoggingTimeout();
     void checkDiagReportState();
     bool diagReportFailed(const QString &keyFileName, const QString &reason);
@@ -284,6 +285,9 @@ private:
     InfoService *m_mibFileService = nullptr;
     QSettings m_settings;
     int m_liveLoggingStep = 0;
+    // The device clock was unknown when live logging started: it is looked
+    // at again with the next values.
+    bool m_liveLoggingClockPending = false;
     int m_diagReportStep = 0;
     int m_rebootMode = RebootNone;
     // Evidence that the device restarted after the last reboot request: its

@@ -75,11 +75,7 @@ void TLinkDevice::startLiveLogging()
         return;
     }
     TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
-
-    qint32 deviceClock = 0;
-    if (readIntProperty(PosixTimeObject, deviceClock) == 0 && deviceClock < EarliestDeviceClock)
-        snmp->setProperty(getUniqueId(), IsoTimeObject,
-                          QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    m_liveLoggingClockPending = !setDeviceClockIfUnset();
 
     const int port = syslogPort(m_settings);
     const QString hostText = host.toString();
@@ -106,8 +102,22 @@ void TLinkDevice::startLiveLogging()
     emit updated(this);
 }
 
+// A device clock that was never set is set to this computer's time; false
+// while the clock is not known (its last read failed).
+bool TLinkDevice::setDeviceClockIfUnset()
+{
+    qint32 deviceClock = 0;
+    if (readIntProperty(PosixTimeObject, deviceClock) != 0)
+        return false;
+    if (deviceClock < EarliestDeviceClock)
+        TLinkSNMPIf::instance()->setProperty(getUniqueId(), IsoTimeObject,
+                                             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    return true;
+}
+
 void TLinkDevice::stopLiveLogging()
 {
+    m_liveLoggingClockPending = false;
     TLinkSNMPIf *snmp = TLinkSNMPIf::instance();
     snmp_req_list_t request;
     request.uniqueId = getUniqueId();
@@ -142,6 +152,8 @@ bool TLinkDevice::checkLiveLoggingState()
 {
     if (!(m_services & ServiceLiveLogging))
         return false;
+    if (m_liveLoggingClockPending)
+        m_liveLoggingClockPending = !setDeviceClockIfUnset();
     const bool on = isLiveLoggingEnabled();
     const auto setService = [this](int state) { m_liveLoggingService->setState(state, -1, QString()); };
     switch (m_liveLoggingStep) {
