@@ -20,6 +20,7 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include <functional>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -89,8 +90,9 @@ QByteArray modelMib(const QString &version, const QString &module, const QString
         .toLatin1();
 }
 
-// A node of the tree that only its own module holds and that has no children.
-tree *leafOfOneModule(tree *top)
+// Every node below and beside top, depth first, until visit returns true;
+// the node it stopped at, or nullptr.
+tree *findNode(tree *top, const std::function<bool(tree *)> &visit)
 {
     std::vector<tree *> stack{top};
     while (!stack.empty()) {
@@ -98,7 +100,7 @@ tree *leafOfOneModule(tree *top)
         stack.pop_back();
         if (!node)
             continue;
-        if (!node->child_list && node->number_modules == 1 && node->module_list == &node->modid && node->modid >= 0)
+        if (visit(node))
             return node;
         stack.push_back(node->next_peer);
         stack.push_back(node->child_list);
@@ -106,19 +108,19 @@ tree *leafOfOneModule(tree *top)
     return nullptr;
 }
 
+// A node of the tree that only its own module holds and that has no children.
+tree *leafOfOneModule(tree *top)
+{
+    return findNode(top, [](tree *node) {
+        return !node->child_list && node->number_modules == 1 && node->module_list == &node->modid
+               && node->modid >= 0;
+    });
+}
+
 int countNodes(tree *top)
 {
     int count = 0;
-    std::vector<tree *> stack{top};
-    while (!stack.empty()) {
-        tree *node = stack.back();
-        stack.pop_back();
-        if (!node)
-            continue;
-        ++count;
-        stack.push_back(node->next_peer);
-        stack.push_back(node->child_list);
-    }
+    findNode(top, [&count](tree *) { return ++count, false; });
     return count;
 }
 
